@@ -1,0 +1,104 @@
+#pragma once
+// Small widgets that stand in for the design's control kinds where Qt has no direct match:
+// the rectangle shape behind a menu label, the picture box that is painted into, the drop-down
+// list that shows a text of its own while nothing is chosen, and the option button whose group
+// can be left with nothing selected.
+
+#include <QComboBox>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QRgb>
+#include <QWidget>
+
+namespace pv {
+
+// Colours of the design are 0x00BBGGRR values.
+QColor ColorFromBgr(std::uint32_t bgr);
+std::uint32_t BgrFromColor(const QColor &color);
+
+// Rectangle with a back colour, a border colour and a fill colour (VB shape).
+class ShapeControl : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ShapeControl(QWidget *parent = nullptr);
+    void SetBackColor(std::uint32_t bgr);
+    void SetBorderColor(std::uint32_t bgr);
+    void SetFillColor(std::uint32_t bgr);
+    std::uint32_t BackColor() const { return back_; }
+    std::uint32_t BorderColor() const { return border_; }
+    std::uint32_t FillColor() const { return fill_; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    std::uint32_t back_ = 0x400000, border_ = 0x400000, fill_ = 0x400000;
+};
+
+// A box that keeps a canvas: images are painted into it and stay until painted over.
+class PictureBox : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+    void SetPicture(const QPixmap &picture); // the picture the box holds (design image)
+    const QPixmap &Picture() const { return picture_; }
+    // Copies source scaled to (x, y, width, height), all in twips, onto the canvas.
+    void PaintPicture(const QPixmap &source, int xTwips, int yTwips, int widthTwips,
+                      int heightTwips);
+    const QImage &Canvas() const { return canvas_; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QPixmap picture_;
+    QImage canvas_;
+};
+
+// Drop-down list whose box shows a text of its own while no position is chosen (index -1).
+// Keys never change it: the list is chosen from, not typed into.
+class DropList : public QComboBox
+{
+    Q_OBJECT
+public:
+    explicit DropList(QWidget *parent = nullptr);
+    // The text in the box: the chosen entry's text, or the own text while none is chosen.
+    QString Text() const;
+    // Chooses no position and shows text in the box.
+    void SetText(const QString &text);
+};
+
+// Option button that is exclusive within its control array only when chosen: setting it on
+// turns its siblings off, and the whole group may be left with none on.
+class OptionButton : public QRadioButton
+{
+    Q_OBJECT
+public:
+    explicit OptionButton(QWidget *parent = nullptr);
+    void SetValue(bool on);
+    bool Value() const { return isChecked(); }
+    void SetSiblings(std::vector<OptionButton *> siblings) { siblings_ = std::move(siblings); }
+
+private:
+    std::vector<OptionButton *> siblings_;
+};
+
+// Twips to pixels and back at 96 dpi (15 twips per pixel).
+inline constexpr int TwipsPerPixel = 15;
+inline int Px(int twips) { return (twips + TwipsPerPixel / 2) / TwipsPerPixel; }
+inline int Twips(int pixels) { return pixels * TwipsPerPixel; }
+// Places a widget at design twips (left, top, width, height).
+void PlaceTwips(QWidget *widget, int left, int top, int width, int height);
+int LeftTwips(const QWidget *widget);
+int TopTwips(const QWidget *widget);
+int WidthTwips(const QWidget *widget);
+int HeightTwips(const QWidget *widget);
+void SetLeftTwips(QWidget *widget, int left);
+void SetTopTwips(QWidget *widget, int top);
+void SetWidthTwips(QWidget *widget, int width);
+void SetHeightTwips(QWidget *widget, int height);
+
+} // namespace pv

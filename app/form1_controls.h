@@ -1,0 +1,85 @@
+#pragma once
+// The main window's controls under their design names and control-array indices.
+
+#include "controls.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <array>
+
+namespace pv {
+
+struct Form1Controls
+{
+    // Menu strip: caption labels over rectangles of the same index.
+    std::array<QLabel *, 7> Label16{};
+    std::array<ShapeControl *, 7> Shape2{};
+
+    // Live readings: ten small frames, each with one value label.
+    std::array<QGroupBox *, 10> Frame2{};
+    std::array<QLabel *, 10> Label2{};
+
+    // Status strip: Picture1 shows the lamp, Label1 the status caption; Picture2 and Picture3
+    // hold the good (blue, 40 x 38 px) and bad (red, 32 x 32 px) lamp images and stay hidden.
+    PictureBox *Picture1 = nullptr;
+    QLabel *Label1 = nullptr;
+    PictureBox *Picture2 = nullptr;
+    PictureBox *Picture3 = nullptr;
+
+    // Viewport with the four setting frames and the scroll bar.
+    PictureBox *Picture4 = nullptr;
+    std::array<QGroupBox *, 4> Frame1{};
+    QScrollBar *VScroll1 = nullptr;
+
+    // Frame1(0) Connection Setting.
+    QLabel *Label3 = nullptr; // "ComPort"
+    DropList *Combo1 = nullptr;
+
+    // Frame1(1) Configurations Setting.
+    QLabel *Label10 = nullptr; // hint before the write-group boxes
+    QCheckBox *Check3 = nullptr;
+    std::array<QCheckBox *, 4> Check1{}; // write groups: sleep power, KW, country, retry time
+    QLineEdit *Text5 = nullptr;          // sleep power
+    QLineEdit *Text6 = nullptr;          // KW
+    QLineEdit *Text8 = nullptr;          // retry time
+    DropList *Combo2 = nullptr;          // country list
+    std::array<QCheckBox *, 8> Check2{}; // flag bits 7..0
+    QGroupBox *Frame3 = nullptr;         // DC Input
+    std::array<OptionButton *, 2> Option1{};
+    QGroupBox *Frame4 = nullptr; // Communication
+    std::array<OptionButton *, 2> Option2{};
+    std::array<QPushButton *, 4> Command1{}; // 0 identify Write, 1 identify Read,
+                                             // 2 configuration Write, 3 configuration Read
+
+    // Frame1(2) Identifiers Setting.
+    QLabel *Label4 = nullptr; // KWH
+    QLabel *Label5 = nullptr; // ID
+    QLabel *Label6 = nullptr; // Model Name
+    QLabel *Label7 = nullptr; // Company
+    QLineEdit *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QLineEdit *Text4 = nullptr;
+
+    // Frame1(3) limits grid.
+    std::array<QLineEdit *, 14> Text7{};
+    std::array<QLabel *, 14> Label8{};
+    QLabel *Label11 = nullptr; // note "(*)"
+    PictureBox *Picture5 = nullptr;
+
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QTimer *Timer3 = nullptr;
+};
+
+// Creates every control of the main window on form at its design place, with its design
+// caption, maximum length and initial state.
+void BuildForm1Controls(QWidget *form, Form1Controls &ui);
+
+} // namespace pv

@@ -1,0 +1,32 @@
+#pragma once
+// Every caption and message is a numbered text of the chosen language.
+
+#include <QString>
+
+#include <vector>
+
+namespace pv {
+
+class LanguageStore;
+
+class LanguageTable
+{
+public:
+    // Fills the texts from column language of the store: true when every row was read.
+    // Never shows a message. A failure before any row keeps the previous texts; a failure
+    // while reading keeps the rows read and empty texts for the rest.
+    bool LoadLanguage(LanguageStore &store, int language);
+
+    // LanguageText(n). A number the table does not hold gives "#n", so a missing text shows up
+    // instead of passing unnoticed.
+    QString Text(int number) const;
+    int Count() const { return static_cast<int>(texts_.size()); }
+
+    // Texts given directly (tests, and the English fallback before the table is loaded).
+    void SetTexts(std::vector<QString> texts) { texts_ = std::move(texts); }
+
+private:
+    std::vector<QString> texts_;
+};
+
+} // namespace pv

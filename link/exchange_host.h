@@ -1,0 +1,45 @@
+#pragma once
+// What the exchange machine needs of the window that owns it: the timers, the lock of the input
+// controls, the status lamp and caption, message boxes, the panels that show replies, and the
+// frame builders of the identify and configuration panels.
+
+#include "codec.h"
+
+namespace pv {
+
+enum class Lamp { Good, Bad };
+
+// The main window's timers, by their design numbers.
+enum class MainTimer { Timer1 = 1, Timer2 = 2, Timer3 = 3 };
+
+class ExchangeHost
+{
+public:
+    virtual ~ExchangeHost() = default;
+
+    // Enabled state of every input control of the main window but the port list.
+    virtual void SetInputControlsEnabled(bool enabled) = 0;
+    virtual void SetTimerEnabled(MainTimer timer, bool enabled) = 0;
+    virtual void SetTimerInterval(MainTimer timer, int milliseconds) = 0;
+
+    // Paints the lamp into the status picture and sets the status caption to text N.
+    virtual void PaintLinkStatus(Lamp lamp, int textNumber) = 0;
+    // A modal message box with text N alone and an OK button.
+    virtual void ShowMessage(int textNumber) = 0;
+
+    virtual void ShowIdentifierValues() = 0;
+    virtual void ShowConfiguration() = 0;
+    // Lays a passing calibration read reply into the calibration window.
+    virtual void ShowCalibrationValues() = 0;
+    // Shows the calibration window modally; returns when it is closed.
+    virtual void OpenCalibrationWindow() = 0;
+
+    // Check1(index) of the configuration panel ticked (value 1).
+    virtual bool WriteGroupTicked(int index) const = 0;
+
+    // Frame builders of the identify and configuration panels, for the current step.
+    virtual void BuildIdentifyRequest(int step, Channel &channel) = 0;
+    virtual void BuildConfigurationRequest(int step, Channel &channel) = 0;
+};
+
+} // namespace pv

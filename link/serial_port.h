@@ -1,0 +1,42 @@
+#pragma once
+// What the exchange logic needs of the serial port, and nothing more.
+
+#include "codec.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace pv {
+
+// Thrown by Open when the port does not exist, is in use or cannot be opened, and by Output or
+// Input when the port fails under them.
+struct PortError : std::runtime_error
+{
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char *LineSettings = "9600,n,8,1";
+inline constexpr int FirstPortNumber = 1;
+inline constexpr int LastPortNumber = 16;
+
+class SerialPort
+{
+public:
+    virtual ~SerialPort() = default;
+
+    // The number of the port that is or was last opened (1..16).
+    virtual int CommPort() const = 0;
+    // Takes effect at the next Open; only called while the port is closed.
+    virtual void SetCommPort(int number) = 0;
+    // "9600,n,8,1"; no handshake.
+    virtual void SetSettings(const std::string &settings) = 0;
+    virtual void Open() = 0; // throws PortError
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    // Queues every byte for transmission and returns without waiting for the line.
+    virtual void Output(ByteView bytes) = 0;
+    // Every byte received since the last call (empty when none arrived); never blocks.
+    virtual Bytes Input() = 0;
+};
+
+} // namespace pv

@@ -1,0 +1,46 @@
+#pragma once
+// Files accepted replies into the register image and decodes the image into InverterData.
+
+#include "codec.h"
+#include "inverter_data.h"
+#include "register_image.h"
+
+namespace pv {
+
+// Mirrors a confirmed identify or configuration write into the image (the write-mirror of the
+// settings panels plugs in here). Called with the whole reply, CRC already verified, for every
+// accepted reply whose function is not a read.
+class WriteAcknowledge
+{
+public:
+    virtual ~WriteAcknowledge() = default;
+    virtual void ApplyWriteAcknowledge(ByteView reply, RegisterImage &image) = 0;
+};
+
+class ValueStore
+{
+public:
+    // True when the reply is accepted. Refused, with the image and the values unchanged:
+    //  - a reply failing its CRC (ReplyUnreadable tells whether it could be examined at all);
+    //  - an exception reply (function byte with its top bit set): the inverter refused;
+    //  - outside the calibration states, a reply whose function byte differs from the
+    //    request's, or a read reply whose byte count is not twice the registers requested or
+    //    runs past its own data (a late reply to an earlier request must not be filed here).
+    // In the calibration states a reply is accepted on its CRC alone and nothing is decoded.
+    bool DecodeReply(ByteView reply, const RequestInfo &request, bool calibrationState);
+
+    std::uint16_t ReplyUnreadable() const { return replyUnreadable_; }
+    const RegisterImage &Image() const { return image_; }
+    const InverterData &Data() const { return data_; }
+
+    // Until the write mirror is plugged in, a write reply changes nothing.
+    void SetWriteAcknowledge(WriteAcknowledge *handler) { writeAcknowledge_ = handler; }
+
+private:
+    RegisterImage image_;
+    InverterData data_;
+    std::uint16_t replyUnreadable_ = 0;
+    WriteAcknowledge *writeAcknowledge_ = nullptr;
+};
+
+} // namespace pv
