@@ -1,0 +1,84 @@
+#pragma once
+// The serial port of the main window on Qt SerialPort.
+//
+// The logic polls: a timer tick writes a whole request, a later tick takes whatever arrived.
+// So Output only queues and Input only takes what is already buffered; neither waits.
+//
+// A technician pulls the USB adapter, or the simulator behind a pseudo-terminal is restarted,
+// while the port is open. Qt SerialPort then reports a read error over and over, as fast as the
+// event loop turns, for as long as the dead device stays open. The adapter therefore closes the
+// device on the first such error but keeps the port open as far as the logic is concerned (the
+// port control of the original design does the same: the open state is the port's, not the
+// line's). While the device is away, Input gives nothing and Output throws PortError; each call
+// tries once to open the same device name again, so traffic resumes by itself when the device
+// comes back under that name.
+
+#include "link/serial_port.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QSerialPort;
+
+namespace pv {
+
+// The line settings text of the port control: "baud,parity,data bits,stop bits", parity one of
+// n, e, o, m, s (either case), data bits 5..8, stop bits 1, 1.5 or 2.
+struct LineSettingsValue
+{
+    int baudRate = 9600;
+    char parity = 'n'; // lower case
+    int dataBits = 8;
+    int stopBitsTenths = 10; // 10, 15 or 20
+};
+
+// nullopt when the text is not a valid line settings text.
+std::optional<LineSettingsValue> ParseLineSettings(const std::string &text);
+
+class QtSerialPort : public SerialPort
+{
+public:
+    // programFolder: where ports/COMn links are looked for (DevicePathForPort).
+    explicit QtSerialPort(std::filesystem::path programFolder);
+    ~QtSerialPort() override;
+    QtSerialPort(const QtSerialPort &) = delete;
+    QtSerialPort &operator=(const QtSerialPort &) = delete;
+
+    int CommPort() const override;
+    void SetCommPort(int number) override;
+    void SetSettings(const std::string &settings) override;
+    // Throws PortError with a readable reason (device path and the system's complaint), also
+    // for a settings text that cannot be parsed.
+    void Open() override;
+    void Close() override;
+    // True from a successful Open until Close, also while the device behind it is away.
+    bool IsOpen() const override;
+    // Throws PortError while the device is away (after one attempt to open it again).
+    void Output(ByteView bytes) override;
+    // Empty while the device is away (after one attempt to open it again).
+    Bytes Input() override;
+
+    // Whether the operating system's device is open right now (false while it is away).
+    bool DeviceOpen() const;
+    // Failure signals of the device seen since construction (open failures, read, write and
+    // resource errors); a busy-looping dead device shows here as a count racing upwards.
+    int DeviceErrorCount() const;
+
+private:
+    void OpenDevice(); // throws PortError
+    void OnDeviceError(int error);
+    bool TryReopen();
+    void DropDevice();
+
+    std::filesystem::path programFolder_;
+    int commPort_ = FirstPortNumber;
+    std::string settings_ = LineSettings;
+    bool open_ = false;     // the port as the logic sees it
+    bool deviceLost_ = false;
+    int deviceErrorCount_ = 0;
+    std::unique_ptr<QSerialPort> device_;
+};
+
+} // namespace pv
