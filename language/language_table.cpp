@@ -1,0 +1,65 @@
+#include "language_table.h"
+
+#include "platform/language_store.h"
+
+#include <optional>
+#include <string>
+
+namespace pv {
+
+namespace {
+
+// The row index of the last text must fit a signed 16-bit number, as the text numbers the
+// windows ask for do.
+constexpr int MaxRowCount = 32768;
+
+// Closes the store on every way out of LoadLanguage.
+class StoreSession
+{
+public:
+    explicit StoreSession(LanguageStore &store) : store_(store) {}
+    ~StoreSession() { store_.Close(); }
+    StoreSession(const StoreSession &) = delete;
+    StoreSession &operator=(const StoreSession &) = delete;
+
+private:
+    LanguageStore &store_;
+};
+
+} // namespace
+
+bool LanguageTable::LoadLanguage(LanguageStore &store, int language)
+{
+    if (!store.Open()) {
+        store.Close();
+        return false;
+    }
+    StoreSession session(store);
+    const int rows = store.RowCount();
+    if (rows < 0 || rows > MaxRowCount)
+        return false;
+
+    // A language the table has no column for fails on its first cell; probing that cell before
+    // the old texts are dropped keeps the language in force when a wrong one is asked for.
+    std::optional<std::string> cell;
+    if (rows > 0 && !store.ReadCell(0, language, cell))
+        return false;
+
+    texts_.assign(static_cast<std::size_t>(rows), QString());
+    for (int row = 0; row < rows; ++row) {
+        if (row > 0 && !store.ReadCell(row, language, cell))
+            return false; // rows read so far stay, the rest stay empty
+        if (cell)
+            texts_[static_cast<std::size_t>(row)] = QString::fromStdString(*cell);
+    }
+    return true;
+}
+
+QString LanguageTable::Text(int number) const
+{
+    if (number < 0 || number >= Count())
+        return QStringLiteral("#%1").arg(number);
+    return texts_[static_cast<std::size_t>(number)];
+}
+
+} // namespace pv
