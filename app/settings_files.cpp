@@ -79,7 +79,13 @@ std::string ReadWholeFile(const std::filesystem::path &path)
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return UnreadableFile;
-    const Bytes bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    Bytes bytes;
+    try {
+        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure &) {
+        // A folder opens like a file on some systems and only the read fails.
+        return UnreadableFile;
+    }
     if (file.bad() || bytes.empty())
         return UnreadableFile;
     return CodePageToUtf8(bytes);
