@@ -107,7 +107,6 @@ void DropList::SetText(const QString &text)
 OptionButton::OptionButton(QWidget *parent) : QRadioButton(parent)
 {
     setAutoExclusive(false);
-    connect(this, &QAbstractButton::clicked, this, [this] { SetValue(true); });
 }
 
 void OptionButton::SetValue(bool on)

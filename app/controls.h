@@ -82,6 +82,10 @@ public:
     bool Value() const { return isChecked(); }
     void SetSiblings(std::vector<OptionButton *> siblings) { siblings_ = std::move(siblings); }
 
+protected:
+    // A click chooses the button; clicking the chosen one leaves it chosen.
+    void nextCheckState() override { SetValue(true); }
+
 private:
     std::vector<OptionButton *> siblings_;
 };

@@ -1,0 +1,155 @@
+#pragma once
+// The main window: menu strip, live readings, status strip and the setting panels, with the
+// timers that drive every exchange with the inverter.
+
+#include "form1_controls.h"
+
+#include "language/captions.h"
+#include "language/language_table.h"
+#include "link/exchange_machine.h"
+#include "link/numbers.h"
+#include "link/value_store.h"
+
+#include <QWidget>
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace pv {
+
+class LanguageStore;
+class MessageSink;
+class ModalPresenter;
+class ProcessList;
+class SerialPort;
+
+// The outside world of the main window, handed in by main() (or by a test).
+struct Form1Services
+{
+    SerialPort &port;
+    MessageSink &messages;
+    ModalPresenter &presenter;
+    ProcessList &processes;
+    LanguageStore &languageStore;
+    std::filesystem::path programFolder;
+    NumberFormat numberFormat;
+};
+
+// Mouse buttons and shift keys as the menu handler receives them.
+inline constexpr int LeftButton = 1;
+inline constexpr int RightButton = 2;
+inline constexpr int MiddleButton = 4;
+inline constexpr int ShiftMask = 1;
+inline constexpr int CtrlMask = 2;
+inline constexpr int AltMask = 4;
+
+// Menu entries, by Label16 index.
+enum MenuEntry {
+    MenuConnection = 0,
+    MenuConfigurations = 1,
+    MenuIdentifiers = 2,
+    MenuCalibration = 3,
+    MenuAbout = 4,
+    MenuLanguage = 5,
+    MenuSelfTest = 6,
+};
+
+// Values of the main window that live from start-up to the end of the run (twips for sizes).
+struct Form1Values
+{
+    int NormalWindowHeight = 7560;
+    int TallWindowHeight = 11200;
+    int NormalViewportHeight = 3735;
+    int TallViewportHeight = 9000;
+    // Design Tops of Frame1(1) and Frame1(3), the origin of scrolling.
+    std::array<int, 2> SavedFrameTops{};
+    bool EfficiencyShown = true;
+    QString TitleSuffix;
+    std::vector<std::string> CountryRecords;
+    int CountryRecordCount = 0;
+};
+
+class Form1 : public QWidget, public ExchangeHost
+{
+    Q_OBJECT
+public:
+    explicit Form1(const Form1Services &services, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Start-up: false after the failure message has been shown; the program then ends.
+    bool Form_Load();
+    bool InitializeMainWindow();
+
+    // Event handlers, named after control and event; tests call them directly.
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void Combo1_Click();
+    void Label16_MouseDown(int index, int button, int shift, int x, int y);
+    void Form_Resize();
+    void VScroll1_Change();
+    void VScroll1_Scroll();
+    void Combo2_GotFocus();
+    void Option1_Click(int index);
+    void Option2_Click(int index);
+    void Check2_Click(int index);
+
+    void ShowMonitorValues();
+    void HighlightMenuEntry(int index);
+    void ArrangePanelsForMenu(int index);
+    void ShowMonitorPanel(bool show);
+    // Every caption and message goes through here.
+    QString LanguageText(int number) const;
+    void ApplyCaptions();
+    // The language picker's choice of picture index.
+    void LanguagePicked(int index);
+
+    // ExchangeHost
+    void SetInputControlsEnabled(bool enabled) override;
+    void SetTimerEnabled(MainTimer timer, bool enabled) override;
+    void SetTimerInterval(MainTimer timer, int milliseconds) override;
+    void PaintLinkStatus(Lamp lamp, int textNumber) override;
+    void ShowMessage(int textNumber) override;
+    void ShowIdentifierValues() override;
+    void ShowConfiguration() override;
+    void ShowCalibrationValues() override;
+    void OpenCalibrationWindow() override;
+    bool WriteGroupTicked(int index) const override;
+    void BuildIdentifyRequest(int step, Channel &channel) override;
+    void BuildConfigurationRequest(int step, Channel &channel) override;
+
+    Form1Controls &Controls() { return ui_; }
+    const Form1Controls &Controls() const { return ui_; }
+    ExchangeMachine &Machine() { return machine_; }
+    ValueStore &Store() { return store_; }
+    LanguageTable &Texts() { return texts_; }
+    CaptionTargets &Targets() { return captionTargets_; }
+    Form1Values &Values() { return values_; }
+    const Form1Values &Values() const { return values_; }
+    const Form1Services &Services() const { return services_; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void ConnectControls();
+    void FillPortList();
+    QTimer *TimerOf(MainTimer timer) const;
+    // No identify or configuration exchange is running.
+    bool ConfigurationControlsFree() const;
+
+    Form1Services services_;
+    Form1Controls ui_;
+    ValueStore store_;
+    ExchangeMachine machine_;
+    LanguageTable texts_;
+    CaptionTargets captionTargets_;
+    Form1Values values_;
+    // The reason of a start-up failure met before the language table could be loaded.
+    QString earlyFailure_;
+};
+
+} // namespace pv
