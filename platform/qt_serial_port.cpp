@@ -213,7 +213,7 @@ void QtSerialPort::OpenDevice()
 {
     const auto line = ParseLineSettings(settings_);
     if (!line)
-        throw PortError("Invalid line settings \"" + settings_ + "\"");
+        throw PortError(PortName(commPort_) + ": invalid line settings \"" + settings_ + "\"");
 
     const std::string path = DevicePathForPort(commPort_, programFolder_);
     device_->setPortName(QString::fromStdString(path));
