@@ -1,0 +1,586 @@
+#include "inverter_simulator.h"
+
+#include "link/codepage.h"
+#include "live_readings.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace pv {
+
+namespace {
+
+constexpr std::uint16_t ImageLast = 0xC0FF;
+constexpr std::uint16_t CalibrationLast = 0xCF0F;
+
+// Register map of the 0xC000 block.
+constexpr std::uint16_t OutputPowerReg = 0xC020;
+constexpr std::uint16_t AcVoltageReg = 0xC021;
+constexpr std::uint16_t AcCurrentReg = 0xC024;
+constexpr std::uint16_t AcFrequencyReg = 0xC026;
+constexpr std::uint16_t DcBusVoltageReg = 0xC027;
+constexpr std::uint16_t InputAVoltageReg = 0xC02B;
+constexpr std::uint16_t InputBVoltageReg = 0xC02C;
+constexpr std::uint16_t InputACurrentReg = 0xC02D;
+constexpr std::uint16_t InputBCurrentReg = 0xC02E;
+constexpr std::uint16_t InputAPowerReg = 0xC02F;
+constexpr std::uint16_t InputBPowerReg = 0xC030;
+constexpr std::uint16_t EnergyHighReg = 0xC031;
+constexpr std::uint16_t EnergyLowReg = 0xC032;
+constexpr std::uint16_t IdReg = 0xC080;
+constexpr std::uint16_t FlagsCountryReg = 0xC081;
+constexpr std::uint16_t SleepPowerReg = 0xC084;
+constexpr std::uint16_t RetryTimeReg = 0xC085;
+constexpr std::uint16_t GridLimitsReg = 0xC088;
+constexpr std::uint16_t RatedPowerReg = 0xC0B0; // and 0xC0B1, kW x 10
+constexpr std::uint16_t ModelNameReg = 0xC0B2;
+constexpr std::uint16_t CompanyNameReg = 0xC0B7;
+constexpr std::uint16_t OperatingVersionReg = 0xC0BC;
+constexpr std::uint16_t CertificateVersionReg = 0xC0C0;
+constexpr std::size_t NameLength = 10;
+
+// The 0x64 targets: two selectors for the halves of the energy counter, the AC current offset
+// written by itself, and the calibration settings written from 0xCF03 on.
+constexpr std::uint16_t EnergyHighSelector = 0xCF01;
+constexpr std::uint16_t EnergyLowSelector = 0xCF02;
+constexpr std::uint16_t AcCurrentOffsetReg = 0xCF0A;
+constexpr std::uint16_t CalibrationWriteFirst = 0xCF03;
+
+// Modbus limits the register count of one read to 125 and of one write to 123.
+constexpr std::uint16_t MaxReadCount = 125;
+constexpr std::uint16_t MaxWriteCount = 123;
+// Longest frame looked for when the function code gives no length (an unknown function).
+constexpr std::size_t MaxFrameLength = 256;
+constexpr std::size_t MaxBuffered = 2 * MaxFrameLength;
+
+// A country-6 unit for a 230 V / 50 Hz grid: Vmax_L2, Vmax_L1, Vmin_L1, Vmin_L2, their four
+// disconnect times, Fmax/Fmin at 50 Hz and at 60 Hz (x 10), the two frequency disconnect times.
+constexpr std::array<std::uint16_t, 14> DefaultGridLimits{264, 253, 195, 184, 200, 2000, 2000,
+                                                          200, 502, 475, 605, 595, 200,  200};
+constexpr std::uint8_t DefaultCountryCode = 6;
+constexpr std::uint16_t DefaultSleepPower = 5;  // %
+constexpr std::uint16_t DefaultRetryTime = 60;  // s
+constexpr std::uint16_t DefaultRatedPower = 36; // 3.6 kW
+constexpr std::int32_t DefaultEnergyTotal = 12345;
+
+// Gain and offset bytes sit at mid-scale (128); 0xCF05 and 0xCF08 hold the meter voltages
+// 300 V and 230 V of the last calibration.
+constexpr std::array<std::uint16_t, 0x10> DefaultCalibration{
+    0x8080, 0x8080, 0x8080, 0x8080, 0x8080, 0x012C, 0x8000, 0x8000,
+    0x00E6, 0x8000, 0x0080, 0x8080, 0x8080, 0x8080, 0x8080, 0x0000};
+
+std::uint16_t WordAt(ByteView bytes, std::size_t i)
+{
+    return static_cast<std::uint16_t>(bytes[i] << 8 | bytes[i + 1]);
+}
+
+void PutWord(Bytes &frame, std::uint16_t value)
+{
+    frame.push_back(static_cast<std::uint8_t>(value >> 8));
+    frame.push_back(static_cast<std::uint8_t>(value & 0xFF));
+}
+
+bool CrcMatches(ByteView frame)
+{
+    std::uint16_t unreadable = 0;
+    return CheckReplyCrc(frame, unreadable);
+}
+
+Bytes ExceptionReply(std::uint8_t function, std::uint8_t code)
+{
+    Bytes reply{SlaveAddress, static_cast<std::uint8_t>(function | ExceptionBit), code};
+    AppendCrc(reply);
+    return reply;
+}
+
+bool Within(std::uint16_t start, std::uint16_t count, std::uint16_t first, std::uint16_t last)
+{
+    return count > 0 && start >= first && start + count - 1u <= last;
+}
+
+std::uint16_t Scaled(double value, double scale)
+{
+    return static_cast<std::uint16_t>(std::lround(value * scale));
+}
+
+} // namespace
+
+std::optional<SimFault> SimFaultFromName(std::string_view name)
+{
+    for (auto fault : {SimFault::None, SimFault::NoReply, SimFault::WrongCrc, SimFault::Truncated,
+                       SimFault::Delayed, SimFault::Exception, SimFault::NoiseBefore,
+                       SimFault::NoiseInstead}) {
+        if (SimFaultName(fault) == name)
+            return fault;
+    }
+    return std::nullopt;
+}
+
+std::string_view SimFaultName(SimFault fault)
+{
+    switch (fault) {
+    case SimFault::None:
+        return "none";
+    case SimFault::NoReply:
+        return "no-reply";
+    case SimFault::WrongCrc:
+        return "wrong-crc";
+    case SimFault::Truncated:
+        return "truncated";
+    case SimFault::Delayed:
+        return "delayed";
+    case SimFault::Exception:
+        return "exception";
+    case SimFault::NoiseBefore:
+        return "noise-before";
+    case SimFault::NoiseInstead:
+        return "noise-instead";
+    }
+    return "none";
+}
+
+InverterSimulator::InverterSimulator(std::uint64_t seed)
+    : random_(seed ? seed : 0x9E3779B97F4A7C15ull)
+{
+    LoadDefaults();
+}
+
+void InverterSimulator::LoadDefaults()
+{
+    SetRegister(IdReg, 0); // shown as ID 1
+    SetRegister(FlagsCountryReg, DefaultCountryCode);
+    SetRegister(SleepPowerReg, DefaultSleepPower);
+    SetRegister(RetryTimeReg, DefaultRetryTime);
+    for (std::size_t i = 0; i < DefaultGridLimits.size(); ++i)
+        SetRegister(static_cast<std::uint16_t>(GridLimitsReg + i), DefaultGridLimits[i]);
+    SetRegister(RatedPowerReg, DefaultRatedPower);
+    SetRegister(RatedPowerReg + 1, DefaultRatedPower);
+    SetModelName("PV3600");
+    SetCompanyName("PV Works");
+    SetOperatingVersion("01000700");
+    SetCertificateVersion("1.02");
+    calibration_ = DefaultCalibration;
+    SetEnergyTotal(DefaultEnergyTotal);
+
+    // Readings of the first moment, without starting the energy count: that starts with the
+    // first time the owner gives.
+    const bool frozen = frozen_;
+    frozen_ = false;
+    UpdateReadings(0);
+    lastUpdateMs_.reset();
+    frozen_ = frozen;
+}
+
+bool InverterSimulator::Holds(std::uint16_t reg)
+{
+    return (reg >= ImageBase && reg <= ImageLast) || (reg >= CalibrationBase && reg <= CalibrationLast);
+}
+
+std::uint16_t InverterSimulator::Register(std::uint16_t reg) const
+{
+    if (reg >= ImageBase && reg <= ImageLast)
+        return image_[reg - ImageBase];
+    if (reg >= CalibrationBase && reg <= CalibrationLast)
+        return calibration_[reg - CalibrationBase];
+    return 0;
+}
+
+void InverterSimulator::SetRegister(std::uint16_t reg, std::uint16_t value)
+{
+    if (reg >= ImageBase && reg <= ImageLast)
+        image_[reg - ImageBase] = value;
+    else if (reg >= CalibrationBase && reg <= CalibrationLast)
+        calibration_[reg - CalibrationBase] = value;
+    if (reg == EnergyHighReg || reg == EnergyLowReg)
+        energyKwh_ = EnergyTotal();
+}
+
+void InverterSimulator::SetText(std::uint16_t firstReg, std::size_t length, std::string_view text)
+{
+    Bytes bytes = Utf8ToCodePage(text);
+    if (bytes.size() > length)
+        throw std::invalid_argument("text longer than its register field: " + std::string(text));
+    bytes.resize(length, 0);
+    for (std::size_t k = 0; k < length; k += 2)
+        SetRegister(static_cast<std::uint16_t>(firstReg + k / 2), WordAt(bytes, k));
+}
+
+void InverterSimulator::SetOperatingVersion(std::string_view text)
+{
+    SetText(OperatingVersionReg, OperatingVersionLength, text);
+}
+
+void InverterSimulator::SetCertificateVersion(std::string_view text)
+{
+    SetText(CertificateVersionReg, CertificateVersionLength, text);
+}
+
+void InverterSimulator::SetModelName(std::string_view text)
+{
+    SetText(ModelNameReg, NameLength, text);
+}
+
+void InverterSimulator::SetCompanyName(std::string_view text)
+{
+    SetText(CompanyNameReg, NameLength, text);
+}
+
+std::int32_t InverterSimulator::EnergyTotal() const
+{
+    const std::uint32_t value = std::uint32_t{Register(EnergyHighReg)} << 16 | Register(EnergyLowReg);
+    return static_cast<std::int32_t>(value);
+}
+
+void InverterSimulator::SetEnergyTotal(std::int32_t kwh)
+{
+    const auto value = static_cast<std::uint32_t>(kwh);
+    image_[EnergyHighReg - ImageBase] = static_cast<std::uint16_t>(value >> 16);
+    image_[EnergyLowReg - ImageBase] = static_cast<std::uint16_t>(value & 0xFFFF);
+    energyKwh_ = kwh;
+}
+
+void InverterSimulator::UpdateReadings(std::int64_t nowMs)
+{
+    if (frozen_) {
+        lastUpdateMs_ = nowMs;
+        return;
+    }
+    const LiveReadings r = ReadingsAt(nowMs);
+    if (lastUpdateMs_ && nowMs > *lastUpdateMs_) {
+        constexpr double MsPerHour = 3600.0 * 1000.0;
+        energyKwh_ += r.outputPower * static_cast<double>(nowMs - *lastUpdateMs_) / MsPerHour;
+        const auto whole = static_cast<std::uint32_t>(static_cast<std::int64_t>(std::floor(energyKwh_)));
+        image_[EnergyHighReg - ImageBase] = static_cast<std::uint16_t>(whole >> 16);
+        image_[EnergyLowReg - ImageBase] = static_cast<std::uint16_t>(whole & 0xFFFF);
+    }
+    if (!lastUpdateMs_ || nowMs > *lastUpdateMs_)
+        lastUpdateMs_ = nowMs;
+
+    // Scaling as the tool decodes it: currents and frequency x 10, powers (kW) x 100.
+    image_[OutputPowerReg - ImageBase] = Scaled(r.outputPower, 100);
+    image_[AcVoltageReg - ImageBase] = Scaled(r.acVoltage, 1);
+    image_[AcCurrentReg - ImageBase] = Scaled(r.acCurrent, 10);
+    image_[AcFrequencyReg - ImageBase] = Scaled(r.acFrequency, 10);
+    image_[DcBusVoltageReg - ImageBase] = Scaled(r.dcBusVoltage, 1);
+    image_[InputAVoltageReg - ImageBase] = Scaled(r.inputAVoltage, 1);
+    image_[InputBVoltageReg - ImageBase] = Scaled(r.inputBVoltage, 1);
+    image_[InputACurrentReg - ImageBase] = Scaled(r.inputACurrent, 10);
+    image_[InputBCurrentReg - ImageBase] = Scaled(r.inputBCurrent, 10);
+    image_[InputAPowerReg - ImageBase] = Scaled(r.inputAPower, 100);
+    image_[InputBPowerReg - ImageBase] = Scaled(r.inputBPower, 100);
+}
+
+void InverterSimulator::SetFaultRate(SimFault fault, double rate)
+{
+    if (fault == SimFault::None)
+        return;
+    if (rate < 0.0 || rate > 1.0)
+        throw std::invalid_argument("fault rate must lie in 0..1");
+    rates_[fault] = rate;
+}
+
+// --- receiving -------------------------------------------------------------------------------
+
+void InverterSimulator::Feed(ByteView bytes, std::int64_t nowMs)
+{
+    if (bytes.empty())
+        return;
+    // A frame arrives in one burst; what is left after a pause is the torn end of a frame
+    // that will never complete.
+    if (!received_.empty() && nowMs - lastByteMs_ > FrameGapMs) {
+        bytesDropped_ += received_.size();
+        received_.clear();
+    }
+    received_.insert(received_.end(), bytes.begin(), bytes.end());
+    lastByteMs_ = nowMs;
+
+    Bytes frame;
+    while (ExtractFrame(frame))
+        HandleFrame(frame, nowMs);
+}
+
+InverterSimulator::Scan InverterSimulator::ScanFrame(std::size_t start, std::size_t &length) const
+{
+    const ByteView rest = ByteView(received_).subspan(start);
+    // This is the only slave on the line, so anything not addressed to it is noise.
+    if (rest[0] != SlaveAddress)
+        return Scan::Garbage;
+    if (rest.size() < 2)
+        return Scan::NeedMore;
+
+    std::vector<std::size_t> candidates;
+    bool open = false; // a longer frame may still be arriving
+    const std::uint8_t function = rest[1];
+    const auto addWriteLength = [&] {
+        if (rest.size() < 7)
+            open = true;
+        else
+            candidates.push_back(9u + rest[6]);
+    };
+    if (function == ReadFunction) {
+        candidates.push_back(8);
+    } else if (function == WriteFunction) {
+        addWriteLength();
+    } else if (function == OwnWriteFunction) {
+        candidates.push_back(8); // one word
+        addWriteLength();        // several words, laid out like 0x10
+    } else {
+        // An unknown function has no known length: the shortest run closed by a good CRC.
+        for (std::size_t n = 4; n <= std::min(rest.size(), MaxFrameLength); ++n)
+            candidates.push_back(n);
+        open = rest.size() < MaxFrameLength;
+    }
+
+    for (std::size_t n : candidates) {
+        if (n <= rest.size() && CrcMatches(rest.first(n))) {
+            length = n;
+            return Scan::Frame;
+        }
+        if (n > rest.size())
+            open = true;
+    }
+    return open ? Scan::NeedMore : Scan::Garbage;
+}
+
+bool InverterSimulator::ExtractFrame(Bytes &frame)
+{
+    while (!received_.empty()) {
+        std::size_t length = 0;
+        const Scan head = ScanFrame(0, length);
+        if (head == Scan::Frame) {
+            frame.assign(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(length));
+            received_.erase(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(length));
+            return true;
+        }
+        std::size_t skip = head == Scan::Garbage ? 1 : 0;
+        if (head == Scan::NeedMore) {
+            // A head that can never complete (a damaged length byte, an unknown function) must
+            // not hold back a good frame that is already here behind it.
+            for (std::size_t start = 1; start < received_.size() && skip == 0; ++start) {
+                std::size_t ignored = 0;
+                if (ScanFrame(start, ignored) == Scan::Frame)
+                    skip = start;
+            }
+            if (skip == 0 && received_.size() > MaxBuffered)
+                skip = 1;
+        }
+        if (skip == 0)
+            return false;
+        received_.erase(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(skip));
+        bytesDropped_ += skip;
+    }
+    return false;
+}
+
+void InverterSimulator::ResetLine()
+{
+    received_.clear();
+    pending_.clear();
+}
+
+// --- answering -------------------------------------------------------------------------------
+
+void InverterSimulator::HandleFrame(const Bytes &frame, std::int64_t nowMs)
+{
+    ++framesReceived_;
+    SimFault fault = injected_;
+    injected_ = SimFault::None;
+    if (fault == SimFault::None)
+        fault = DrawFault();
+
+    switch (fault) {
+    case SimFault::NoReply:
+        return;
+    case SimFault::Exception:
+        Queue(nowMs + replyDelayMs_, ExceptionReply(frame[1], exceptionCode_));
+        return;
+    case SimFault::NoiseInstead:
+        Queue(nowMs + replyDelayMs_, Noise(3, 12));
+        return;
+    default:
+        break;
+    }
+
+    UpdateReadings(nowMs);
+    Bytes reply = Answer(frame);
+    std::int64_t dueMs = nowMs + replyDelayMs_;
+    switch (fault) {
+    case SimFault::WrongCrc:
+        reply.back() ^= 0x5A;
+        break;
+    case SimFault::Truncated:
+        reply.resize(reply.size() / 2);
+        break;
+    case SimFault::Delayed:
+        dueMs = nowMs + delayedReplyMs_;
+        break;
+    case SimFault::NoiseBefore: {
+        Bytes noisy;
+        do {
+            noisy = Noise(1, 8);
+            noisy.insert(noisy.end(), reply.begin(), reply.end());
+        } while (CrcMatches(noisy));
+        reply = std::move(noisy);
+        break;
+    }
+    default:
+        break;
+    }
+    Queue(dueMs, std::move(reply));
+}
+
+Bytes InverterSimulator::Answer(const Bytes &frame)
+{
+    switch (frame[1]) {
+    case ReadFunction:
+        return AnswerRead(frame);
+    case WriteFunction:
+        return AnswerWrite(frame);
+    case OwnWriteFunction:
+        return AnswerOwnWrite(frame);
+    default:
+        return ExceptionReply(frame[1], IllegalFunction);
+    }
+}
+
+Bytes InverterSimulator::AnswerRead(const Bytes &frame)
+{
+    const std::uint16_t start = WordAt(frame, 2);
+    const std::uint16_t count = WordAt(frame, 4);
+    if (count == 0 || count > MaxReadCount)
+        return ExceptionReply(ReadFunction, IllegalDataValue);
+    if (!Within(start, count, ImageBase, ImageLast)
+        && !Within(start, count, CalibrationBase, CalibrationLast))
+        return ExceptionReply(ReadFunction, IllegalDataAddress);
+
+    Bytes reply{SlaveAddress, ReadFunction, static_cast<std::uint8_t>(2 * count)};
+    for (std::uint16_t k = 0; k < count; ++k)
+        PutWord(reply, Register(static_cast<std::uint16_t>(start + k)));
+    AppendCrc(reply);
+    return reply;
+}
+
+namespace {
+
+// The multi-word write layout shared by 0x10 and 0x64: start, count, byte count, data.
+std::optional<std::uint8_t> CheckBlockWrite(const Bytes &frame, std::uint16_t first,
+                                            std::uint16_t last)
+{
+    const std::uint16_t start = WordAt(frame, 2);
+    const std::uint16_t count = WordAt(frame, 4);
+    if (count == 0 || count > MaxWriteCount || frame[6] != 2 * count)
+        return IllegalDataValue;
+    if (!Within(start, count, first, last))
+        return IllegalDataAddress;
+    return std::nullopt;
+}
+
+Bytes BlockWriteReply(const Bytes &frame)
+{
+    Bytes reply(frame.begin(), frame.begin() + 6);
+    AppendCrc(reply);
+    return reply;
+}
+
+} // namespace
+
+Bytes InverterSimulator::AnswerWrite(const Bytes &frame)
+{
+    if (auto code = CheckBlockWrite(frame, ImageBase, ImageLast))
+        return ExceptionReply(WriteFunction, *code);
+    const std::uint16_t start = WordAt(frame, 2);
+    const std::uint16_t count = WordAt(frame, 4);
+    for (std::uint16_t k = 0; k < count; ++k)
+        SetRegister(static_cast<std::uint16_t>(start + k), WordAt(frame, 7 + 2u * k));
+    return BlockWriteReply(frame);
+}
+
+Bytes InverterSimulator::AnswerOwnWrite(const Bytes &frame)
+{
+    if (frame.size() == 8) {
+        const std::uint16_t reg = WordAt(frame, 2);
+        const std::uint16_t value = WordAt(frame, 4);
+        // The energy counter is written half by half through two selectors; the reply
+        // repeats the request, so its byte 3 (1 or 2) tells which half it confirms.
+        if (reg == EnergyHighSelector)
+            SetRegister(EnergyHighReg, value);
+        else if (reg == EnergyLowSelector)
+            SetRegister(EnergyLowReg, value);
+        else if (reg == AcCurrentOffsetReg)
+            SetRegister(reg, value);
+        else
+            return ExceptionReply(OwnWriteFunction, IllegalDataAddress);
+        return BlockWriteReply(frame);
+    }
+    if (auto code = CheckBlockWrite(frame, CalibrationWriteFirst, CalibrationLast))
+        return ExceptionReply(OwnWriteFunction, *code);
+    const std::uint16_t start = WordAt(frame, 2);
+    const std::uint16_t count = WordAt(frame, 4);
+    for (std::uint16_t k = 0; k < count; ++k)
+        SetRegister(static_cast<std::uint16_t>(start + k), WordAt(frame, 7 + 2u * k));
+    return BlockWriteReply(frame);
+}
+
+// --- sending ---------------------------------------------------------------------------------
+
+void InverterSimulator::Queue(std::int64_t dueMs, Bytes bytes)
+{
+    if (!bytes.empty())
+        pending_.emplace(dueMs, std::move(bytes));
+}
+
+Bytes InverterSimulator::TakeOutput(std::int64_t nowMs)
+{
+    Bytes out;
+    auto it = pending_.begin();
+    while (it != pending_.end() && it->first <= nowMs) {
+        out.insert(out.end(), it->second.begin(), it->second.end());
+        it = pending_.erase(it);
+    }
+    return out;
+}
+
+std::optional<std::int64_t> InverterSimulator::NextDueMs() const
+{
+    if (pending_.empty())
+        return std::nullopt;
+    return pending_.begin()->first;
+}
+
+// --- chance ----------------------------------------------------------------------------------
+
+// xorshift64*: the same sequence for the same seed on every platform, unlike the standard
+// distributions.
+std::uint64_t InverterSimulator::NextRandom()
+{
+    random_ ^= random_ >> 12;
+    random_ ^= random_ << 25;
+    random_ ^= random_ >> 27;
+    return random_ * 0x2545F4914F6CDD1Dull;
+}
+
+SimFault InverterSimulator::DrawFault()
+{
+    for (const auto &[fault, rate] : rates_) {
+        if (rate <= 0.0)
+            continue;
+        const double draw = static_cast<double>(NextRandom() >> 11) * 0x1.0p-53;
+        if (draw < rate)
+            return fault;
+    }
+    return SimFault::None;
+}
+
+Bytes InverterSimulator::Noise(std::size_t minLength, std::size_t maxLength)
+{
+    Bytes noise;
+    do {
+        const std::size_t length = minLength + NextRandom() % (maxLength - minLength + 1);
+        noise.clear();
+        for (std::size_t k = 0; k < length; ++k)
+            noise.push_back(static_cast<std::uint8_t>(NextRandom() >> 56));
+    } while (CrcMatches(noise));
+    return noise;
+}
+
+} // namespace pv

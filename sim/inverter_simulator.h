@@ -1,0 +1,139 @@
+#pragma once
+// The inverter as the tool sees it from the serial line: a slave at address 0xFF holding the
+// 0xC000..0xC0FF block and the 0xCF00..0xCF0F calibration block, answering reads (0x03),
+// writes (0x10) and its own write function (0x64). Time is whatever the owner says it is, so
+// tests and the pseudo-terminal server drive the same code.
+
+#include "link/codec.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pv {
+
+// Ways the line or the inverter can let the tool down, for tests and demonstrations.
+enum class SimFault {
+    None,
+    NoReply,      // the request is not heard and nothing comes back
+    WrongCrc,     // the reply arrives whole with a damaged CRC
+    Truncated,    // only the first half of the reply arrives
+    Delayed,      // the reply arrives after DelayedReplyMs, past the tool's next poll
+    Exception,    // the inverter refuses with an exception reply and changes nothing
+    NoiseBefore,  // garbage bytes arrive in front of the reply
+    NoiseInstead, // garbage bytes arrive instead of the reply
+};
+
+// "no-reply", "wrong-crc", ... as the command line names them; nullopt for an unknown name.
+std::optional<SimFault> SimFaultFromName(std::string_view name);
+std::string_view SimFaultName(SimFault fault);
+
+// Modbus exception codes the simulator gives.
+inline constexpr std::uint8_t IllegalFunction = 0x01;
+inline constexpr std::uint8_t IllegalDataAddress = 0x02;
+inline constexpr std::uint8_t IllegalDataValue = 0x03;
+inline constexpr std::uint8_t SlaveDeviceFailure = 0x04;
+
+class InverterSimulator
+{
+public:
+    static constexpr std::int64_t DefaultReplyDelayMs = 20;
+    static constexpr std::int64_t DefaultDelayedReplyMs = 600;
+    // Silence after which a half-received frame is given up: far longer than the pause
+    // between the bytes of one request, far shorter than the tool's 350 ms between requests.
+    static constexpr std::int64_t FrameGapMs = 100;
+    static constexpr std::size_t OperatingVersionLength = 8;
+    static constexpr std::size_t CertificateVersionLength = 6;
+
+    explicit InverterSimulator(std::uint64_t seed = 1);
+
+    // Accumulates received bytes and answers every complete frame addressed to 0xFF.
+    void Feed(ByteView bytes, std::int64_t nowMs);
+    // Bytes whose due time has come, in the order they go out on the line.
+    Bytes TakeOutput(std::int64_t nowMs);
+    // Due time of the earliest reply still held back, if any.
+    std::optional<std::int64_t> NextDueMs() const;
+    // Forgets pending replies and half-received frames (the port was closed).
+    void ResetLine();
+
+    // Register contents; a register outside the two held blocks reads 0 and ignores writes.
+    std::uint16_t Register(std::uint16_t reg) const;
+    void SetRegister(std::uint16_t reg, std::uint16_t value);
+    static bool Holds(std::uint16_t reg);
+
+    // Texts are stored one byte per character of the code page, zero-filled; a text longer
+    // than its field throws std::invalid_argument.
+    void SetOperatingVersion(std::string_view text);  // 0xC0BC..0xC0BF
+    void SetCertificateVersion(std::string_view text); // 0xC0C0..0xC0C2
+    void SetModelName(std::string_view text);          // 0xC0B2..0xC0B6
+    void SetCompanyName(std::string_view text);        // 0xC0B7..0xC0BB
+
+    // The energy counter in kWh, 0xC031 (high word) and 0xC032 (low word).
+    std::int32_t EnergyTotal() const;
+    void SetEnergyTotal(std::int32_t kwh);
+
+    // Frozen readings stay where they are (the energy counter too), for tests that compare
+    // what a window shows with fixed numbers.
+    void FreezeReadings(bool frozen) { frozen_ = frozen; }
+    // Recomputes the live readings for the given time (done before every reply as well).
+    void UpdateReadings(std::int64_t nowMs);
+
+    void SetReplyDelayMs(std::int64_t ms) { replyDelayMs_ = ms; }
+    void SetDelayedReplyMs(std::int64_t ms) { delayedReplyMs_ = ms; }
+
+    // A fault for the next request only; it takes precedence over the rates.
+    void InjectNext(SimFault fault) { injected_ = fault; }
+    // Probability 0..1 of a fault on each request; several faults are drawn in the order of
+    // the enumeration, the first that hits wins.
+    void SetFaultRate(SimFault fault, double rate);
+    void SetExceptionCode(std::uint8_t code) { exceptionCode_ = code; }
+
+    // Complete frames for this slave received so far, and bytes thrown away while looking for
+    // a frame.
+    std::size_t FramesReceived() const { return framesReceived_; }
+    std::size_t BytesDropped() const { return bytesDropped_; }
+
+private:
+    enum class Scan { Frame, NeedMore, Garbage };
+
+    Scan ScanFrame(std::size_t start, std::size_t &length) const;
+    bool ExtractFrame(Bytes &frame);
+    void HandleFrame(const Bytes &frame, std::int64_t nowMs);
+    // The answer of a healthy inverter; applies writes.
+    Bytes Answer(const Bytes &frame);
+    Bytes AnswerRead(const Bytes &frame);
+    Bytes AnswerWrite(const Bytes &frame);
+    Bytes AnswerOwnWrite(const Bytes &frame);
+    SimFault DrawFault();
+    void Queue(std::int64_t dueMs, Bytes bytes);
+    Bytes Noise(std::size_t minLength, std::size_t maxLength);
+    std::uint64_t NextRandom();
+    void SetText(std::uint16_t firstReg, std::size_t length, std::string_view text);
+    void LoadDefaults();
+
+    std::array<std::uint16_t, 0x100> image_{};
+    std::array<std::uint16_t, 0x10> calibration_{};
+
+    Bytes received_;
+    std::int64_t lastByteMs_ = 0;
+    std::multimap<std::int64_t, Bytes> pending_;
+
+    bool frozen_ = false;
+    std::optional<std::int64_t> lastUpdateMs_;
+    double energyKwh_ = 0.0;
+
+    std::int64_t replyDelayMs_ = DefaultReplyDelayMs;
+    std::int64_t delayedReplyMs_ = DefaultDelayedReplyMs;
+    SimFault injected_ = SimFault::None;
+    std::map<SimFault, double> rates_;
+    std::uint8_t exceptionCode_ = SlaveDeviceFailure;
+    std::uint64_t random_;
+
+    std::size_t framesReceived_ = 0;
+    std::size_t bytesDropped_ = 0;
+};
+
+} // namespace pv
