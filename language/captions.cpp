@@ -1,0 +1,115 @@
+#include "captions.h"
+
+#include "app/form1_controls.h"
+#include "language_table.h"
+
+#include <QSignalBlocker>
+
+namespace pv {
+
+namespace {
+
+constexpr int TitleText = 0;
+constexpr int FirstMenuText = 10;         // Label16(0..5)
+constexpr int FirstSettingFrameText = 44; // Frame1(0..2)
+constexpr int FirstReadingText = 35;      // Frame2(0..8)
+constexpr int EfficiencyText = 89;        // Frame2(9)
+constexpr int PortCaptionText = 47;
+constexpr int NoPortText = 48;
+constexpr int WriteHintText = 139;
+constexpr int WriteGroupTexts[4] = {49, 50, 51, 87};
+constexpr int CountryText = 51;
+// Country list entries in list order: Germany, Australia, United Kingdom, own settings.
+constexpr int CountryListTexts[4] = {187, 200, 186, 52};
+constexpr int DcInputText = 86;
+constexpr int DcInputOptionTexts[2] = {84, 85};
+constexpr int CommunicationText = 105;
+constexpr int CommunicationOptionTexts[2] = {103, 104};
+constexpr int FirstLimitText = 53; // Label8(0..13)
+constexpr int IdentifierTexts[4] = {67, 68, 69, 70};
+constexpr int WriteText = 16;
+constexpr int ReadText = 17;
+constexpr int NoteText = 150;
+
+// Check3 completes the hint sentence, so it follows the hint's text at this gap.
+constexpr int HintToCheckGapTwips = 40;
+
+void RefillCountryList(const LanguageTable &texts, DropList &list)
+{
+    // The list is rebuilt in place; its users react to a choice made by the user, not to the
+    // same position being chosen again here.
+    const QSignalBlocker quiet(&list);
+    const int chosen = list.currentIndex();
+    list.clear();
+    for (int number : CountryListTexts)
+        list.addItem(texts.Text(number));
+    if (chosen >= 0)
+        list.setCurrentIndex(chosen);
+    else
+        list.SetText(texts.Text(CountryText));
+}
+
+} // namespace
+
+void CaptionTargets::SelectCaptionTarget(int which)
+{
+    if (which < 0 || which > 2)
+        return;
+    main_ = which == 0;
+    calibration_ = which == 1;
+    about_ = which == 2;
+}
+
+void ApplyMainCaptions(const LanguageTable &texts, QWidget &form1, Form1Controls &ui,
+                       const QString &titleSuffix, int statusTextNumber)
+{
+    form1.setWindowTitle(texts.Text(TitleText) + QLatin1Char(' ') + titleSuffix);
+
+    // Label16(6) (SELFTEST) has no text of its own and keeps its design caption.
+    for (int i = 0; i < 6; ++i)
+        ui.Label16[i]->setText(texts.Text(FirstMenuText + i));
+    for (int i = 0; i < 3; ++i)
+        ui.Frame1[i]->setTitle(texts.Text(FirstSettingFrameText + i));
+    for (int i = 0; i < 9; ++i)
+        ui.Frame2[i]->setTitle(texts.Text(FirstReadingText + i));
+    ui.Frame2[9]->setTitle(texts.Text(EfficiencyText));
+
+    ui.Label1->setText(texts.Text(statusTextNumber));
+
+    ui.Label3->setText(texts.Text(PortCaptionText));
+    if (ui.Combo1->currentIndex() < 0)
+        ui.Combo1->SetText(texts.Text(NoPortText));
+
+    ui.Label10->setText(texts.Text(WriteHintText));
+    ui.Label10->resize(ui.Label10->sizeHint().width(), ui.Label10->height());
+    SetLeftTwips(ui.Check3, LeftTwips(ui.Label10) + WidthTwips(ui.Label10) + HintToCheckGapTwips);
+
+    for (int i = 0; i < 4; ++i)
+        ui.Check1[i]->setText(texts.Text(WriteGroupTexts[i]));
+    RefillCountryList(texts, *ui.Combo2);
+
+    ui.Frame3->setTitle(texts.Text(DcInputText));
+    for (int i = 0; i < 2; ++i)
+        ui.Option1[i]->setText(texts.Text(DcInputOptionTexts[i]));
+    ui.Frame4->setTitle(texts.Text(CommunicationText));
+    for (int i = 0; i < 2; ++i)
+        ui.Option2[i]->setText(texts.Text(CommunicationOptionTexts[i]));
+
+    for (int i = 0; i < 14; ++i)
+        ui.Label8[i]->setText(texts.Text(FirstLimitText + i));
+
+    ui.Label4->setText(texts.Text(IdentifierTexts[0]));
+    ui.Label5->setText(texts.Text(IdentifierTexts[1]));
+    ui.Label6->setText(texts.Text(IdentifierTexts[2]));
+    ui.Label7->setText(texts.Text(IdentifierTexts[3]));
+
+    // Identifiers panel (0, 1) and configuration panel (2, 3) each have a Write and a Read.
+    ui.Command1[0]->setText(texts.Text(WriteText));
+    ui.Command1[1]->setText(texts.Text(ReadText));
+    ui.Command1[2]->setText(texts.Text(WriteText));
+    ui.Command1[3]->setText(texts.Text(ReadText));
+
+    ui.Label11->setText(texts.Text(NoteText));
+}
+
+} // namespace pv
