@@ -253,5 +253,75 @@ TEST(CountryRecordsName, CodePageNamesDecoded)
     EXPECT_EQ(records, std::vector<std::string>{"1\tK\xC3\xB6ln"});
 }
 
+// ---------------------------------------------------------------------------------------------
+// The files shipped beside the program, as copied into the build's program folder.
+
+struct PresetLimit
+{
+    const char *column;
+    double low, high;
+};
+
+// Column order of a country record and the ranges the configuration entries accept.
+const PresetLimit presetLimits[15] = {
+    {"Vmax_L2", 100, 300},      {"Vmax_L1", 150, 300},      {"Vmin_L1", 150, 300},
+    {"Vmin_L2", 100, 300},      {"Vmax_L2 time", 1, 65535}, {"Vmax_L1 time", 1, 65535},
+    {"Vmin_L1 time", 1, 65535}, {"Vmin_L2 time", 1, 65535}, {"Fmax50", 50.1, 54.9},
+    {"Fmin50", 45.1, 49.9},     {"Fmax60", 60.1, 65.0},     {"Fmin60", 55.1, 59.9},
+    {"Fmax time", 1, 65535},    {"Fmin time", 1, 65535},    {"Retry", 1, 600},
+};
+
+// Only the four frequencies carry decimals; everything else goes to the inverter as entered.
+bool IsFrequencyColumn(std::size_t column) { return column >= 8 && column <= 11; }
+
+std::vector<std::string> SplitTabs(const std::string &record)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t at; (at = record.find('\t', start)) != std::string::npos; start = at + 1)
+        fields.push_back(record.substr(start, at - start));
+    fields.push_back(record.substr(start));
+    return fields;
+}
+
+TEST(ShippedFiles, StartupSwitchesHaveSixFieldsAndNoLineBreak)
+{
+    ASSERT_TRUE(FileIsPresent(PV_PROGRAM_DIR, InitSetFile));
+    const auto fields = SplitInitSettings(ReadWholeFile(fs::path(PV_PROGRAM_DIR) / InitSetFile));
+    ASSERT_EQ(fields.size(), 6u);
+    EXPECT_EQ(fields[5].find_first_of("\r\n"), std::string::npos);
+}
+
+TEST(ShippedFiles, LanguageIsFirst)
+{
+    ASSERT_TRUE(FileIsPresent(PV_PROGRAM_DIR, LanguageSetFile));
+    EXPECT_EQ(ReadWholeFile(fs::path(PV_PROGRAM_DIR) / LanguageSetFile), "1\r\n");
+}
+
+TEST(ShippedFiles, CountryPresetsPassTheEntryChecks)
+{
+    std::vector<std::string> records;
+    ASSERT_TRUE(ReadCountryRecords(PV_PROGRAM_DIR, records));
+    // Exactly three: a final line break would add an empty record and shift the own-settings
+    // position of the country list.
+    ASSERT_EQ(records.size(), 3u);
+    const char *names[] = {"United Kingdom", "Germany", "Australia"};
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        const auto fields = SplitTabs(records[r]);
+        ASSERT_EQ(fields.size(), 16u) << names[r];
+        EXPECT_EQ(fields[15], names[r]);
+        for (std::size_t i = 0; i < 15; ++i) {
+            std::size_t used = 0;
+            const double value = std::stod(fields[i], &used);
+            EXPECT_EQ(used, fields[i].size()) << names[r] << " " << presetLimits[i].column;
+            EXPECT_GE(value, presetLimits[i].low) << names[r] << " " << presetLimits[i].column;
+            EXPECT_LE(value, presetLimits[i].high) << names[r] << " " << presetLimits[i].column;
+            if (!IsFrequencyColumn(i)) {
+                EXPECT_EQ(fields[i].find('.'), std::string::npos) << names[r] << " " << i;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace pv
