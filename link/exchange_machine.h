@@ -8,6 +8,7 @@
 #include "serial_port.h"
 #include "value_store.h"
 
+#include <array>
 #include <optional>
 #include <string_view>
 
@@ -40,6 +41,12 @@ enum class VersionVerdict { Refused = 1, Accepted = 2 };
 
 // Rates an 8-character operating version text; nothing for a shorter text (no verdict yet).
 std::optional<VersionVerdict> ClassifyOperatingVersion(std::string_view version);
+
+// Step successors: the monitor cycle reads 0xC020, 0xC0B0, 0xC080 (0 -> 1 -> 4 -> 5 -> 2 -> 3).
+int NextMonitorStep(int step);
+int NextIdentifyStep(int step);
+// ticked[i] is Check1(i) of the configuration panel.
+int NextConfigurationStep(int step, const std::array<bool, 4> &ticked);
 
 class ExchangeMachine
 {
@@ -86,6 +93,17 @@ private:
     int configurationStep_ = 0;
     int statusTextNumber_ = 121;
     Channel monitor_, identify_, configuration_;
+    // A request that never left leaves nothing to take: its reply step sees an empty reply.
+    bool identifySendFailed_ = false;
+    bool configurationSendFailed_ = false;
+
+    void DiscardReceived();
+    bool Send(const Channel &channel);
+    Bytes TakeReceived();
+    void TakeReply(Channel &channel, bool &sendFailed);
+    void HandBackIfMonitoring();
+    void RateOperatingVersion();
+    void EndExchange(ExchangeState state, int messageNumber);
 };
 
 } // namespace pv

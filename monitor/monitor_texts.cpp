@@ -18,20 +18,43 @@ std::string EfficiencyText(float outputPower, float inputAPower, float inputBPow
     return FixedNumberText(efficiency, TwoDecimals, format) + "%";
 }
 
-MonitorTexts MonitorValueTexts(const InverterData &data, const NumberFormat &format)
+MonitorReadings ReadingsOf(const InverterData &data)
+{
+    MonitorReadings r;
+    r.inputAVoltage = data.InputAVoltage();
+    r.inputBVoltage = data.InputBVoltage();
+    r.dcBusVoltage = data.DcBusVoltage();
+    r.acVoltage = data.AcVoltage();
+    r.acFrequency = data.AcFrequency();
+    r.inputACurrent = data.InputACurrent();
+    r.inputBCurrent = data.InputBCurrent();
+    r.acCurrent = data.AcCurrent();
+    r.energyTotal = data.EnergyTotal();
+    r.outputPower = data.OutputPower();
+    r.inputAPower = data.InputAPower();
+    r.inputBPower = data.InputBPower();
+    return r;
+}
+
+MonitorTexts MonitorValueTexts(const MonitorReadings &r, const NumberFormat &format)
 {
     MonitorTexts texts;
-    texts[0] = GeneralNumberText(data.InputAVoltage(), format);
-    texts[1] = GeneralNumberText(data.InputBVoltage(), format);
-    texts[2] = GeneralNumberText(data.DcBusVoltage(), format);
-    texts[3] = GeneralNumberText(data.AcVoltage(), format);
-    texts[4] = FixedNumberText(data.AcFrequency(), OneDecimal, format);
-    texts[5] = FixedNumberText(data.InputACurrent(), OneDecimal, format);
-    texts[6] = FixedNumberText(data.InputBCurrent(), OneDecimal, format);
-    texts[7] = FixedNumberText(data.AcCurrent(), OneDecimal, format);
-    texts[8] = IntegerText(data.EnergyTotal());
-    texts[9] = EfficiencyText(data.OutputPower(), data.InputAPower(), data.InputBPower(), format);
+    texts[0] = GeneralNumberText(r.inputAVoltage, format);
+    texts[1] = GeneralNumberText(r.inputBVoltage, format);
+    texts[2] = GeneralNumberText(r.dcBusVoltage, format);
+    texts[3] = GeneralNumberText(r.acVoltage, format);
+    texts[4] = FixedNumberText(r.acFrequency, OneDecimal, format);
+    texts[5] = FixedNumberText(r.inputACurrent, OneDecimal, format);
+    texts[6] = FixedNumberText(r.inputBCurrent, OneDecimal, format);
+    texts[7] = FixedNumberText(r.acCurrent, OneDecimal, format);
+    texts[8] = IntegerText(r.energyTotal);
+    texts[9] = EfficiencyText(r.outputPower, r.inputAPower, r.inputBPower, format);
     return texts;
+}
+
+MonitorTexts MonitorValueTexts(const InverterData &data, const NumberFormat &format)
+{
+    return MonitorValueTexts(ReadingsOf(data), format);
 }
 
 IdentifierTexts IdentifierValueTexts(const InverterData &data, const NumberFormat &format)

@@ -6,16 +6,28 @@
 #include "link/numbers.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace pv {
 
 inline constexpr int MonitorLabelCount = 10;
 
+// The values the readings panel shows, as the value store holds them.
+struct MonitorReadings
+{
+    float inputAVoltage = 0, inputBVoltage = 0, dcBusVoltage = 0, acVoltage = 0;
+    float acFrequency = 0, inputACurrent = 0, inputBCurrent = 0, acCurrent = 0;
+    std::int32_t energyTotal = 0;
+    float outputPower = 0, inputAPower = 0, inputBPower = 0;
+};
+MonitorReadings ReadingsOf(const InverterData &data);
+
 // Label2(0..9) in panel order: InputA_V, InputB_V, DCBus, AC_V (general number text); AC_F,
 // InputA_C, InputB_C, AC_C ("0.0"); KWH (integer); Efficiency ("0.00%", or "0%" when the input
 // power sum is exactly zero).
 using MonitorTexts = std::array<std::string, MonitorLabelCount>;
+MonitorTexts MonitorValueTexts(const MonitorReadings &readings, const NumberFormat &format);
 MonitorTexts MonitorValueTexts(const InverterData &data, const NumberFormat &format);
 
 // Output power over the sum of both input powers, in percent, single precision throughout.

@@ -1,0 +1,469 @@
+#include "exchange_machine.h"
+
+#include "codepage.h"
+
+#include <stdexcept>
+
+namespace pv {
+
+namespace {
+
+// Language texts of the status caption and of the message boxes.
+constexpr int TextNoLink = 121;
+constexpr int TextNoReply = 122;
+constexpr int TextLinkGood = 123;
+constexpr int TextPortOpened = 126;
+constexpr int TextReadFailed = 127;
+constexpr int TextWriteFailed = 128;
+constexpr int TextWriteDone = 129;
+constexpr int TextPortOpenFailed = 130;
+constexpr int TextVersionRefused = 151;
+
+// The last reply step of each exchange, where success ends it.
+constexpr int MonitorVersionStep = 3; // reply of 0xC080, last of the cycle
+constexpr int IdentifyReadLastStep = 5;
+constexpr int IdentifyWriteLastStep = 13;
+constexpr int ConfigurationReadLastStep = 3;
+
+constexpr bool IsRequestStep(int step)
+{
+    return step % 2 == 0;
+}
+
+} // namespace
+
+std::string_view ExchangeStateText(ExchangeState state)
+{
+    switch (state) {
+    case ExchangeState::CheckOperatingVersion:
+        return "CheckOperatingVersion";
+    case ExchangeState::Monitor:
+        return "Monitor";
+    case ExchangeState::PrepareIdentifyRead:
+        return "Prepare Identify Read";
+    case ExchangeState::PrepareIdentifyWrite:
+        return "Prepare Identify Write";
+    case ExchangeState::PrepareConfigurationRead:
+        return "Prepare Configuration Read";
+    case ExchangeState::PrepareConfigurationWrite:
+        return "Prepare Configuration Write";
+    case ExchangeState::IdentifyRead:
+        return "Identify Read";
+    case ExchangeState::IdentifyWrite:
+        return "Identify Write";
+    case ExchangeState::ConfigurationRead:
+        return "Configuration Read";
+    case ExchangeState::ConfigurationWrite:
+        return "Configuration Write";
+    case ExchangeState::CalibrationRead:
+        return "Calibration Read";
+    case ExchangeState::CalibrationWrite:
+        return "Calibration Write";
+    case ExchangeState::Idle:
+        break;
+    }
+    return "";
+}
+
+std::optional<VersionVerdict> ClassifyOperatingVersion(std::string_view version)
+{
+    // Characters are compared by their code in the tool's code page, so letters rank above
+    // digits.
+    const Bytes codes = Utf8ToCodePage(version);
+    if (codes.size() < 8)
+        return std::nullopt;
+    int major = 0;
+    for (std::size_t i = 2; i < 6; ++i) {
+        const bool digit = codes[i] >= '0' && codes[i] <= '9';
+        major = major * 10 + (digit ? codes[i] - '0' : 0);
+    }
+    const std::uint8_t c7 = codes[6];
+    const std::uint8_t c8 = codes[7];
+    // Firmware 0008.11 up to 0009.9B is refused.
+    if (major == 8 && (c7 > '1' || (c7 == '1' && c8 >= '1')))
+        return VersionVerdict::Refused;
+    if (major == 9 && (c7 < '9' || (c7 == '9' && c8 <= 'B')))
+        return VersionVerdict::Refused;
+    return VersionVerdict::Accepted;
+}
+
+int NextMonitorStep(int step)
+{
+    switch (step) {
+    case 0:
+        return 1;
+    case 1:
+        return 4;
+    case 4:
+        return 5;
+    case 5:
+        return 2;
+    case 2:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+int NextIdentifyStep(int step)
+{
+    // The last reply steps of the read (5) and of the write (13) stay where they are.
+    if (step == IdentifyReadLastStep || step == IdentifyWriteLastStep)
+        return step;
+    return step + 1;
+}
+
+int NextConfigurationStep(int step, const std::array<bool, 4> &ticked)
+{
+    // After a write reply the exchange jumps to the next ticked group; with none left it
+    // stays, and the reply dispatcher has already ended the exchange.
+    switch (step) {
+    case 3:
+    case 13:
+        return step;
+    case 5:
+        return ticked[1] ? 6 : ticked[2] ? 8 : ticked[3] ? 12 : 5;
+    case 7:
+        return ticked[2] ? 8 : ticked[3] ? 12 : 7;
+    case 11:
+        return ticked[3] ? 12 : 11;
+    default:
+        return step + 1;
+    }
+}
+
+ExchangeMachine::ExchangeMachine(SerialPort &port, ValueStore &store, ExchangeHost &host)
+    : port_(port), store_(store), host_(host)
+{}
+
+void ExchangeMachine::DiscardReceived()
+{
+    (void)port_.Input();
+}
+
+bool ExchangeMachine::Send(const Channel &channel)
+{
+    try {
+        port_.Output(channel.request);
+        return true;
+    } catch (const PortError &) {
+        return false;
+    }
+}
+
+Bytes ExchangeMachine::TakeReceived()
+{
+    try {
+        return port_.Input();
+    } catch (const PortError &) {
+        // A take that fails found nothing usable.
+        return {};
+    }
+}
+
+void ExchangeMachine::MonitorExchangeStep()
+{
+    // A failing port must not stop the cycle: each operation that fails is skipped and the
+    // tick goes on, so the link recovers by itself once the port works again.
+    if (monitorStep_ == 0 || monitorStep_ == 2 || monitorStep_ == 4) {
+        BuildMonitorRequest(monitorStep_, monitor_);
+        try {
+            DiscardReceived();
+        } catch (const PortError &) {
+        }
+        Send(monitor_);
+    } else if (monitorStep_ == 1 || monitorStep_ == 3 || monitorStep_ == 5) {
+        monitor_.reply = TakeReceived();
+        try {
+            HandleReply(monitor_.reply, monitor_.sent);
+        } catch (const std::exception &) {
+        }
+    }
+    monitorStep_ = NextMonitorStep(monitorStep_);
+
+    // Hand-overs happen only between monitor exchanges: this tick's own send or take is done,
+    // and the stale reply of a request sent now is discarded by the next exchange's first send.
+    if (state_ == ExchangeState::PrepareIdentifyWrite) {
+        state_ = ExchangeState::IdentifyWrite;
+        SetControlsAndTimers(false, 2);
+    }
+    if (state_ == ExchangeState::PrepareIdentifyRead) {
+        state_ = ExchangeState::IdentifyRead;
+        SetControlsAndTimers(false, 2);
+    }
+    if (state_ == ExchangeState::PrepareConfigurationWrite) {
+        state_ = ExchangeState::ConfigurationWrite;
+        SetControlsAndTimers(false, 3);
+    }
+    if (state_ == ExchangeState::PrepareConfigurationRead) {
+        state_ = ExchangeState::ConfigurationRead;
+        SetControlsAndTimers(false, 3);
+    }
+    if (state_ == ExchangeState::Idle) {
+        host_.SetTimerEnabled(MainTimer::Timer1, false);
+        host_.OpenCalibrationWindow();
+    }
+}
+
+void ExchangeMachine::TakeReply(Channel &channel, bool &sendFailed)
+{
+    // A request that never left the port has no answer; whatever lies in the buffer belongs
+    // to an earlier request.
+    if (sendFailed)
+        channel.reply.clear();
+    else
+        channel.reply = TakeReceived();
+    sendFailed = false;
+    HandleReply(channel.reply, channel.sent);
+}
+
+void ExchangeMachine::HandBackIfMonitoring()
+{
+    if (state_ == ExchangeState::Monitor) {
+        monitorStep_ = 0;
+        SetControlsAndTimers(true, 1);
+    }
+}
+
+void ExchangeMachine::IdentifyExchangeStep()
+{
+    const int step = identifyStep_;
+    // Each write request gets 2000 ms for its answer; the next write follows 500 ms after the
+    // answer was taken. The read runs at the interval its starter chose.
+    if (step >= 6 && step <= 13)
+        host_.SetTimerInterval(MainTimer::Timer2,
+                               IsRequestStep(step) ? WriteStepIntervalMs : ReadStepIntervalMs);
+
+    if (step >= 0 && step <= 13) {
+        if (IsRequestStep(step)) {
+            host_.BuildIdentifyRequest(step, identify_);
+            // Only the first request of the read or of the write clears what monitoring left.
+            if (step == 0 || step == 6) {
+                try {
+                    DiscardReceived();
+                } catch (const PortError &) {
+                }
+            }
+            identifySendFailed_ = !Send(identify_);
+        } else {
+            TakeReply(identify_, identifySendFailed_);
+        }
+    }
+    identifyStep_ = NextIdentifyStep(step);
+    HandBackIfMonitoring();
+}
+
+void ExchangeMachine::ConfigurationExchangeStep()
+{
+    const int step = configurationStep_;
+    if (step >= 4 && step <= 13)
+        host_.SetTimerInterval(MainTimer::Timer3,
+                               IsRequestStep(step) ? WriteStepIntervalMs : ReadStepIntervalMs);
+
+    if (step >= 0 && step <= 13) {
+        if (IsRequestStep(step)) {
+            host_.BuildConfigurationRequest(step, configuration_);
+            // Every write send clears the buffer first; the read only before its first request.
+            if (step != 2) {
+                try {
+                    DiscardReceived();
+                } catch (const PortError &) {
+                }
+            }
+            configurationSendFailed_ = !Send(configuration_);
+        } else {
+            TakeReply(configuration_, configurationSendFailed_);
+        }
+    }
+    const std::array<bool, 4> ticked{host_.WriteGroupTicked(0), host_.WriteGroupTicked(1),
+                                     host_.WriteGroupTicked(2), host_.WriteGroupTicked(3)};
+    configurationStep_ = NextConfigurationStep(step, ticked);
+    HandBackIfMonitoring();
+}
+
+void ExchangeMachine::EndExchange(ExchangeState state, int messageNumber)
+{
+    // The state is set before the message so that whatever runs while the box is open already
+    // sees the exchange as ended.
+    state_ = state;
+    host_.ShowMessage(messageNumber);
+}
+
+void ExchangeMachine::RateOperatingVersion()
+{
+    const auto verdict = ClassifyOperatingVersion(store_.Data().OperatingVersion());
+    if (!verdict)
+        return; // not all of the version has arrived yet; rated again after the next cycle
+    if (*verdict == VersionVerdict::Accepted) {
+        ShowLinkStatus(Lamp::Good, TextLinkGood);
+        state_ = ExchangeState::Monitor;
+        SetControlsAndTimers(true, 1);
+    } else {
+        ShowLinkStatus(Lamp::Bad, TextVersionRefused);
+        host_.SetTimerEnabled(MainTimer::Timer1, false);
+        host_.ShowMessage(TextVersionRefused);
+    }
+}
+
+void ExchangeMachine::HandleReply(ByteView reply, const RequestInfo &request)
+{
+    switch (state_) {
+    case ExchangeState::CheckOperatingVersion:
+    case ExchangeState::Monitor:
+    case ExchangeState::IdentifyRead:
+    case ExchangeState::IdentifyWrite:
+    case ExchangeState::ConfigurationRead:
+    case ExchangeState::ConfigurationWrite:
+    case ExchangeState::CalibrationRead:
+    case ExchangeState::CalibrationWrite:
+        break;
+    default:
+        return; // a reply that arrives between exchanges is not filed
+    }
+
+    const bool calibration
+        = state_ == ExchangeState::CalibrationRead || state_ == ExchangeState::CalibrationWrite;
+    const bool accepted = store_.DecodeReply(reply, request, calibration);
+    const bool unreadable = store_.ReplyUnreadable() != 0;
+
+    switch (state_) {
+    case ExchangeState::CheckOperatingVersion:
+        if (accepted) {
+            if (monitorStep_ == MonitorVersionStep)
+                RateOperatingVersion();
+        } else {
+            if (unreadable)
+                ShowLinkStatus(Lamp::Bad, TextNoReply);
+            // Step back so that the next two ticks ask for the same block again: the version
+            // is rated only on a cycle whose three blocks all arrived.
+            if (monitorStep_ == 1)
+                monitorStep_ = 3;
+            else if (monitorStep_ == 5)
+                monitorStep_ = 1;
+            else if (monitorStep_ == 3)
+                monitorStep_ = 5;
+        }
+        break;
+    case ExchangeState::Monitor:
+        // Only silence turns the lamp red; a whole reply with a bad CRC is line noise.
+        if (!accepted && unreadable)
+            ShowLinkStatus(Lamp::Bad, TextNoReply);
+        else
+            ShowLinkStatus(Lamp::Good, TextLinkGood);
+        break;
+    case ExchangeState::IdentifyRead:
+        if (!accepted) {
+            EndExchange(ExchangeState::Monitor, TextReadFailed);
+        } else if (identifyStep_ == IdentifyReadLastStep) {
+            host_.ShowIdentifierValues();
+            state_ = ExchangeState::Monitor;
+        }
+        break;
+    case ExchangeState::IdentifyWrite:
+        if (!accepted)
+            EndExchange(ExchangeState::Monitor, TextWriteFailed);
+        else if (identifyStep_ == IdentifyWriteLastStep)
+            EndExchange(ExchangeState::Monitor, TextWriteDone);
+        break;
+    case ExchangeState::ConfigurationRead:
+        if (!accepted) {
+            EndExchange(ExchangeState::Monitor, TextReadFailed);
+        } else if (configurationStep_ == ConfigurationReadLastStep) {
+            host_.ShowConfiguration();
+            state_ = ExchangeState::Monitor;
+        }
+        break;
+    case ExchangeState::ConfigurationWrite: {
+        if (!accepted) {
+            EndExchange(ExchangeState::Monitor, TextWriteFailed);
+            break;
+        }
+        const auto ticked = [this](int index) { return host_.WriteGroupTicked(index); };
+        const int step = configurationStep_;
+        const bool more = (step == 5 && (ticked(1) || ticked(2) || ticked(3)))
+                          || (step == 7 && (ticked(2) || ticked(3))) || step == 9
+                          || (step == 11 && ticked(3));
+        if (!more)
+            EndExchange(ExchangeState::Monitor, TextWriteDone);
+        break;
+    }
+    case ExchangeState::CalibrationRead:
+        if (accepted) {
+            host_.ShowCalibrationValues();
+            state_ = ExchangeState::Idle;
+        } else {
+            EndExchange(ExchangeState::Idle, TextReadFailed);
+        }
+        break;
+    case ExchangeState::CalibrationWrite:
+        EndExchange(ExchangeState::Idle, accepted ? TextWriteDone : TextWriteFailed);
+        break;
+    default:
+        break;
+    }
+}
+
+void ExchangeMachine::SetControlsAndTimers(bool enabled, int mode)
+{
+    host_.SetInputControlsEnabled(enabled);
+    const bool e = enabled;
+    bool timer1 = false, timer2 = false, timer3 = false;
+    switch (mode) {
+    case 1: // back to monitoring
+        timer1 = e, timer2 = !e, timer3 = !e;
+        break;
+    case 2: // identify exchange
+        timer1 = e, timer2 = !e, timer3 = e;
+        monitorStep_ = 0;
+        break;
+    case 3: // configuration exchange
+        timer1 = e, timer2 = e, timer3 = !e;
+        monitorStep_ = 0;
+        break;
+    case 4: // version check after a port was opened
+        timer1 = !e, timer2 = e, timer3 = e;
+        break;
+    case 5: // a port failed to open
+        timer1 = !e, timer2 = !e, timer3 = !e;
+        break;
+    default:
+        throw std::invalid_argument("SetControlsAndTimers: mode must be 1..5");
+    }
+    host_.SetTimerEnabled(MainTimer::Timer1, timer1);
+    host_.SetTimerEnabled(MainTimer::Timer2, timer2);
+    host_.SetTimerEnabled(MainTimer::Timer3, timer3);
+}
+
+void ExchangeMachine::ShowLinkStatus(Lamp lamp, int textNumber)
+{
+    host_.PaintLinkStatus(lamp, textNumber);
+    statusTextNumber_ = textNumber;
+}
+
+void ExchangeMachine::SelectPort(int listIndex)
+{
+    const int current = port_.CommPort();
+    // The port in use is only reopened while its version has not been accepted.
+    if (listIndex == current - 1 && state_ != ExchangeState::CheckOperatingVersion)
+        return;
+    try {
+        if (port_.IsOpen()) {
+            host_.SetTimerEnabled(MainTimer::Timer1, false);
+            port_.Close();
+            state_ = ExchangeState::CheckOperatingVersion;
+        }
+        port_.SetCommPort(listIndex + 1);
+        port_.SetSettings(LineSettings);
+        port_.Open();
+        monitorStep_ = 0;
+        ShowLinkStatus(Lamp::Good, TextPortOpened);
+        SetControlsAndTimers(false, 4);
+    } catch (const std::exception &) {
+        // What was done before the failure stays done: a closed previous port stays closed.
+        ShowLinkStatus(Lamp::Bad, TextNoLink);
+        SetControlsAndTimers(true, 5);
+        host_.ShowMessage(TextPortOpenFailed);
+    }
+}
+
+} // namespace pv
