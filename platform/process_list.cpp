@@ -5,6 +5,7 @@
 #undef UNICODE
 #undef _UNICODE
 #include <windows.h>
+// The process snapshot declarations need the base declarations before them.
 #include <tlhelp32.h>
 #else
 #include <cctype>

@@ -4,12 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QWidget>
-
 #include <filesystem>
 #include <fstream>
-#include <optional>
-#include <ostream>
 #include <unistd.h>
 
 namespace pv {
@@ -18,192 +14,135 @@ namespace {
 namespace fs = std::filesystem;
 
 enum class Vis { Unchanged, Shown, Hidden };
+constexpr Vis S = Vis::Shown, H = Vis::Hidden, U = Vis::Unchanged;
 
 struct MenuLeft
 {
-    int label;
-    int shape;
+    int label = 300, shape = 210; // where both entries stand before the switches are read
 };
+constexpr MenuLeft Stay{}, Inner{9330, 9240}, Outer{10800, 10695};
 
 struct InitCase
 {
-    const char *label;
-    const char *fileName; // nullptr: no file at all
+    const char *label, *fileName;
     std::string content;
     InitResult result;
     Vis calibration, flags, selfTest, efficiency;
-    std::optional<MenuLeft> calibrationLeft, selfTestLeft; // nullopt: not moved
-    std::optional<QString> suffix;                         // nullopt: not set
+    MenuLeft calibrationLeft, selfTestLeft;
+    const char16_t *suffix; // nullptr: left as it was
 };
 
-void PrintTo(const InitCase &c, std::ostream *os) { *os << c.label; }
+constexpr auto Applied = InitResult::Applied, TooFew = InitResult::TooFewFields,
+               Missing = InitResult::Missing;
+constexpr std::size_t Calibration = 3, SelfTest = 6, Efficiency = 9;
 
-// Where the two movable entries stand before the switches are read: away from every slot the
-// placement knows, so that a move and a non-move differ.
-constexpr MenuLeft StartLeft{300, 210}; // whole pixels, so they read back exactly
-const QString StartSuffix = QStringLiteral("before");
+const InitCase initCases[] = {
+    {"BothEntriesPlaced", InitSetFile, "1,0,1,1,0,X", Applied, S, H, S, S, Outer, Inner, u"X"},
+    {"CalibrationTakesSelfTestSlot", InitSetFile, "1,1,0,0,0,X", Applied, S, S, H, H, Inner, Stay,
+     u"X"},
+    {"SelfTestPlacedAlone", InitSetFile, "0,1,1,1,0,X", Applied, H, S, S, S, Stay, Inner, u"X"},
+    {"LineBreakKeptInSuffix", InitSetFile, "1,1,1,1,0,X\r\n", Applied, S, S, S, S, Outer, Inner,
+     u"X\r\n"},
+    {"TwoShowsWithoutPlacement", InitSetFile, "2,1,1,1,0,X", Applied, S, S, S, S, Stay, Stay, u"X"},
+    {"OtherSelfTestTextNoPlacement", InitSetFile, "1,1,2,1,0,X", Applied, S, S, S, S, Stay, Stay,
+     u"X"},
+    {"BlankOrLineBreakIsNotZero", InitSetFile, " 0,1,1,0\n,0,X,Y", Applied, S, S, S, S, Stay, Stay,
+     u"X"},
+    {"SuffixInCodePage", InitSetFile, "0,0,0,0,0,Gr\xFC\xDF", Applied, H, H, H, H, Stay, Stay,
+     u"Gr\u00FC\u00DF"},
+    {"FiveFieldsKeepSwitches", InitSetFile, "1,0,1,0,0", TooFew, S, H, S, H, Outer, Inner, nullptr},
+    {"TwoFieldsStopEarly", InitSetFile, "0,0", TooFew, H, H, U, U, Stay, Stay, nullptr},
+    {"EmptyReadsNShowsCalibration", InitSetFile, "", TooFew, S, U, U, U, Stay, Stay, nullptr},
+    {"LowerCaseNameIsMissing", "initset.txt", "0,0,0,0,0,X", Missing, U, U, U, U, Stay, Stay,
+     nullptr},
+};
 
-constexpr std::size_t Calibration = 3;
-constexpr std::size_t SelfTest = 6;
-constexpr std::size_t Efficiency = 9;
-
-constexpr Vis S = Vis::Shown;
-constexpr Vis H = Vis::Hidden;
-constexpr Vis U = Vis::Unchanged;
-
-// Each case runs from a window with everything the switches touch shown, and again with it
-// all hidden: "unchanged" then means the start state, whatever it was.
+// Every case runs once from a window with everything the switches touch shown and once with it
+// all hidden, so that "unchanged" and "set" differ; the entries start away from both slots.
 class ReadInitSettingsTest : public ::testing::TestWithParam<std::tuple<InitCase, bool>>
 {
 protected:
     void SetUp() override
     {
-        folder_ = fs::temp_directory_path()
-                  / ("pv_startup_" + std::to_string(::getpid()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
         BuildForm1Controls(&form_, ui_);
-
-        startShown_ = std::get<1>(GetParam());
         for (std::size_t entry : {Calibration, SelfTest}) {
-            ui_.Label16[entry]->setVisible(startShown_);
-            ui_.Shape2[entry]->setVisible(startShown_);
-            SetLeftTwips(ui_.Label16[entry], StartLeft.label);
-            SetLeftTwips(ui_.Shape2[entry], StartLeft.shape);
+            SetLeftTwips(ui_.Label16[entry], Stay.label);
+            SetLeftTwips(ui_.Shape2[entry], Stay.shape);
         }
-        for (QCheckBox *flag : ui_.Check2)
-            flag->setVisible(startShown_);
-        ui_.Frame2[Efficiency]->setVisible(startShown_);
-        ui_.Label2[Efficiency]->setVisible(startShown_);
-        switches_.efficiencyShown = startShown_;
-        switches_.titleSuffix = StartSuffix;
+        for (QWidget *w : Switched())
+            w->setVisible(start_);
+        switches_ = {start_, QStringLiteral("before")};
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    void ExpectVisible(const QWidget *widget, Vis expected, const char *what) const
+    std::vector<QWidget *> Switched() const
     {
-        const bool shown = expected == Vis::Unchanged ? startShown_ : expected == Vis::Shown;
-        EXPECT_EQ(!widget->isHidden(), shown) << what;
+        std::vector<QWidget *> all{ui_.Label16[Calibration], ui_.Shape2[Calibration],
+                                   ui_.Label16[SelfTest],    ui_.Shape2[SelfTest],
+                                   ui_.Frame2[Efficiency],   ui_.Label2[Efficiency]};
+        all.insert(all.end(), ui_.Check2.begin(), ui_.Check2.end());
+        return all;
+    }
+    bool Expected(Vis v) const { return v == U ? start_ : v == S; }
+    void ExpectShown(std::size_t entry, Vis v) const
+    {
+        EXPECT_EQ(!ui_.Label16[entry]->isHidden(), Expected(v)) << "Label16 " << entry;
+        EXPECT_EQ(!ui_.Shape2[entry]->isHidden(), Expected(v)) << "Shape2 " << entry;
+    }
+    void ExpectLeft(std::size_t entry, MenuLeft left) const
+    {
+        EXPECT_EQ(LeftTwips(ui_.Label16[entry]), left.label) << "Label16 " << entry;
+        EXPECT_EQ(LeftTwips(ui_.Shape2[entry]), left.shape) << "Shape2 " << entry;
     }
 
-    void ExpectLeft(std::size_t entry, const std::optional<MenuLeft> &expected,
-                    const char *what) const
-    {
-        const MenuLeft left = expected.value_or(StartLeft);
-        EXPECT_EQ(LeftTwips(ui_.Label16[entry]), left.label) << what << " label";
-        EXPECT_EQ(LeftTwips(ui_.Shape2[entry]), left.shape) << what << " shape";
-    }
-
-    fs::path folder_;
+    const bool start_ = std::get<1>(GetParam());
+    const fs::path folder_
+        = fs::temp_directory_path() / ("pv_startup_" + std::to_string(::getpid()));
     QWidget form_;
     Form1Controls ui_;
     InitSwitches switches_;
-    bool startShown_ = false;
 };
 
 TEST_P(ReadInitSettingsTest, AppliesSwitches)
 {
     const InitCase &c = std::get<0>(GetParam());
-    if (c.fileName)
-        std::ofstream(folder_ / c.fileName, std::ios::binary) << c.content;
+    std::ofstream(folder_ / c.fileName, std::ios::binary) << c.content;
 
     EXPECT_EQ(ReadInitSettings(folder_, ui_, switches_), c.result);
 
-    ExpectVisible(ui_.Label16[Calibration], c.calibration, "CALIBRATION label");
-    ExpectVisible(ui_.Shape2[Calibration], c.calibration, "CALIBRATION shape");
+    ExpectShown(Calibration, c.calibration);
+    ExpectShown(SelfTest, c.selfTest);
     for (const QCheckBox *flag : ui_.Check2)
-        ExpectVisible(flag, c.flags, "flag box");
-    ExpectVisible(ui_.Label16[SelfTest], c.selfTest, "SELFTEST label");
-    ExpectVisible(ui_.Shape2[SelfTest], c.selfTest, "SELFTEST shape");
-    ExpectVisible(ui_.Frame2[Efficiency], c.efficiency, "efficiency frame");
-    ExpectVisible(ui_.Label2[Efficiency], c.efficiency, "efficiency value");
-    const bool efficiencyShown
-        = c.efficiency == Vis::Unchanged ? startShown_ : c.efficiency == Vis::Shown;
-    EXPECT_EQ(switches_.efficiencyShown, efficiencyShown);
-
-    ExpectLeft(Calibration, c.calibrationLeft, "CALIBRATION");
-    ExpectLeft(SelfTest, c.selfTestLeft, "SELFTEST");
-    EXPECT_EQ(switches_.titleSuffix, c.suffix.value_or(StartSuffix));
+        EXPECT_EQ(!flag->isHidden(), Expected(c.flags));
+    EXPECT_EQ(!ui_.Frame2[Efficiency]->isHidden(), Expected(c.efficiency));
+    EXPECT_EQ(!ui_.Label2[Efficiency]->isHidden(), Expected(c.efficiency));
+    EXPECT_EQ(switches_.efficiencyShown, Expected(c.efficiency));
+    ExpectLeft(Calibration, c.calibrationLeft);
+    ExpectLeft(SelfTest, c.selfTestLeft);
+    EXPECT_EQ(switches_.titleSuffix,
+              c.suffix ? QString::fromUtf16(c.suffix) : QStringLiteral("before"));
 }
 
-constexpr MenuLeft InnerSlot{9330, 9240};
-constexpr MenuLeft OuterSlot{10800, 10695};
-constexpr auto Applied = InitResult::Applied;
-constexpr auto TooFew = InitResult::TooFewFields;
-constexpr auto Missing = InitResult::Missing;
-constexpr auto NotMoved = std::nullopt;
+INSTANTIATE_TEST_SUITE_P(Startup, ReadInitSettingsTest,
+                         ::testing::Combine(::testing::ValuesIn(initCases), ::testing::Bool()),
+                         [](const auto &info) {
+                             return std::string(std::get<0>(info.param).label)
+                                    + (std::get<1>(info.param) ? "_FromShown" : "_FromHidden");
+                         });
 
-const InitCase initCases[] = {
-    {"CalibrationAndSelfTestBothPlaced", InitSetFile, "1,0,1,1,0,X", Applied, S, H, S, S,
-     OuterSlot, InnerSlot, QStringLiteral("X")},
-    {"SelfTestHiddenCalibrationTakesItsSlot", InitSetFile, "1,1,0,0,0,X", Applied, S, S, H, H,
-     InnerSlot, NotMoved, QStringLiteral("X")},
-    {"CalibrationHiddenSelfTestPlaced", InitSetFile, "0,1,1,1,0,X", Applied, H, S, S, S,
-     NotMoved, InnerSlot, QStringLiteral("X")},
-    {"BothHiddenNothingMoves", InitSetFile, "0,1,0,1,0,X", Applied, H, S, H, S, NotMoved,
-     NotMoved, QStringLiteral("X")},
-    {"TrailingLineBreakKeptInSuffix", InitSetFile, "1,1,1,1,0,X\r\n", Applied, S, S, S, S,
-     OuterSlot, InnerSlot, QStringLiteral("X\r\n")},
-    {"TwoShowsCalibrationWithoutPlacement", InitSetFile, "2,1,1,1,0,X", Applied, S, S, S, S,
-     NotMoved, NotMoved, QStringLiteral("X")},
-    {"OtherSelfTestTextNoPlacement", InitSetFile, "1,1,2,1,0,X", Applied, S, S, S, S, NotMoved,
-     NotMoved, QStringLiteral("X")},
-    {"SelfTestZeroWithLineBreakNoPlacement", InitSetFile, "0,1,1\n,1,0,X", Applied, H, S, S, S,
-     NotMoved, NotMoved, QStringLiteral("X")},
-    {"BlankBeforeZeroIsNotZero", InitSetFile, " 0,1,1,1,0,X", Applied, S, S, S, S, NotMoved,
-     NotMoved, QStringLiteral("X")},
-    {"LineBreakAfterZeroIsNotZero", InitSetFile, "1,1,1,0\r\n,0,X", Applied, S, S, S, S,
-     OuterSlot, InnerSlot, QStringLiteral("X")},
-    {"FifthFieldNotRead", InitSetFile, "1,1,1,1,junk,X", Applied, S, S, S, S, OuterSlot,
-     InnerSlot, QStringLiteral("X")},
-    {"LaterFieldsIgnored", InitSetFile, "1,1,1,1,0,X,Y,Z", Applied, S, S, S, S, OuterSlot,
-     InnerSlot, QStringLiteral("X")},
-    {"EmptySuffix", InitSetFile, "1,1,1,1,0,", Applied, S, S, S, S, OuterSlot, InnerSlot,
-     QString()},
-    {"SuffixInCodePage", InitSetFile, "1,1,1,1,0,Gr\xFC\xDF" "e", Applied, S, S, S, S,
-     OuterSlot, InnerSlot, QStringLiteral(u"Gr\u00FC\u00DFe")},
-    {"FiveFieldsKeepSwitchesAndPlacement", InitSetFile, "1,0,1,0,0", TooFew, S, H, S, H,
-     OuterSlot, InnerSlot, NotMoved},
-    {"ThreeFieldsStopBeforeEfficiency", InitSetFile, "0,0,1", TooFew, H, H, S, U, NotMoved,
-     NotMoved, NotMoved},
-    {"TwoFieldsStopBeforeSelfTest", InitSetFile, "0,0", TooFew, H, H, U, U, NotMoved,
-     NotMoved, NotMoved},
-    {"EmptyFileReadsNShowsCalibration", InitSetFile, "", TooFew, S, U, U, U, NotMoved,
-     NotMoved, NotMoved},
-    {"NoCommaAtAll", InitSetFile, "0", TooFew, H, U, U, U, NotMoved, NotMoved, NotMoved},
-    {"LowerCaseNameIsMissing", "initset.txt", "0,0,0,0,0,X", Missing, U, U, U, U, NotMoved,
-     NotMoved, NotMoved},
-    {"NoFileIsMissing", nullptr, "", Missing, U, U, U, U, NotMoved, NotMoved, NotMoved},
-};
-
-INSTANTIATE_TEST_SUITE_P(
-    Startup, ReadInitSettingsTest,
-    ::testing::Combine(::testing::ValuesIn(initCases), ::testing::Bool()),
-    [](const auto &info) {
-        return std::string(std::get<0>(info.param).label)
-               + (std::get<1>(info.param) ? "_FromShown" : "_FromHidden");
-    });
-
-// The window as designed already stands where "1,1" puts the entries; reading that file must
-// leave it so.
-TEST(ReadInitSettingsDesign, ShippedSwitchesKeepDesignPlaces)
+TEST(ReadInitSettingsFile, NoFileChangesNothing)
 {
-    const fs::path folder = fs::temp_directory_path()
-                            / ("pv_startup_design_" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    std::ofstream(folder / InitSetFile, std::ios::binary) << "1,1,1,1,0,1.0";
     QWidget form;
     Form1Controls ui;
     BuildForm1Controls(&form, ui);
-    InitSwitches switches;
-
-    EXPECT_EQ(ReadInitSettings(folder, ui, switches), InitResult::Applied);
-    EXPECT_EQ(LeftTwips(ui.Label16[Calibration]), 10800);
-    EXPECT_EQ(LeftTwips(ui.Shape2[Calibration]), 10695);
-    EXPECT_EQ(LeftTwips(ui.Label16[SelfTest]), 9330);
-    EXPECT_EQ(LeftTwips(ui.Shape2[SelfTest]), 9240);
-    EXPECT_EQ(switches.titleSuffix, QStringLiteral("1.0"));
-    fs::remove_all(folder);
+    ui.Label16[Calibration]->hide();
+    InitSwitches switches{false, QStringLiteral("before")};
+    EXPECT_EQ(ReadInitSettings("/nonexistent/pv", ui, switches), Missing);
+    EXPECT_TRUE(ui.Label16[Calibration]->isHidden());
+    EXPECT_FALSE(switches.efficiencyShown);
+    EXPECT_EQ(switches.titleSuffix, QStringLiteral("before"));
 }
 
 } // namespace
