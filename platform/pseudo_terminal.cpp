@@ -40,7 +40,8 @@ std::unique_ptr<PseudoTerminal> PseudoTerminal::Create()
     if (master < 0)
         return nullptr;
     const char *name = nullptr;
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || (name = ::ptsname(master)) == nullptr) {
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0
+        || (name = ::ptsname(master)) == nullptr) {
         ::close(master);
         return nullptr;
     }
@@ -59,8 +60,7 @@ std::unique_ptr<PseudoTerminal> PseudoTerminal::Create()
 
 PseudoTerminal::PseudoTerminal(int master, int slaveKeeper, std::string slavePath)
     : master_(master), slaveKeeper_(slaveKeeper), slavePath_(std::move(slavePath))
-{
-}
+{}
 
 PseudoTerminal::~PseudoTerminal()
 {

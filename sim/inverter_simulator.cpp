@@ -107,9 +107,9 @@ std::uint16_t Scaled(double value, double scale)
 
 std::optional<SimFault> SimFaultFromName(std::string_view name)
 {
-    for (auto fault : {SimFault::None, SimFault::NoReply, SimFault::WrongCrc, SimFault::Truncated,
-                       SimFault::Delayed, SimFault::Exception, SimFault::NoiseBefore,
-                       SimFault::NoiseInstead}) {
+    for (auto fault :
+         {SimFault::None, SimFault::NoReply, SimFault::WrongCrc, SimFault::Truncated,
+          SimFault::Delayed, SimFault::Exception, SimFault::NoiseBefore, SimFault::NoiseInstead}) {
         if (SimFaultName(fault) == name)
             return fault;
     }
@@ -173,7 +173,8 @@ void InverterSimulator::LoadDefaults()
 
 bool InverterSimulator::Holds(std::uint16_t reg)
 {
-    return (reg >= ImageBase && reg <= ImageLast) || (reg >= CalibrationBase && reg <= CalibrationLast);
+    return (reg >= ImageBase && reg <= ImageLast)
+           || (reg >= CalibrationBase && reg <= CalibrationLast);
 }
 
 std::uint16_t InverterSimulator::Register(std::uint16_t reg) const
@@ -227,7 +228,8 @@ void InverterSimulator::SetCompanyName(std::string_view text)
 
 std::int32_t InverterSimulator::EnergyTotal() const
 {
-    const std::uint32_t value = std::uint32_t{Register(EnergyHighReg)} << 16 | Register(EnergyLowReg);
+    const std::uint32_t value
+        = std::uint32_t{Register(EnergyHighReg)} << 16 | Register(EnergyLowReg);
     return static_cast<std::int32_t>(value);
 }
 
@@ -249,7 +251,8 @@ void InverterSimulator::UpdateReadings(std::int64_t nowMs)
     if (lastUpdateMs_ && nowMs > *lastUpdateMs_) {
         constexpr double MsPerHour = 3600.0 * 1000.0;
         energyKwh_ += r.outputPower * static_cast<double>(nowMs - *lastUpdateMs_) / MsPerHour;
-        const auto whole = static_cast<std::uint32_t>(static_cast<std::int64_t>(std::floor(energyKwh_)));
+        const auto whole
+            = static_cast<std::uint32_t>(static_cast<std::int64_t>(std::floor(energyKwh_)));
         image_[EnergyHighReg - ImageBase] = static_cast<std::uint16_t>(whole >> 16);
         image_[EnergyLowReg - ImageBase] = static_cast<std::uint16_t>(whole & 0xFFFF);
     }
@@ -348,8 +351,10 @@ bool InverterSimulator::ExtractFrame(Bytes &frame)
         std::size_t length = 0;
         const Scan head = ScanFrame(0, length);
         if (head == Scan::Frame) {
-            frame.assign(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(length));
-            received_.erase(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(length));
+            frame.assign(received_.begin(),
+                         received_.begin() + static_cast<std::ptrdiff_t>(length));
+            received_.erase(received_.begin(),
+                            received_.begin() + static_cast<std::ptrdiff_t>(length));
             return true;
         }
         std::size_t skip = head == Scan::Garbage ? 1 : 0;

@@ -66,7 +66,7 @@ public:
 
     // Texts are stored one byte per character of the code page, zero-filled; a text longer
     // than its field throws std::invalid_argument.
-    void SetOperatingVersion(std::string_view text);  // 0xC0BC..0xC0BF
+    void SetOperatingVersion(std::string_view text);   // 0xC0BC..0xC0BF
     void SetCertificateVersion(std::string_view text); // 0xC0C0..0xC0C2
     void SetModelName(std::string_view text);          // 0xC0B2..0xC0B6
     void SetCompanyName(std::string_view text);        // 0xC0B7..0xC0BB

@@ -4,13 +4,11 @@ namespace pv {
 
 SimulatedPort::SimulatedPort(InverterSimulator &inverter, Clock now)
     : inverter_(inverter), now_(std::move(now))
-{
-}
+{}
 
 SimulatedPort::SimulatedPort(InverterSimulator &inverter, const std::int64_t *nowMs)
     : SimulatedPort(inverter, [nowMs] { return *nowMs; })
-{
-}
+{}
 
 void SimulatedPort::SetCommPort(int number)
 {
