@@ -92,7 +92,12 @@ private:
 
 // Twips to pixels and back at 96 dpi (15 twips per pixel).
 inline constexpr int TwipsPerPixel = 15;
-inline int Px(int twips) { return (twips + TwipsPerPixel / 2) / TwipsPerPixel; }
+// Rounds to the nearest pixel on both sides of 0 (a frame scrolled up has a negative Top).
+inline int Px(int twips)
+{
+    const int half = TwipsPerPixel / 2;
+    return twips >= 0 ? (twips + half) / TwipsPerPixel : -((-twips + half) / TwipsPerPixel);
+}
 inline int Twips(int pixels) { return pixels * TwipsPerPixel; }
 // Places a widget at design twips (left, top, width, height).
 void PlaceTwips(QWidget *widget, int left, int top, int width, int height);

@@ -260,16 +260,16 @@ void BuildConfigurationFrame(QWidget *viewport, Form1Controls &ui)
                           1500);
 
     ui.Check1[0] = MakeCheck(frame, ArrayName("Check1", 0), QStringLiteral("Sleep Power (0~20%)"),
-                             240, 720, 2100);
-    ui.Text5 = MakeText(frame, QStringLiteral("Text5"), 5, 2400, 720, 900);
-    ui.Check1[1] = MakeCheck(frame, ArrayName("Check1", 1), QStringLiteral("KW"), 3600, 720, 900);
-    ui.Text6 = MakeText(frame, QStringLiteral("Text6"), 6, 4560, 720, 1050);
+                             240, 720, 2400);
+    ui.Text5 = MakeText(frame, QStringLiteral("Text5"), 5, 2700, 720, 900);
+    ui.Check1[1] = MakeCheck(frame, ArrayName("Check1", 1), QStringLiteral("KW"), 3840, 720, 900);
+    ui.Text6 = MakeText(frame, QStringLiteral("Text6"), 6, 4800, 720, 1050);
     ui.Check1[3] = MakeCheck(frame, ArrayName("Check1", 3), QStringLiteral("Retry Time (1~600s)"),
-                             5940, 720, 2100);
-    ui.Text8 = MakeText(frame, QStringLiteral("Text8"), 5, 8100, 720, 900);
+                             6120, 720, 2400);
+    ui.Text8 = MakeText(frame, QStringLiteral("Text8"), 5, 8580, 720, 900);
     ui.Check1[2] = MakeCheck(frame, ArrayName("Check1", 2), QStringLiteral("Country"), 240, 1170,
-                             2100);
-    ui.Combo2 = Make<DropList>(frame, QStringLiteral("Combo2"), 2400, 1170, 3210, FieldHeight);
+                             2400);
+    ui.Combo2 = Make<DropList>(frame, QStringLiteral("Combo2"), 2700, 1170, 3150, FieldHeight);
     ui.Combo2->SetText(QStringLiteral("Country"));
 
     ui.Frame3 = MakeFrame(frame, QStringLiteral("Frame3"), QStringLiteral("DC Input"), 240, 1620,
@@ -296,7 +296,7 @@ void BuildConfigurationFrame(QWidget *viewport, Form1Controls &ui)
     // Flag box i stands for bit 7 - i of the flag byte.
     for (int i = 0; i < 8; ++i) {
         ui.Check2[i] = MakeCheck(frame, ArrayName("Check2", i), QStringLiteral("Bit %1").arg(7 - i),
-                                 5940 + (i % 4) * 1200, 1170 + (i / 4) * 405, 1140);
+                                 6120 + (i % 4) * 1200, 1170 + (i / 4) * 405, 1140);
     }
 
     ui.Command1[2] = MakeButton(frame, ArrayName("Command1", 2), QStringLiteral("Write"), 9000,

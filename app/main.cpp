@@ -1,0 +1,52 @@
+// The service tool: the main window with the real port, message boxes, process list and
+// language database of this machine.
+
+#include "app/form1.h"
+#include "platform/language_store.h"
+#include "platform/message_box.h"
+#include "platform/modal_presenter.h"
+#include "platform/port_names.h"
+#include "platform/process_list.h"
+#include "platform/qt_serial_port.h"
+
+#include <QApplication>
+#include <QLocale>
+
+namespace {
+
+// The regional number format of the system, as the entries and readings use it.
+pv::NumberFormat SystemNumberFormat()
+{
+    const QLocale locale = QLocale::system();
+    pv::NumberFormat format;
+    const QString point = locale.decimalPoint();
+    const QString group = locale.groupSeparator();
+    if (point.size() == 1 && point.at(0).unicode() < 0x80)
+        format.decimalSeparator = static_cast<char>(point.at(0).unicode());
+    if (group.size() == 1 && group.at(0).unicode() < 0x80)
+        format.groupSeparator = static_cast<char>(group.at(0).unicode());
+    return format;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+
+    const std::filesystem::path programFolder = pv::ProgramFolder();
+    pv::QtSerialPort port(programFolder);
+    pv::QtMessageBox messages;
+    pv::QtModalPresenter presenter;
+    const std::unique_ptr<pv::ProcessList> processes = pv::MakeSystemProcessList();
+    const std::unique_ptr<pv::LanguageStore> languageStore
+        = pv::MakeSqliteLanguageStore(programFolder / "DataBase" / "Language.db");
+
+    pv::Form1 form1(pv::Form1Services{port, messages, presenter, *processes, *languageStore,
+                                      programFolder, SystemNumberFormat()});
+    messages.SetParent(&form1);
+    if (!form1.Form_Load())
+        return 0;
+    form1.show();
+    return app.exec();
+}
