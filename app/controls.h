@@ -98,7 +98,10 @@ inline int Px(int twips)
     const int half = TwipsPerPixel / 2;
     return twips >= 0 ? (twips + half) / TwipsPerPixel : -((-twips + half) / TwipsPerPixel);
 }
-inline int Twips(int pixels) { return pixels * TwipsPerPixel; }
+inline int Twips(int pixels)
+{
+    return pixels * TwipsPerPixel;
+}
 // Places a widget at design twips (left, top, width, height).
 void PlaceTwips(QWidget *widget, int left, int top, int width, int height);
 int LeftTwips(const QWidget *widget);

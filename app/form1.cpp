@@ -42,7 +42,10 @@ constexpr int SelfTestRunningText = 145;
 constexpr int PortNotOpenText = 131;
 constexpr int NotConnectedText = 121;
 
-QString FromUtf8(const std::string &text) { return QString::fromStdString(text); }
+QString FromUtf8(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
 
 int ButtonNumber(Qt::MouseButton button)
 {
@@ -126,8 +129,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             if (watched == ui_.Label16[i] && ui_.Label16[i]->isEnabled()) {
                 auto *mouse = static_cast<QMouseEvent *>(event);
                 const QPoint at = mouse->position().toPoint();
-                Label16_MouseDown(i, ButtonNumber(mouse->button()),
-                                  ShiftNumber(mouse->modifiers()), Twips(at.x()), Twips(at.y()));
+                Label16_MouseDown(i, ButtonNumber(mouse->button()), ShiftNumber(mouse->modifiers()),
+                                  Twips(at.x()), Twips(at.y()));
                 return true;
             }
         }
@@ -242,9 +245,15 @@ void Form1::Timer1_Timer()
     ShowMonitorValues();
 }
 
-void Form1::Timer2_Timer() { machine_.IdentifyExchangeStep(); }
+void Form1::Timer2_Timer()
+{
+    machine_.IdentifyExchangeStep();
+}
 
-void Form1::Timer3_Timer() { machine_.ConfigurationExchangeStep(); }
+void Form1::Timer3_Timer()
+{
+    machine_.ConfigurationExchangeStep();
+}
 
 void Form1::Combo1_Click()
 {
@@ -356,7 +365,10 @@ void Form1::VScroll1_Change()
     SetTopTwips(ui_.Frame1[3], values_.SavedFrameTops[1] - offset);
 }
 
-void Form1::VScroll1_Scroll() { VScroll1_Change(); }
+void Form1::VScroll1_Scroll()
+{
+    VScroll1_Change();
+}
 
 // ---- configuration controls kept in step -----------------------------------------------------
 
@@ -406,7 +418,10 @@ void Form1::Check2_Click(int index)
 
 // ---- texts -----------------------------------------------------------------------------------
 
-QString Form1::LanguageText(int number) const { return texts_.Text(number); }
+QString Form1::LanguageText(int number) const
+{
+    return texts_.Text(number);
+}
 
 void Form1::ApplyCaptions()
 {
@@ -439,8 +454,8 @@ void Form1::SetInputControlsEnabled(bool enabled)
         button->setEnabled(enabled);
     for (QLineEdit *text : ui_.Text7)
         text->setEnabled(enabled);
-    for (QLineEdit *text : {ui_.Text1, ui_.Text2, ui_.Text3, ui_.Text4, ui_.Text5, ui_.Text6,
-                            ui_.Text8})
+    for (QLineEdit *text :
+         {ui_.Text1, ui_.Text2, ui_.Text3, ui_.Text4, ui_.Text5, ui_.Text6, ui_.Text8})
         text->setEnabled(enabled);
     for (QCheckBox *check : ui_.Check2)
         check->setEnabled(enabled);
@@ -488,7 +503,10 @@ void Form1::PaintLinkStatus(Lamp lamp, int textNumber)
     ui_.Label1->setText(LanguageText(textNumber));
 }
 
-void Form1::ShowMessage(int textNumber) { services_.messages.ShowMessage(LanguageText(textNumber)); }
+void Form1::ShowMessage(int textNumber)
+{
+    services_.messages.ShowMessage(LanguageText(textNumber));
+}
 
 void Form1::ShowIdentifierValues()
 {
@@ -515,7 +533,10 @@ void Form1::OpenCalibrationWindow()
     SetTimerEnabled(MainTimer::Timer1, true);
 }
 
-bool Form1::WriteGroupTicked(int index) const { return ui_.Check1[index]->isChecked(); }
+bool Form1::WriteGroupTicked(int index) const
+{
+    return ui_.Check1[index]->isChecked();
+}
 
 // The identify and configuration panels build their frames; until they are wired no exchange
 // of theirs is started, so nothing asks for these.

@@ -46,7 +46,7 @@ constexpr int ReadingPitchY = 1140;
 constexpr int ReadingWidth = 2280;
 constexpr int ReadingHeight = 1050;
 constexpr const char *ReadingCaptions[10] = {"InputA_V", "InputB_V", "DCBus", "AC_V", "AC_F",
-                                             "InputA_C", "InputB_C", "AC_C", "KWH", "Efficiency"};
+                                             "InputA_C", "InputB_C", "AC_C",  "KWH",  "Efficiency"};
 
 constexpr int StatusTop = 3120;
 constexpr int ViewportTop = 3840;
@@ -104,8 +104,8 @@ W *Make(QWidget *parent, const QString &name, int left, int top, int width, int 
     return widget;
 }
 
-QLabel *MakeLabel(QWidget *parent, const QString &name, const QString &caption, int left,
-                  int top, int width, int height = CaptionHeight)
+QLabel *MakeLabel(QWidget *parent, const QString &name, const QString &caption, int left, int top,
+                  int width, int height = CaptionHeight)
 {
     auto *label = Make<QLabel>(parent, name, left, top, width, height);
     label->setText(caption);
@@ -241,23 +241,23 @@ void BuildConnectionFrame(QWidget *viewport, Form1Controls &ui)
     auto *frame = MakeFrame(viewport, ArrayName("Frame1", 0), QStringLiteral("Connection Setting"),
                             60, 60, 4500, 1050);
     ui.Frame1[0] = frame;
-    ui.Label3 = MakeLabel(frame, QStringLiteral("Label3"), QStringLiteral("ComPort"), 240, 480,
-                          1080);
+    ui.Label3
+        = MakeLabel(frame, QStringLiteral("Label3"), QStringLiteral("ComPort"), 240, 480, 1080);
     ui.Combo1 = Make<DropList>(frame, QStringLiteral("Combo1"), 1380, 450, 2100, FieldHeight);
 }
 
 void BuildConfigurationFrame(QWidget *viewport, Form1Controls &ui)
 {
-    auto *frame = MakeFrame(viewport, ArrayName("Frame1", 1),
-                            QStringLiteral("Configurations Setting"), 60, 0, 11880,
-                            ConfigurationFrameHeight);
+    auto *frame
+        = MakeFrame(viewport, ArrayName("Frame1", 1), QStringLiteral("Configurations Setting"), 60,
+                    0, 11880, ConfigurationFrameHeight);
     ui.Frame1[1] = frame;
 
-    ui.Label10 = MakeLabel(frame, QStringLiteral("Label10"),
-                           QStringLiteral("If you want to write one of the value, please select the"),
-                           240, 330, 5400);
-    ui.Check3 = MakeCheck(frame, QStringLiteral("Check3"), QStringLiteral("check box"), 5685, 300,
-                          1500);
+    ui.Label10 = MakeLabel(
+        frame, QStringLiteral("Label10"),
+        QStringLiteral("If you want to write one of the value, please select the"), 240, 330, 5400);
+    ui.Check3
+        = MakeCheck(frame, QStringLiteral("Check3"), QStringLiteral("check box"), 5685, 300, 1500);
 
     ui.Check1[0] = MakeCheck(frame, ArrayName("Check1", 0), QStringLiteral("Sleep Power (0~20%)"),
                              240, 720, 2400);
@@ -267,26 +267,26 @@ void BuildConfigurationFrame(QWidget *viewport, Form1Controls &ui)
     ui.Check1[3] = MakeCheck(frame, ArrayName("Check1", 3), QStringLiteral("Retry Time (1~600s)"),
                              6120, 720, 2400);
     ui.Text8 = MakeText(frame, QStringLiteral("Text8"), 5, 8580, 720, 900);
-    ui.Check1[2] = MakeCheck(frame, ArrayName("Check1", 2), QStringLiteral("Country"), 240, 1170,
-                             2400);
+    ui.Check1[2]
+        = MakeCheck(frame, ArrayName("Check1", 2), QStringLiteral("Country"), 240, 1170, 2400);
     ui.Combo2 = Make<DropList>(frame, QStringLiteral("Combo2"), 2700, 1170, 3150, FieldHeight);
     ui.Combo2->SetText(QStringLiteral("Country"));
 
     ui.Frame3 = MakeFrame(frame, QStringLiteral("Frame3"), QStringLiteral("DC Input"), 240, 1620,
                           2700, 900);
-    ui.Option1[0] = Make<OptionButton>(ui.Frame3, ArrayName("Option1", 0), 150, 390, 1200,
-                                       FieldHeight);
+    ui.Option1[0]
+        = Make<OptionButton>(ui.Frame3, ArrayName("Option1", 0), 150, 390, 1200, FieldHeight);
     ui.Option1[0]->setText(QStringLiteral("Standard"));
-    ui.Option1[1] = Make<OptionButton>(ui.Frame3, ArrayName("Option1", 1), 1410, 390, 1200,
-                                       FieldHeight);
+    ui.Option1[1]
+        = Make<OptionButton>(ui.Frame3, ArrayName("Option1", 1), 1410, 390, 1200, FieldHeight);
     ui.Option1[1]->setText(QStringLiteral("Parallel"));
     ui.Frame4 = MakeFrame(frame, QStringLiteral("Frame4"), QStringLiteral("Communication"), 3120,
                           1620, 2490, 900);
-    ui.Option2[0] = Make<OptionButton>(ui.Frame4, ArrayName("Option2", 0), 150, 390, 1050,
-                                       FieldHeight);
+    ui.Option2[0]
+        = Make<OptionButton>(ui.Frame4, ArrayName("Option2", 0), 150, 390, 1050, FieldHeight);
     ui.Option2[0]->setText(QStringLiteral("jbus"));
-    ui.Option2[1] = Make<OptionButton>(ui.Frame4, ArrayName("Option2", 1), 1260, 390, 1050,
-                                       FieldHeight);
+    ui.Option2[1]
+        = Make<OptionButton>(ui.Frame4, ArrayName("Option2", 1), 1260, 390, 1050, FieldHeight);
     ui.Option2[1]->setText(QStringLiteral("mbus"));
     for (auto *pair : {&ui.Option1, &ui.Option2}) {
         for (OptionButton *button : *pair)
@@ -299,23 +299,23 @@ void BuildConfigurationFrame(QWidget *viewport, Form1Controls &ui)
                                  6120 + (i % 4) * 1200, 1170 + (i / 4) * 405, 1140);
     }
 
-    ui.Command1[2] = MakeButton(frame, ArrayName("Command1", 2), QStringLiteral("Write"), 9000,
-                                2100, 1215);
-    ui.Command1[3] = MakeButton(frame, ArrayName("Command1", 3), QStringLiteral("Read"), 10365,
-                                2100, 1215);
+    ui.Command1[2]
+        = MakeButton(frame, ArrayName("Command1", 2), QStringLiteral("Write"), 9000, 2100, 1215);
+    ui.Command1[3]
+        = MakeButton(frame, ArrayName("Command1", 3), QStringLiteral("Read"), 10365, 2100, 1215);
 }
 
 void BuildIdentifiersFrame(QWidget *viewport, Form1Controls &ui)
 {
-    auto *frame = MakeFrame(viewport, ArrayName("Frame1", 2),
-                            QStringLiteral("Identifiers Setting"), 60, 60, 7200, 2340);
+    auto *frame = MakeFrame(viewport, ArrayName("Frame1", 2), QStringLiteral("Identifiers Setting"),
+                            60, 60, 7200, 2340);
     ui.Frame1[2] = frame;
     constexpr int labelLeft = 240, textLeft = 1800, textWidth = 2400;
-    ui.Label5 = MakeLabel(frame, QStringLiteral("Label5"), QStringLiteral("ID"), labelLeft, 450,
-                          1500);
+    ui.Label5
+        = MakeLabel(frame, QStringLiteral("Label5"), QStringLiteral("ID"), labelLeft, 450, 1500);
     ui.Text1 = MakeText(frame, QStringLiteral("Text1"), 5, textLeft, 420, textWidth);
-    ui.Label4 = MakeLabel(frame, QStringLiteral("Label4"), QStringLiteral("KWH"), labelLeft, 870,
-                          1500);
+    ui.Label4
+        = MakeLabel(frame, QStringLiteral("Label4"), QStringLiteral("KWH"), labelLeft, 870, 1500);
     ui.Text2 = MakeText(frame, QStringLiteral("Text2"), 10, textLeft, 840, textWidth);
     ui.Label6 = MakeLabel(frame, QStringLiteral("Label6"), QStringLiteral("Model Name"), labelLeft,
                           1290, 1500);
@@ -323,10 +323,10 @@ void BuildIdentifiersFrame(QWidget *viewport, Form1Controls &ui)
     ui.Label7 = MakeLabel(frame, QStringLiteral("Label7"), QStringLiteral("Company"), labelLeft,
                           1710, 1500);
     ui.Text4 = MakeText(frame, QStringLiteral("Text4"), 10, textLeft, 1680, textWidth);
-    ui.Command1[0] = MakeButton(frame, ArrayName("Command1", 0), QStringLiteral("Write"), 4800,
-                                420, 1335);
-    ui.Command1[1] = MakeButton(frame, ArrayName("Command1", 1), QStringLiteral("Read"), 4800,
-                                1020, 1335);
+    ui.Command1[0]
+        = MakeButton(frame, ArrayName("Command1", 0), QStringLiteral("Write"), 4800, 420, 1335);
+    ui.Command1[1]
+        = MakeButton(frame, ArrayName("Command1", 1), QStringLiteral("Read"), 4800, 1020, 1335);
 }
 
 void BuildLimitsFrame(QWidget *viewport, Form1Controls &ui)
@@ -338,15 +338,14 @@ void BuildLimitsFrame(QWidget *viewport, Form1Controls &ui)
         const int column = LimitColumn[i];
         const int top = LimitRowTop + LimitRow[i] * LimitRowPitch;
         const int labelIndex = LimitLabelOf[i];
-        ui.Label8[labelIndex] = MakeLabel(frame, ArrayName("Label8", labelIndex),
-                                          QLatin1String(LimitLabelCaptions[labelIndex]),
-                                          LimitColumnLeft[column], top + 30,
-                                          LimitLabelWidth[column]);
+        ui.Label8[labelIndex] = MakeLabel(
+            frame, ArrayName("Label8", labelIndex), QLatin1String(LimitLabelCaptions[labelIndex]),
+            LimitColumnLeft[column], top + 30, LimitLabelWidth[column]);
         // The four frequencies carry a decimal and one digit more.
         const int maxLength = (i >= 8 && i <= 11) ? 6 : 5;
-        ui.Text7[i] = MakeText(frame, ArrayName("Text7", i), maxLength,
-                               LimitColumnLeft[column] + LimitLabelWidth[column] + 60, top,
-                               LimitTextWidth);
+        ui.Text7[i]
+            = MakeText(frame, ArrayName("Text7", i), maxLength,
+                       LimitColumnLeft[column] + LimitLabelWidth[column] + 60, top, LimitTextWidth);
     }
     const int noteTop = LimitsFrameHeight - NoteOffsetFromBottom;
     ui.Label11 = MakeLabel(frame, QStringLiteral("Label11"), QStringLiteral("(*)"), 240, noteTop,

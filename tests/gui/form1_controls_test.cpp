@@ -34,7 +34,8 @@ struct Place
 };
 
 class ControlPlace : public Form1ControlsTest, public ::testing::WithParamInterface<Place>
-{};
+{
+};
 
 TEST_P(ControlPlace, StandsAtItsDesignPlace)
 {
@@ -95,15 +96,14 @@ const Place Places[] = {
     {"Picture5", "Frame1(3)", -1, 4095, -1, -1},
 };
 
-INSTANTIATE_TEST_SUITE_P(Form1, ControlPlace, ::testing::ValuesIn(Places),
-                         [](const auto &info) {
-                             std::string name = info.param.name;
-                             for (char &c : name) {
-                                 if (c == '(' || c == ')')
-                                     c = '_';
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Form1, ControlPlace, ::testing::ValuesIn(Places), [](const auto &info) {
+    std::string name = info.param.name;
+    for (char &c : name) {
+        if (c == '(' || c == ')')
+            c = '_';
+    }
+    return name;
+});
 
 TEST_F(Form1ControlsTest, WindowIsNormalHeightAndAboutTwelveThousandTwipsWide)
 {
@@ -119,19 +119,19 @@ TEST_F(Form1ControlsTest, EveryArrayElementExistsUnderItsIndexedName)
         const char *name;
         int count;
     };
-    for (const Array &a : {Array{"Label16", 7}, Array{"Shape2", 7}, Array{"Frame2", 10},
-                           Array{"Label2", 10}, Array{"Frame1", 4}, Array{"Check1", 4},
-                           Array{"Check2", 8}, Array{"Option1", 2}, Array{"Option2", 2},
-                           Array{"Command1", 4}, Array{"Text7", 14}, Array{"Label8", 14}}) {
+    for (const Array &a :
+         {Array{"Label16", 7}, Array{"Shape2", 7}, Array{"Frame2", 10}, Array{"Label2", 10},
+          Array{"Frame1", 4}, Array{"Check1", 4}, Array{"Check2", 8}, Array{"Option1", 2},
+          Array{"Option2", 2}, Array{"Command1", 4}, Array{"Text7", 14}, Array{"Label8", 14}}) {
         for (int i = 0; i < a.count; ++i)
             EXPECT_NE(Find(QStringLiteral("%1(%2)").arg(QLatin1String(a.name)).arg(i)), nullptr)
                 << a.name << "(" << i << ")";
     }
-    for (const char *name : {"Label1", "Label3", "Label4", "Label5", "Label6", "Label7",
-                             "Label10", "Label11", "Check3", "Combo1", "Combo2", "Frame3", "Frame4",
-                             "Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text8",
-                             "Picture1", "Picture2", "Picture3", "Picture4", "Picture5",
-                             "VScroll1"})
+    for (const char *name :
+         {"Label1",   "Label3",   "Label4",   "Label5",   "Label6",  "Label7", "Label10",
+          "Label11",  "Check3",   "Combo1",   "Combo2",   "Frame3",  "Frame4", "Text1",
+          "Text2",    "Text3",    "Text4",    "Text5",    "Text6",   "Text8",  "Picture1",
+          "Picture2", "Picture3", "Picture4", "Picture5", "VScroll1"})
         EXPECT_NE(Find(QLatin1String(name)), nullptr) << name;
 }
 
@@ -156,9 +156,9 @@ TEST_F(Form1ControlsTest, MaximumLengthsOfTheEntries)
         QLineEdit *text;
         int max;
     };
-    for (const Length &l : {Length{ui.Text1, 5}, Length{ui.Text2, 10}, Length{ui.Text3, 10},
-                            Length{ui.Text4, 10}, Length{ui.Text5, 5}, Length{ui.Text6, 6},
-                            Length{ui.Text8, 5}})
+    for (const Length &l :
+         {Length{ui.Text1, 5}, Length{ui.Text2, 10}, Length{ui.Text3, 10}, Length{ui.Text4, 10},
+          Length{ui.Text5, 5}, Length{ui.Text6, 6}, Length{ui.Text8, 5}})
         EXPECT_EQ(l.text->maxLength(), l.max) << l.text->objectName().toStdString();
     for (int i = 0; i < 14; ++i)
         EXPECT_EQ(ui.Text7[i]->maxLength(), i >= 8 && i <= 11 ? 6 : 5) << "Text7(" << i << ")";
@@ -167,9 +167,11 @@ TEST_F(Form1ControlsTest, MaximumLengthsOfTheEntries)
 TEST_F(Form1ControlsTest, LimitEntriesStandBesideTheirOwnLabels)
 {
     // Text7(i) is captioned by Label8 of a different index; each pair shares a row.
-    const std::pair<int, const char *> pairs[] = {{0, "Vmax_L2"}, {2, "Vmin_L1"},
+    const std::pair<int, const char *> pairs[] = {{0, "Vmax_L2"},
+                                                  {2, "Vmin_L1"},
                                                   {6, "Vmin_L1_Dicsonnect time"},
-                                                  {9, "Fmin(50HZ)"}, {13, "Fmin_Disconnect time(>0)"}};
+                                                  {9, "Fmin(50HZ)"},
+                                                  {13, "Fmin_Disconnect time(>0)"}};
     const int labelOf[14] = {3, 1, 0, 2, 13, 11, 10, 12, 5, 4, 7, 6, 9, 8};
     for (const auto &[textIndex, caption] : pairs) {
         QLabel *label = ui.Label8[labelOf[textIndex]];

@@ -72,7 +72,10 @@ public:
     bool opens = true;
 };
 
-QString Text(int number) { return QStringLiteral("L1-%1").arg(number); }
+QString Text(int number)
+{
+    return QStringLiteral("L1-%1").arg(number);
+}
 
 void WriteFile(const fs::path &path, const std::string &bytes)
 {
@@ -168,11 +171,12 @@ protected:
             all.push_back(w);
         for (auto *w : ui().Text7)
             all.push_back(w);
-        for (QWidget *w : {static_cast<QWidget *>(ui().Text1), static_cast<QWidget *>(ui().Text2),
-                           static_cast<QWidget *>(ui().Text3), static_cast<QWidget *>(ui().Text4),
-                           static_cast<QWidget *>(ui().Text5), static_cast<QWidget *>(ui().Text6),
-                           static_cast<QWidget *>(ui().Text8), static_cast<QWidget *>(ui().Combo2),
-                           static_cast<QWidget *>(ui().Frame3), static_cast<QWidget *>(ui().Frame4)})
+        for (QWidget *w :
+             {static_cast<QWidget *>(ui().Text1), static_cast<QWidget *>(ui().Text2),
+              static_cast<QWidget *>(ui().Text3), static_cast<QWidget *>(ui().Text4),
+              static_cast<QWidget *>(ui().Text5), static_cast<QWidget *>(ui().Text6),
+              static_cast<QWidget *>(ui().Text8), static_cast<QWidget *>(ui().Combo2),
+              static_cast<QWidget *>(ui().Frame3), static_cast<QWidget *>(ui().Frame4)})
             all.push_back(w);
         for (auto *w : ui().Check2)
             all.push_back(w);
@@ -231,7 +235,8 @@ struct StartFailure
 };
 
 class Form1StartFailure : public Form1Test, public ::testing::WithParamInterface<StartFailure>
-{};
+{
+};
 
 TEST_P(Form1StartFailure, ShowsOneMessageAndEnds)
 {
@@ -287,7 +292,8 @@ struct LockMode
 };
 
 class Form1LockMode : public Form1Test, public ::testing::WithParamInterface<LockMode>
-{};
+{
+};
 
 TEST_P(Form1LockMode, SetsEveryListedControlAndTheTimersButNeverThePortList)
 {
@@ -376,16 +382,16 @@ TEST_F(Form1Test, ReadingsFollowTheTicksOfTimer1)
     Start();
     RegisterInverter inverter;
     inverter.registers = {
-        {0xC020, 960},   // output power, hundredths
-        {0xC021, 230},   // AC voltage
-        {0xC024, 43},    // AC current, tenths
-        {0xC026, 500},   // frequency, tenths
-        {0xC027, 380},   // DC bus
-        {0xC02B, 312},   // input A voltage
-        {0xC02C, 0},     // input B voltage
-        {0xC02F, 500},   // input A power, hundredths
-        {0xC030, 500},   // input B power
-        {0xC031, 0},      {0xC032, 1234},
+        {0xC020, 960}, // output power, hundredths
+        {0xC021, 230}, // AC voltage
+        {0xC024, 43},  // AC current, tenths
+        {0xC026, 500}, // frequency, tenths
+        {0xC027, 380}, // DC bus
+        {0xC02B, 312}, // input A voltage
+        {0xC02C, 0},   // input B voltage
+        {0xC02F, 500}, // input A power, hundredths
+        {0xC030, 500}, // input B power
+        {0xC031, 0},   {0xC032, 1234},
     };
     inverter.SetText(0xC0BC, "V1000700");
     port.responder = [&inverter](ByteView request) { return inverter.Answer(request); };
@@ -498,7 +504,8 @@ struct Layout
 };
 
 class Form1Layout : public Form1Test, public ::testing::WithParamInterface<Layout>
-{};
+{
+};
 
 TEST_P(Form1Layout, ConfigurationsIsTallOnlyForOwnSettings)
 {
@@ -627,7 +634,8 @@ struct StepCase
 };
 
 class Form1InStep : public Form1Test, public ::testing::WithParamInterface<StepCase>
-{};
+{
+};
 
 TEST_P(Form1InStep, PairsSettleAtOnceAndTickTheCountryGroup)
 {
@@ -647,8 +655,8 @@ TEST_P(Form1InStep, PairsSettleAtOnceAndTickTheCountryGroup)
 const StepCase StepCases[] = {
     {"TickFlag0SelectsParallel", [](Form1Controls &ui) { ui.Check2[0]->setChecked(true); }, true,
      false, false, true, false, false},
-    {"ClickFlag1SelectsMbus", [](Form1Controls &ui) { ui.Check2[1]->click(); }, false, true,
-     false, false, false, true},
+    {"ClickFlag1SelectsMbus", [](Form1Controls &ui) { ui.Check2[1]->click(); }, false, true, false,
+     false, false, true},
     {"ParallelTicksFlag0", [](Form1Controls &ui) { ui.Option1[1]->click(); }, true, false, false,
      true, false, false},
     {"StandardAfterParallelClearsFlag0",
