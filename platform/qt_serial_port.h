@@ -75,7 +75,7 @@ private:
     std::filesystem::path programFolder_;
     int commPort_ = FirstPortNumber;
     std::string settings_ = LineSettings;
-    bool open_ = false;     // the port as the logic sees it
+    bool open_ = false; // the port as the logic sees it
     bool deviceLost_ = false;
     int deviceErrorCount_ = 0;
     std::unique_ptr<QSerialPort> device_;

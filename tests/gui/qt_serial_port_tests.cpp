@@ -201,7 +201,8 @@ struct OpenFailureCase
 
 class QtSerialPortOpenFailure : public QtSerialPortTest,
                                 public ::testing::WithParamInterface<OpenFailureCase>
-{};
+{
+};
 
 TEST_P(QtSerialPortOpenFailure, ThrowsPortErrorAndStaysClosed)
 {
@@ -224,7 +225,8 @@ TEST_P(QtSerialPortOpenFailure, ThrowsPortErrorAndStaysClosed)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, QtSerialPortOpenFailure,
-    ::testing::Values(OpenFailureCase{"LinkToMissingDevice", "/dev/pv-no-such-device", "9600,n,8,1"},
+    ::testing::Values(OpenFailureCase{"LinkToMissingDevice", "/dev/pv-no-such-device",
+                                      "9600,n,8,1"},
                       OpenFailureCase{"LinkToPlainFile", "/etc/hostname", "9600,n,8,1"},
                       OpenFailureCase{"SettingsWithoutStopBits", nullptr, "9600,n,8"},
                       OpenFailureCase{"SettingsWithUnknownParity", nullptr, "9600,x,8,1"}),
@@ -333,7 +335,8 @@ struct SettingsCase
 };
 
 class LineSettingsParse : public ::testing::TestWithParam<SettingsCase>
-{};
+{
+};
 
 TEST_P(LineSettingsParse, GivesTheLineOrNothing)
 {
@@ -350,23 +353,22 @@ TEST_P(LineSettingsParse, GivesTheLineOrNothing)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, LineSettingsParse,
-    ::testing::Values(
-        SettingsCase{"Standard_9600n81", "9600,n,8,1", true, {9600, 'n', 8, 10}},
-        SettingsCase{"UpperCaseParity", "19200,E,7,2", true, {19200, 'e', 7, 20}},
-        SettingsCase{"OneAndHalfStop", "1200,o,5,1.5", true, {1200, 'o', 5, 15}},
-        SettingsCase{"MarkAndSpace", "300,m,8,1", true, {300, 'm', 8, 10}},
-        SettingsCase{"BlanksIgnored", "9600, n, 8, 1", true, {9600, 'n', 8, 10}},
-        SettingsCase{"Empty", "", false, {}},
-        SettingsCase{"ThreeFields", "9600,n,8", false, {}},
-        SettingsCase{"FiveFields", "9600,n,8,1,1", false, {}},
-        SettingsCase{"BaudNotNumber", "fast,n,8,1", false, {}},
-        SettingsCase{"BaudZero", "0,n,8,1", false, {}},
-        SettingsCase{"BaudTrailingText", "9600x,n,8,1", false, {}},
-        SettingsCase{"UnknownParity", "9600,x,8,1", false, {}},
-        SettingsCase{"ParityWord", "9600,none,8,1", false, {}},
-        SettingsCase{"NineDataBits", "9600,n,9,1", false, {}},
-        SettingsCase{"FourDataBits", "9600,n,4,1", false, {}},
-        SettingsCase{"ThreeStopBits", "9600,n,8,3", false, {}}),
+    ::testing::Values(SettingsCase{"Standard_9600n81", "9600,n,8,1", true, {9600, 'n', 8, 10}},
+                      SettingsCase{"UpperCaseParity", "19200,E,7,2", true, {19200, 'e', 7, 20}},
+                      SettingsCase{"OneAndHalfStop", "1200,o,5,1.5", true, {1200, 'o', 5, 15}},
+                      SettingsCase{"MarkAndSpace", "300,m,8,1", true, {300, 'm', 8, 10}},
+                      SettingsCase{"BlanksIgnored", "9600, n, 8, 1", true, {9600, 'n', 8, 10}},
+                      SettingsCase{"Empty", "", false, {}},
+                      SettingsCase{"ThreeFields", "9600,n,8", false, {}},
+                      SettingsCase{"FiveFields", "9600,n,8,1,1", false, {}},
+                      SettingsCase{"BaudNotNumber", "fast,n,8,1", false, {}},
+                      SettingsCase{"BaudZero", "0,n,8,1", false, {}},
+                      SettingsCase{"BaudTrailingText", "9600x,n,8,1", false, {}},
+                      SettingsCase{"UnknownParity", "9600,x,8,1", false, {}},
+                      SettingsCase{"ParityWord", "9600,none,8,1", false, {}},
+                      SettingsCase{"NineDataBits", "9600,n,9,1", false, {}},
+                      SettingsCase{"FourDataBits", "9600,n,4,1", false, {}},
+                      SettingsCase{"ThreeStopBits", "9600,n,8,3", false, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
