@@ -43,14 +43,18 @@ TEST_P(ControlPlace, StandsAtItsDesignPlace)
     QWidget *w = Find(QLatin1String(p.name));
     ASSERT_NE(w, nullptr) << p.name;
     EXPECT_EQ(w->parentWidget()->objectName(), QLatin1String(p.parent));
-    if (p.left >= 0)
+    if (p.left >= 0) {
         EXPECT_EQ(LeftTwips(w), p.left);
-    if (p.top >= 0)
+    }
+    if (p.top >= 0) {
         EXPECT_EQ(TopTwips(w), p.top);
-    if (p.width >= 0)
+    }
+    if (p.width >= 0) {
         EXPECT_EQ(WidthTwips(w), p.width);
-    if (p.height >= 0)
+    }
+    if (p.height >= 0) {
         EXPECT_EQ(HeightTwips(w), p.height);
+    }
 }
 
 const Place Places[] = {

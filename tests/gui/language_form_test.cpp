@@ -58,6 +58,11 @@ struct NameCase
     const char *englishName;
 };
 
+void PrintTo(const NameCase &c, std::ostream *os)
+{
+    *os << "Picture1(" << c.index << ")";
+}
+
 class PictureNames : public ::testing::TestWithParam<NameCase>
 {
 };
