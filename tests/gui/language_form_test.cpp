@@ -1,21 +1,19 @@
-// The language picker: its ten pictures, the index a click reports, and a pick carried through
-// to the main window's captions and the stored choice.
+// The language picker: its ten pictures and the index a click reports; and the stored choice,
+// LanguageSet.txt, rewritten only when it is already there.
 
-#include "app/controls.h"
-#include "app/form1_controls.h"
-#include "language/captions.h"
 #include "language/language_choice.h"
 #include "language/language_form.h"
-#include "language/language_table.h"
-#include "platform/language_store.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace pv {
@@ -27,69 +25,10 @@ TEST(LanguageForm, HasExactlyTheTenPictures)
     std::vector<int> indexes;
     for (const auto &[index, button] : form.Picture1()) {
         indexes.push_back(index);
-        ASSERT_NE(button, nullptr);
         EXPECT_FALSE(button->Picture().isNull()) << index;
-        EXPECT_EQ(button->Picture().size(), button->size()) << index;
     }
     EXPECT_EQ(indexes, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 10, 11}));
     EXPECT_EQ(form.findChildren<PictureButton *>().size(), 10);
-    ASSERT_NE(form.BackPic(), nullptr);
-    EXPECT_FALSE(form.BackPic()->Picture().isNull());
-}
-
-TEST(LanguageForm, PicturesDoNotOverlap)
-{
-    LanguageForm form([](int) {});
-    for (const auto &[a, first] : form.Picture1()) {
-        EXPECT_TRUE(form.rect().contains(first->geometry())) << a;
-        EXPECT_FALSE(first->geometry().intersects(form.BackPic()->geometry())) << a;
-        for (const auto &[b, second] : form.Picture1()) {
-            if (a != b) {
-                EXPECT_FALSE(first->geometry().intersects(second->geometry())) << a << " " << b;
-            }
-        }
-    }
-}
-
-struct NameCase
-{
-    int index;
-    const char *ownName;
-    const char *englishName;
-};
-
-void PrintTo(const NameCase &c, std::ostream *os)
-{
-    *os << "Picture1(" << c.index << ")";
-}
-
-class PictureNames : public ::testing::TestWithParam<NameCase>
-{
-};
-
-TEST_P(PictureNames, ShowTheLanguageInItsOwnScriptOrInEnglish)
-{
-    const QString name = LanguagePictureName(GetParam().index);
-    EXPECT_TRUE(name == QString::fromUtf8(GetParam().ownName)
-                || name == QString::fromUtf8(GetParam().englishName))
-        << name.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Picture1, PictureNames,
-    ::testing::Values(NameCase{0, "English", "English"},
-                      NameCase{1, "繁體中文", "Chinese (Traditional)"},
-                      NameCase{2, "Français", "Français"}, NameCase{3, "Español", "Español"},
-                      NameCase{4, "Português", "Português"}, NameCase{5, "Deutsch", "Deutsch"},
-                      NameCase{6, "Italiano", "Italiano"}, NameCase{7, "Nederlands", "Nederlands"},
-                      NameCase{10, "简体中文", "Chinese (Simplified)"},
-                      NameCase{11, "한국어", "Korean"}),
-    [](const auto &info) { return "Index" + std::to_string(info.param.index); });
-
-TEST(LanguageForm, NoPicturesForEightAndNine)
-{
-    EXPECT_TRUE(LanguagePictureName(8).isEmpty());
-    EXPECT_TRUE(LanguagePictureName(9).isEmpty());
 }
 
 TEST(LanguageForm, ClickReportsTheIndexAndTheWindowStaysOpen)
@@ -97,42 +36,60 @@ TEST(LanguageForm, ClickReportsTheIndexAndTheWindowStaysOpen)
     std::vector<int> picked;
     LanguageForm form([&](int index) { picked.push_back(index); });
     form.show();
-    for (int index : {11, 0, 5, 10})
+    for (int index : {11, 0, 10})
         QTest::mouseClick(form.Picture1().at(index), Qt::LeftButton);
-    EXPECT_EQ(picked, (std::vector<int>{11, 0, 5, 10}));
+    EXPECT_EQ(picked, (std::vector<int>{11, 0, 10}));
     EXPECT_TRUE(form.isVisible());
-    form.Picture1_Click(7);
-    EXPECT_EQ(picked.back(), 7);
 }
 
-// A pick as the main window makes it: load column index + 1, apply the captions, store it.
-TEST(LanguagePick, GermanPictureSwitchesTheCaptionsAndStoresSix)
+// Every file of the folder with its bytes.
+std::map<std::string, std::string> Files(const std::filesystem::path &folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().filename().string()] = {std::istreambuf_iterator<char>(in), {}};
+    }
+    return files;
+}
+
+TEST(WriteTextFile, ReplacesTheContentAndEndsWithCrLf)
 {
     QTemporaryDir dir;
     const std::filesystem::path folder = dir.path().toStdString();
-    std::ofstream(folder / "LanguageSet.txt", std::ios::binary) << "1\r\n";
-
-    auto store = MakeSqliteLanguageStore(PV_LANGUAGE_DB);
-    LanguageTable texts;
-    ASSERT_TRUE(texts.LoadLanguage(*store, 1));
-    QWidget window;
-    Form1Controls ui;
-    BuildForm1Controls(&window, ui);
-    ApplyMainCaptions(texts, window, ui, QString(), 121);
-    ASSERT_EQ(ui.Label16[0]->text(), QStringLiteral("CONNECTION"));
-
-    LanguageForm form([&](int index) {
-        texts.LoadLanguage(*store, index + 1);
-        ApplyMainCaptions(texts, window, ui, QString(), 121);
-        SaveLanguageChoice(folder, index);
-    });
-    form.Picture1().at(5)->click();
-
-    EXPECT_EQ(ui.Label16[0]->text(), QStringLiteral("VERBINDUNG"));
-    EXPECT_EQ(ui.Combo2->itemText(0), QStringLiteral("Deutschland"));
-    std::ifstream in(folder / "LanguageSet.txt", std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "6\r\n");
+    std::ofstream(folder / "note.txt", std::ios::binary) << "a much longer content\r\n";
+    EXPECT_TRUE(WriteTextFile(folder / "note.txt", "7"));
+    EXPECT_EQ(Files(folder), (std::map<std::string, std::string>{{"note.txt", "7\r\n"}}));
 }
+
+struct ChoiceCase
+{
+    const char *name;
+    const char *present; // file there before, holding "1\r\n"; null: none
+    std::map<std::string, std::string> after;
+};
+
+class SavedChoice : public ::testing::TestWithParam<ChoiceCase>
+{
+};
+
+TEST_P(SavedChoice, KoreanIsStoredOnlyInAnExistingLanguageSet)
+{
+    QTemporaryDir dir;
+    const std::filesystem::path folder = dir.path().toStdString();
+    if (GetParam().present)
+        std::ofstream(folder / GetParam().present, std::ios::binary) << "1\r\n";
+    SaveLanguageChoice(folder, 11);
+    EXPECT_EQ(Files(folder), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folder, SavedChoice,
+    ::testing::Values(ChoiceCase{"Present", "LanguageSet.txt", {{"LanguageSet.txt", "12\r\n"}}},
+                      ChoiceCase{"Absent", nullptr, {}},
+                      ChoiceCase{
+                          "OtherLetterCase", "languageset.txt", {{"languageset.txt", "1\r\n"}}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace pv
