@@ -1,319 +1,39 @@
-// The simulated inverter answers the frames the tool builds, stores what is written and refuses
-// what a real unit refuses.
+// The simulated inverter answers the frames the tool builds, stores what is written, refuses what
+// a real unit refuses, damages its replies on request and talks through the simulated port.
 
-#include "sim_test_support.h"
+#include "sim/inverter_simulator.h"
+#include "sim/simulated_port.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
-namespace pv::test {
+namespace pv {
 namespace {
 
-Bytes Words(std::initializer_list<std::uint16_t> words)
+constexpr std::int64_t PollMs = 350;
+constexpr std::size_t MonitorReplySize = 69;
+
+Bytes Exchange(InverterSimulator &inverter, const Bytes &request, std::int64_t &now)
 {
-    Bytes bytes;
-    for (std::uint16_t w : words) {
-        bytes.push_back(static_cast<std::uint8_t>(w >> 8));
-        bytes.push_back(static_cast<std::uint8_t>(w & 0xFF));
-    }
-    return bytes;
+    inverter.Feed(request, now);
+    now += PollMs;
+    return inverter.TakeOutput(now);
 }
 
-Bytes Read(InverterSimulator &inverter, std::uint16_t start, std::uint16_t count, std::int64_t &now)
+Bytes WithCrc(Bytes frame)
 {
-    Channel channel;
-    BuildReadRequest(channel, start, count);
-    return Exchange(inverter, channel.request, now);
+    AppendCrc(frame);
+    return frame;
 }
 
-// --- reads -----------------------------------------------------------------------------------
-
-struct ReadCase
+bool CrcGood(const Bytes &reply)
 {
-    const char *name;
-    std::uint16_t start;
-    std::uint16_t count;
-
-    friend void PrintTo(const ReadCase &c, std::ostream *out) { *out << c.name; }
-};
-
-class SimulatorRead : public ::testing::TestWithParam<ReadCase>
-{
-};
-
-TEST_P(SimulatorRead, ReplyCarriesTheHeldRegistersUnderAGoodCrc)
-{
-    const ReadCase c = GetParam();
-    InverterSimulator inverter;
-    std::int64_t now = 1000;
-    const Bytes reply = Read(inverter, c.start, c.count, now);
-
-    ASSERT_EQ(reply.size(), 5u + 2u * c.count) << Hex(reply);
-    EXPECT_EQ(reply[0], 0xFF);
-    EXPECT_EQ(reply[1], 0x03);
-    EXPECT_EQ(reply[2], 2 * c.count);
-    EXPECT_TRUE(CrcGood(reply));
-    for (std::uint16_t k = 0; k < c.count; ++k)
-        EXPECT_EQ(static_cast<std::uint16_t>(ImageWord(reply, 3 + 2u * k)),
-                  inverter.Register(static_cast<std::uint16_t>(c.start + k)))
-            << "register " << std::hex << c.start + k;
+    std::uint16_t unreadable = 0;
+    return CheckReplyCrc(reply, unreadable);
 }
-
-INSTANTIATE_TEST_SUITE_P(Blocks, SimulatorRead,
-                         ::testing::Values(ReadCase{"C020_32regs_readings", 0xC020, 0x20},
-                                           ReadCase{"C080_22regs_configuration", 0xC080, 0x16},
-                                           ReadCase{"C0B0_19regs_identity", 0xC0B0, 0x13},
-                                           ReadCase{"C081_21regs_configuration_read", 0xC081, 0x15},
-                                           ReadCase{"C0B1_1reg_rated_power", 0xC0B1, 1},
-                                           ReadCase{"CF00_15regs_calibration", 0xCF00, 0x0F},
-                                           ReadCase{"C0F0_16regs_end_of_block", 0xC0F0, 0x10}),
-                         [](const auto &info) { return std::string(info.param.name); });
-
-TEST(SimulatorDefaults, IdentityAsTheToolDecodesIt)
-{
-    InverterSimulator inverter;
-    std::int64_t now = 0;
-    const Bytes reply = Read(inverter, 0xC0B0, 0x13, now);
-    ASSERT_EQ(reply.size(), 43u);
-    EXPECT_EQ(ImageWord(reply, 3), 36); // 3.6 kW, 0xC0B0 and 0xC0B1 alike
-    EXPECT_EQ(ImageWord(reply, 5), 36);
-    EXPECT_EQ(ImageText(reply, 7, 10), "PV3600");
-    EXPECT_EQ(ImageText(reply, 17, 10), "PV Works");
-    EXPECT_EQ(ImageText(reply, 27, 8), "01000700");
-    EXPECT_EQ(ImageText(reply, 35, 6), "1.02");
-}
-
-TEST(SimulatorDefaults, ConfigurationOfAPresetCountryOnA230V50HzGrid)
-{
-    InverterSimulator inverter;
-    std::int64_t now = 0;
-    const Bytes reply = Read(inverter, 0xC080, 0x16, now);
-    ASSERT_EQ(reply.size(), 49u);
-    const auto reg = [&](std::uint16_t r) { return ImageWord(reply, 3 + 2u * (r - 0xC080)); };
-    EXPECT_EQ(reply[5], 0x00) << "flags: standard DC input, jbus";
-    EXPECT_EQ(reply[6], 6) << "country code";
-    EXPECT_GT(reg(0xC089), 230) << "Vmax_L1";
-    EXPECT_LT(reg(0xC08A), 230) << "Vmin_L1";
-    // Frequencies x 10 inside the ranges the tool accepts for entries.
-    EXPECT_GT(reg(0xC090), 501);
-    EXPECT_LT(reg(0xC090), 549);
-    EXPECT_GT(reg(0xC091), 451);
-    EXPECT_LT(reg(0xC091), 499);
-    EXPECT_GE(reg(0xC092), 601);
-    EXPECT_LE(reg(0xC092), 650);
-    EXPECT_GE(reg(0xC093), 551);
-    EXPECT_LE(reg(0xC093), 599);
-}
-
-TEST(SimulatorDefaults, CalibrationBytesAtMidScale)
-{
-    InverterSimulator inverter;
-    std::int64_t now = 0;
-    const Bytes reply = Read(inverter, 0xCF00, 0x0F, now);
-    ASSERT_EQ(reply.size(), 35u);
-    // Bytes shown after a calibration read: gains and offsets 128, DC bus meter 300 V.
-    for (std::size_t i : {3u, 4u, 5u, 6u, 9u, 10u, 11u, 15u, 17u})
-        EXPECT_EQ(reply[i], 128) << "reply byte " << i;
-    EXPECT_EQ(ImageWord(reply, 13), 300);
-    EXPECT_EQ(ImageWord(reply, 3 + 2 * 8), 230) << "0xCF08 AC meter voltage";
-    EXPECT_EQ(ImageWord(reply, 3 + 2 * 10), 128) << "0xCF0A AC current offset";
-}
-
-// --- writes with function 0x10 ---------------------------------------------------------------
-
-struct WriteCase
-{
-    const char *name;
-    std::uint16_t start;
-    Bytes data;
-
-    friend void PrintTo(const WriteCase &c, std::ostream *out) { *out << c.name; }
-};
-
-class SimulatorWrite : public ::testing::TestWithParam<WriteCase>
-{
-};
-
-TEST_P(SimulatorWrite, RepliesWithStartAndCountAndKeepsTheValues)
-{
-    const WriteCase &c = GetParam();
-    InverterSimulator inverter;
-    inverter.FreezeReadings(true);
-    std::int64_t now = 0;
-    Channel channel;
-    BuildWriteRequest(channel, WriteFunction, c.start, c.data);
-    const auto count = static_cast<std::uint16_t>(c.data.size() / 2);
-
-    const Bytes reply = Exchange(inverter, channel.request, now);
-    EXPECT_EQ(Hex(reply), Hex(WithCrc({0xFF, 0x10, static_cast<std::uint8_t>(c.start >> 8),
-                                       static_cast<std::uint8_t>(c.start & 0xFF), 0x00,
-                                       static_cast<std::uint8_t>(count)})));
-
-    const Bytes back = Read(inverter, c.start, count, now);
-    ASSERT_EQ(back.size(), 5u + c.data.size());
-    EXPECT_EQ(Hex(Bytes(back.begin() + 3, back.end() - 2)), Hex(c.data));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Registers, SimulatorWrite,
-    ::testing::Values(
-        WriteCase{"C084_sleep_power_7", 0xC084, Words({7})},
-        WriteCase{"C085_retry_time_600", 0xC085, Words({600})},
-        WriteCase{"C081_flags_7F_country_17", 0xC081, Words({0x7F11})},
-        WriteCase{"C088_14_limits", 0xC088,
-                  Words({270, 260, 190, 180, 100, 1000, 1000, 100, 515, 475, 605, 595, 100, 150})},
-        WriteCase{"C0B0_identity_block_12_words", 0xC0B0,
-                  Words({0x0023, 0x0023, 0x4142, 0x4300, 0, 0, 0, 0x5859, 0x5A00, 0, 0, 0})}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-TEST(SimulatorWrite, EnergyWrittenThroughTheImageRestartsTheCounter)
-{
-    InverterSimulator inverter;
-    std::int64_t now = 0;
-    Channel channel;
-    BuildWriteRequest(channel, WriteFunction, 0xC031, Words({0x0001, 0x1170}));
-    Exchange(inverter, channel.request, now);
-    EXPECT_EQ(inverter.EnergyTotal(), 70000);
-}
-
-// --- the inverter's own write function 0x64 --------------------------------------------------
-
-TEST(SimulatorOwnWrite, EnergyHalvesAreEchoedAndLandInC031AndC032)
-{
-    InverterSimulator inverter;
-    std::int64_t now = 0;
-    Channel high;
-    BuildSingleWordWrite(high, 0xCF01, 0x0001);
-    Channel low;
-    BuildSingleWordWrite(low, 0xCF02, 0x1170);
-
-    const Bytes highReply = Exchange(inverter, high.request, now);
-    const Bytes lowReply = Exchange(inverter, low.request, now);
-    EXPECT_EQ(Hex(highReply), Hex(high.request));
-    EXPECT_EQ(Hex(lowReply), Hex(low.request));
-    EXPECT_EQ(highReply[3], 1);
-    EXPECT_EQ(lowReply[3], 2);
-
-    // Read back at the moment of the last write, before the counter has moved on.
-    now -= PollMs;
-    const Bytes back = Read(inverter, 0xC031, 2, now);
-    EXPECT_EQ(Hex(Bytes(back.begin() + 3, back.begin() + 7)), "00 01 11 70");
-    EXPECT_EQ(inverter.EnergyTotal(), 70000);
-}
-
-TEST(SimulatorOwnWrite, AcCurrentOffsetIsEchoedAndKept)
-{
-    InverterSimulator inverter;
-    std::int64_t now = 0;
-    Channel channel;
-    BuildSingleWordWrite(channel, 0xCF0A, 300);
-    EXPECT_EQ(Hex(Exchange(inverter, channel.request, now)), Hex(channel.request));
-    const Bytes back = Read(inverter, 0xCF0A, 1, now);
-    EXPECT_EQ(Hex(Bytes(back.begin() + 3, back.begin() + 5)), "01 2C");
-}
-
-TEST(SimulatorOwnWrite, CalibrationBlockFromCF03RepliesLike10AndIsReadBack)
-{
-    InverterSimulator inverter;
-    std::int64_t now = 0;
-    const Bytes data{0x81, 0x7F, 0x82, 0x7E, 0x01, 0x2C, 0x83,
-                     0x00, 0x84, 0x00, 0x00, 0xE6, 0x85, 0x00};
-    Channel channel;
-    BuildWriteRequest(channel, OwnWriteFunction, 0xCF03, data);
-
-    EXPECT_EQ(Hex(Exchange(inverter, channel.request, now)),
-              Hex(WithCrc({0xFF, 0x64, 0xCF, 0x03, 0x00, 0x07})));
-    const Bytes back = Read(inverter, 0xCF00, 0x0F, now);
-    ASSERT_EQ(back.size(), 35u);
-    EXPECT_EQ(Hex(Bytes(back.begin() + 9, back.begin() + 23)), Hex(data));
-    EXPECT_EQ(Hex(Bytes(back.begin() + 3, back.begin() + 9)), "80 80 80 80 80 80")
-        << "0xCF00..0xCF02 are not part of the write";
-}
-
-// --- refusals --------------------------------------------------------------------------------
-
-struct RefusalCase
-{
-    const char *name;
-    Bytes request;
-    Bytes expected; // before the CRC
-
-    friend void PrintTo(const RefusalCase &c, std::ostream *out) { *out << c.name; }
-};
-
-class SimulatorRefusal : public ::testing::TestWithParam<RefusalCase>
-{
-};
-
-Bytes ReadFrame(std::uint16_t start, std::uint16_t count)
-{
-    Channel channel;
-    BuildReadRequest(channel, start, count);
-    return channel.request;
-}
-
-Bytes WriteFrame(std::uint8_t function, std::uint16_t start, Bytes data)
-{
-    Channel channel;
-    BuildWriteRequest(channel, function, start, data);
-    return channel.request;
-}
-
-Bytes OneWordFrame(std::uint16_t reg, std::uint16_t value)
-{
-    Channel channel;
-    BuildSingleWordWrite(channel, reg, value);
-    return channel.request;
-}
-
-std::vector<std::uint16_t> AllRegisters(const InverterSimulator &inverter)
-{
-    std::vector<std::uint16_t> registers;
-    for (std::uint32_t r = 0xC000; r <= 0xCF0F; ++r) {
-        if (InverterSimulator::Holds(static_cast<std::uint16_t>(r)))
-            registers.push_back(inverter.Register(static_cast<std::uint16_t>(r)));
-    }
-    return registers;
-}
-
-TEST_P(SimulatorRefusal, AnswersWithAnExceptionAndChangesNothing)
-{
-    const RefusalCase &c = GetParam();
-    InverterSimulator inverter;
-    inverter.FreezeReadings(true);
-    const auto before = AllRegisters(inverter);
-    std::int64_t now = 0;
-    EXPECT_EQ(Hex(Exchange(inverter, c.request, now)), Hex(WithCrc(c.expected)));
-
-    EXPECT_EQ(before, AllRegisters(inverter));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Requests, SimulatorRefusal,
-    ::testing::Values(
-        RefusalCase{"function_05_unknown",
-                    WithCrc({0xFF, 0x05, 0xC0, 0x00, 0xFF, 0x00}),
-                    {0xFF, 0x85, 0x01}},
-        RefusalCase{"read_D000_outside_blocks", ReadFrame(0xD000, 1), {0xFF, 0x83, 0x02}},
-        RefusalCase{"read_C0F0_17regs_runs_past_C0FF", ReadFrame(0xC0F0, 0x11), {0xFF, 0x83, 0x02}},
-        RefusalCase{"read_zero_registers", ReadFrame(0xC020, 0), {0xFF, 0x83, 0x03}},
-        RefusalCase{"write_10_into_calibration_block",
-                    WriteFrame(0x10, 0xCF05, {0x01, 0x2C}),
-                    {0xFF, 0x90, 0x02}},
-        RefusalCase{"write_10_byte_count_not_twice_count",
-                    WithCrc({0xFF, 0x10, 0xC0, 0x84, 0x00, 0x02, 0x02, 0x00, 0x07}),
-                    {0xFF, 0x90, 0x03}},
-        RefusalCase{"own_write_one_word_to_CF05", OneWordFrame(0xCF05, 1), {0xFF, 0xE4, 0x02}},
-        RefusalCase{"own_write_block_into_image",
-                    WriteFrame(0x64, 0xC084, {0x00, 0x09}),
-                    {0xFF, 0xE4, 0x02}},
-        RefusalCase{"own_write_block_from_CF00",
-                    WriteFrame(0x64, 0xCF00, {0x00, 0x09}),
-                    {0xFF, 0xE4, 0x02}}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-// --- framing ---------------------------------------------------------------------------------
 
 Bytes MonitorFrame()
 {
@@ -322,154 +42,228 @@ Bytes MonitorFrame()
     return channel.request;
 }
 
-TEST(SimulatorFraming, RequestArrivingByteByByteIsAnsweredOnce)
+// The frame a codec request builder makes from the given arguments.
+template <typename Build, typename... Args>
+Bytes Frame(Build build, Args... args)
 {
+    Channel channel;
+    build(channel, args...);
+    return channel.request;
+}
+
+Bytes Burst(Bytes first, const Bytes &then)
+{
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+}
+
+struct ReadCase
+{
+    const char *name;
+    Bytes request;
+    std::uint16_t start, count;
+};
+
+class SimulatorRead : public ::testing::TestWithParam<ReadCase>
+{
+};
+
+TEST_P(SimulatorRead, ReplyCarriesTheHeldRegistersUnderAGoodCrc)
+{
+    const ReadCase &c = GetParam();
+    InverterSimulator inverter;
+    std::int64_t now = 1000;
+    const Bytes reply = Exchange(inverter, c.request, now);
+    ASSERT_EQ(reply.size(), 5u + 2u * c.count);
+    EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 3),
+              Bytes({0xFF, 0x03, Bytes::value_type(2 * c.count)}));
+    EXPECT_TRUE(CrcGood(reply));
+    for (std::uint16_t k = 0; k < c.count; ++k)
+        EXPECT_EQ(static_cast<std::uint16_t>(ImageWord(reply, 3 + 2u * k)),
+                  inverter.Register(static_cast<std::uint16_t>(c.start + k)))
+            << "register " << std::hex << c.start + k;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blocks, SimulatorRead,
+    ::testing::Values(
+        ReadCase{"Monitor_C020_32regs", MonitorFrame(), 0xC020, 0x20},
+        ReadCase{"C0B0_19regs_identity", Frame(BuildReadRequest, 0xC0B0, 0x13), 0xC0B0, 0x13},
+        ReadCase{"CF00_15regs_calibration", Frame(BuildReadRequest, 0xCF00, 0x0F), 0xCF00, 0x0F},
+        ReadCase{"C0F0_16regs_end_of_block", Frame(BuildReadRequest, 0xC0F0, 0x10), 0xC0F0, 0x10},
+        ReadCase{"Noise_then_monitor", Burst({0x00, 0x55, 0xFF, 0x13, 0xAA}, MonitorFrame()),
+                 0xC020, 0x20},
+        ReadCase{"Bad_crc_read_then_C080_1reg",
+                 Burst({0xFF, 0x03, 0xC0, 0x20, 0x00, 0x20, 0x00, 0x00},
+                       Frame(BuildReadRequest, 0xC080, 1)),
+                 0xC080, 1}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A request, the exact reply, and what a read from `readStart` gives afterwards (nothing to read
+// back when `readBack` is empty).
+struct WriteCase
+{
+    const char *name;
+    Bytes request, reply;
+    std::uint16_t readStart;
+    Bytes readBack;
+};
+
+class SimulatorWrite : public ::testing::TestWithParam<WriteCase>
+{
+};
+
+TEST_P(SimulatorWrite, ReplyIsExactAndTheRegistersReadBack)
+{
+    const WriteCase &c = GetParam();
     InverterSimulator inverter;
     std::int64_t now = 0;
-    for (std::uint8_t b : MonitorFrame()) {
-        EXPECT_EQ(inverter.FramesReceived(), 0u);
-        inverter.Feed(Bytes{b}, now++);
+    EXPECT_EQ(Exchange(inverter, c.request, now), c.reply);
+    if (c.readBack.empty())
+        return;
+    const auto count = static_cast<std::uint16_t>(c.readBack.size() / 2);
+    const Bytes back = Exchange(inverter, Frame(BuildReadRequest, c.readStart, count), now);
+    ASSERT_EQ(back.size(), 5u + c.readBack.size());
+    EXPECT_EQ(Bytes(back.begin() + 3, back.end() - 2), c.readBack);
+}
+
+const Bytes Limits{0x01, 0x0E, 0x01, 0x04, 0x00, 0xBE, 0x00, 0xB4, 0x02, 0x03, 0x01, 0xDB};
+const Bytes Calibration{0x81, 0x7F, 0x82, 0x7E, 0x01, 0x2C, 0x83,
+                        0x00, 0x84, 0x00, 0x00, 0xE6, 0x85, 0x00};
+const Bytes EnergyHigh = Frame(BuildSingleWordWrite, 0xCF01, 0x0001);
+const Bytes EnergyLow = Frame(BuildSingleWordWrite, 0xCF02, 0x1170);
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, SimulatorWrite,
+    ::testing::Values(
+        WriteCase{"W10_C088_six_limits", Frame(BuildWriteRequest, 0x10, 0xC088, Limits),
+                  WithCrc({0xFF, 0x10, 0xC0, 0x88, 0x00, 0x06}), 0xC088, Limits},
+        WriteCase{"W64_CF01_energy_high_word", EnergyHigh, EnergyHigh, 0xC031, Bytes{0x00, 0x01}},
+        WriteCase{"W64_CF02_energy_low_word", EnergyLow, EnergyLow, 0xC032, Bytes{0x11, 0x70}},
+        WriteCase{"W64_CF03_calibration_block", Frame(BuildWriteRequest, 0x64, 0xCF03, Calibration),
+                  WithCrc({0xFF, 0x64, 0xCF, 0x03, 0x00, 0x07}), 0xCF03, Calibration},
+        WriteCase{"Function05_unknown", WithCrc({0xFF, 0x05, 0xC0, 0x00, 0xFF, 0x00}),
+                  WithCrc({0xFF, 0x85, 0x01}), 0, Bytes{}},
+        WriteCase{"W10_into_CF05_refused", Frame(BuildWriteRequest, 0x10, 0xCF05, Bytes{0, 0x99}),
+                  WithCrc({0xFF, 0x90, 0x02}), 0xCF05, Bytes{0x01, 0x2C}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// What the line carries for one monitor request: when the tool takes it (one poll later) and
+// long after.
+struct Observed
+{
+    Bytes atPoll, later;
+};
+
+Observed Observe(InverterSimulator &inverter, std::int64_t start)
+{
+    inverter.Feed(MonitorFrame(), start);
+    Observed seen;
+    seen.atPoll = inverter.TakeOutput(start + PollMs);
+    seen.later = inverter.TakeOutput(start + 10 * PollMs);
+    return seen;
+}
+
+// Sizes of what arrives at the poll and later, and whether the last 69 bytes that arrive (or all
+// of them, if fewer) pass the CRC check.
+struct FaultCase
+{
+    const char *name;
+    SimFault fault;
+    std::size_t pollMin, pollMax, later;
+    bool crcGood;
+};
+
+class SimulatorFault : public ::testing::TestWithParam<FaultCase>
+{
+};
+
+TEST_P(SimulatorFault, InjectedFaultShapesTheNextReplyOnly)
+{
+    const FaultCase &c = GetParam();
+    InverterSimulator inverter;
+    inverter.InjectNext(c.fault);
+    const Observed seen = Observe(inverter, 0);
+    EXPECT_GE(seen.atPoll.size(), c.pollMin);
+    EXPECT_LE(seen.atPoll.size(), c.pollMax);
+    EXPECT_EQ(seen.later.size(), c.later);
+    const Bytes &last = seen.later.empty() ? seen.atPoll : seen.later;
+    const auto tail = last.size() - std::min(last.size(), MonitorReplySize);
+    EXPECT_EQ(CrcGood(Bytes(last.begin() + tail, last.end())), c.crcGood);
+    if (c.fault == SimFault::Exception) {
+        EXPECT_EQ(seen.atPoll, WithCrc({0xFF, 0x83, 0x04}));
     }
-    EXPECT_EQ(inverter.FramesReceived(), 1u);
-    EXPECT_EQ(inverter.TakeOutput(now + PollMs).size(), 69u);
+
+    const Observed healthy = Observe(inverter, 10000);
+    EXPECT_EQ(healthy.atPoll.size(), MonitorReplySize);
+    EXPECT_TRUE(CrcGood(healthy.atPoll));
 }
 
-TEST(SimulatorFraming, ReplyIsHeldBackUntilItsDueTime)
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, SimulatorFault,
+    ::testing::Values(FaultCase{"NoReply", SimFault::NoReply, 0, 0, 0, false},
+                      FaultCase{"WrongCrc", SimFault::WrongCrc, 69, 69, 0, false},
+                      FaultCase{"Truncated", SimFault::Truncated, 3, 68, 0, false},
+                      FaultCase{"Delayed", SimFault::Delayed, 0, 0, 69, true},
+                      FaultCase{"Exception", SimFault::Exception, 5, 5, 0, true},
+                      FaultCase{"NoiseBefore", SimFault::NoiseBefore, 70, 200, 0, true},
+                      FaultCase{"NoiseInstead", SimFault::NoiseInstead, 1, 12, 0, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(SimulatorFaultRate, SameSeedSameFaultsAndRoughlyTheRateAsked)
 {
-    InverterSimulator inverter;
-    inverter.SetReplyDelayMs(20);
-    inverter.Feed(MonitorFrame(), 100);
-    EXPECT_TRUE(inverter.TakeOutput(119).empty());
-    EXPECT_EQ(inverter.NextDueMs(), std::optional<std::int64_t>{120});
-    EXPECT_EQ(inverter.TakeOutput(120).size(), 69u);
-    EXPECT_FALSE(inverter.NextDueMs());
+    const auto answered = [](std::uint64_t seed) {
+        InverterSimulator inverter(seed);
+        inverter.SetFaultRate(SimFault::NoReply, 0.3);
+        std::vector<bool> pattern;
+        for (int i = 0; i < 200; ++i)
+            pattern.push_back(!Observe(inverter, i * 10000).atPoll.empty());
+        return pattern;
+    };
+    const auto first = answered(42);
+    EXPECT_EQ(first, answered(42));
+    EXPECT_NE(first, answered(43));
+    EXPECT_NEAR(std::count(first.begin(), first.end(), true), 140, 20);
 }
 
-TEST(SimulatorFraming, BadCrcIsDroppedAndTheNextRequestAnswered)
+TEST(SimulatorReadings, NearNinetySixPercentEfficientAndEnergyRisesOverTwoHours)
 {
     InverterSimulator inverter;
-    std::int64_t now = 0;
-    Bytes damaged = MonitorFrame();
-    damaged[7] ^= 0x01;
-    EXPECT_TRUE(Exchange(inverter, damaged, now).empty());
-    EXPECT_EQ(inverter.FramesReceived(), 0u);
-    EXPECT_EQ(Exchange(inverter, MonitorFrame(), now).size(), 69u);
+    std::int32_t first = 0, last = 0;
+    for (std::int64_t t = 0; t <= 2 * 3'600'000; t += 600'000) {
+        std::int64_t now = t;
+        const Bytes reply = Exchange(inverter, MonitorFrame(), now);
+        ASSERT_EQ(reply.size(), MonitorReplySize);
+        const auto word = [&](int reg) { return ImageWord(reply, 3 + 2 * (reg - 0xC020)); };
+        const double output = word(0xC020) / 100.0;
+        EXPECT_NEAR(output / ((word(0xC02F) + word(0xC030)) / 100.0), 0.96, 0.015) << t;
+        EXPECT_LE(output, 3.6) << "within the rated power";
+        EXPECT_NEAR(word(0xC021), 230, 5) << "AC voltage";
+        const std::int32_t energy = ImageLong(reply, 3 + 2 * 0x11);
+        EXPECT_GE(energy, last) << t;
+        first = t == 0 ? energy : first;
+        last = energy;
+    }
+    EXPECT_GE(last - first, 4) << "two hours at 2.0 .. 3.6 kW";
+    EXPECT_LE(last - first, 8);
 }
 
-TEST(SimulatorFraming, DamagedFrameFollowedAtOnceByAGoodOneYieldsOneReply)
+TEST(SimulatedPort, MissingPortDoesNotOpenAndRepliesComeWhenTheClockMoves)
 {
     InverterSimulator inverter;
-    std::int64_t now = 0;
-    Bytes burst = MonitorFrame();
-    burst[4] ^= 0x10;
-    const Bytes good = ReadFrame(0xC080, 1);
-    burst.insert(burst.end(), good.begin(), good.end());
-    const Bytes reply = Exchange(inverter, burst, now);
-    EXPECT_EQ(reply.size(), 7u) << Hex(reply);
+    std::int64_t now = 1000;
+    SimulatedPort port(inverter, &now);
+    port.SetCommPort(2);
+    EXPECT_THROW(port.Open(), PortError);
+    port.SetCommPort(1);
+    port.Open();
+    port.Output(MonitorFrame());
+    EXPECT_TRUE(port.Input().empty());
+    now += PollMs;
+    const Bytes reply = port.Input();
+    EXPECT_EQ(reply.size(), MonitorReplySize);
     EXPECT_TRUE(CrcGood(reply));
 }
 
-TEST(SimulatorFraming, NoiseInFrontOfARequestIsSkipped)
-{
-    InverterSimulator inverter;
-    std::int64_t now = 0;
-    Bytes burst{0x00, 0x55, 0xFF, 0x13, 0xAA};
-    const Bytes frame = MonitorFrame();
-    burst.insert(burst.end(), frame.begin(), frame.end());
-    EXPECT_EQ(Exchange(inverter, burst, now).size(), 69u);
-    EXPECT_EQ(inverter.BytesDropped(), 5u);
-}
-
-TEST(SimulatorFraming, TornFrameIsGivenUpAfterAPause)
-{
-    InverterSimulator inverter;
-    const Bytes frame = MonitorFrame();
-    inverter.Feed(Bytes(frame.begin(), frame.begin() + 5), 0);
-    inverter.Feed(frame, InverterSimulator::FrameGapMs + 1);
-    EXPECT_EQ(inverter.FramesReceived(), 1u);
-    EXPECT_EQ(inverter.BytesDropped(), 5u);
-    EXPECT_EQ(inverter.TakeOutput(1000).size(), 69u);
-}
-
-TEST(SimulatorFraming, BytesAfterAPauseAreNotJoinedToATornStart)
-{
-    InverterSimulator inverter;
-    const Bytes frame = MonitorFrame();
-    inverter.Feed(Bytes(frame.begin(), frame.begin() + 4), 0);
-    inverter.Feed(Bytes(frame.begin() + 4, frame.end()), InverterSimulator::FrameGapMs + 1);
-    EXPECT_EQ(inverter.FramesReceived(), 0u);
-    EXPECT_TRUE(inverter.TakeOutput(1000).empty());
-
-    inverter.Feed(Bytes(frame.begin(), frame.begin() + 4), 2000);
-    inverter.Feed(Bytes(frame.begin() + 4, frame.end()), 2000 + InverterSimulator::FrameGapMs);
-    EXPECT_EQ(inverter.FramesReceived(), 1u) << "a pause within the gap keeps the frame whole";
-}
-
-TEST(SimulatorFraming, FrameForAnotherAddressIsIgnored)
-{
-    InverterSimulator inverter;
-    std::int64_t now = 0;
-    EXPECT_TRUE(Exchange(inverter, WithCrc({0x01, 0x03, 0xC0, 0x20, 0x00, 0x20}), now).empty());
-    EXPECT_EQ(inverter.FramesReceived(), 0u);
-}
-
-TEST(SimulatorFraming, TwoRequestsInOneBurstAreAnsweredInOrder)
-{
-    InverterSimulator inverter;
-    std::int64_t now = 0;
-    Bytes burst = ReadFrame(0xC080, 1);
-    const Bytes second = ReadFrame(0xC031, 2);
-    burst.insert(burst.end(), second.begin(), second.end());
-    const Bytes replies = Exchange(inverter, burst, now);
-    ASSERT_EQ(replies.size(), 7u + 9u);
-    EXPECT_EQ(replies[2], 2);
-    EXPECT_EQ(replies[7 + 2], 4);
-}
-
-// --- texts -----------------------------------------------------------------------------------
-
-struct TextCase
-{
-    const char *name;
-    std::string version;
-    std::string certificate;
-
-    friend void PrintTo(const TextCase &c, std::ostream *out) { *out << c.name; }
-};
-
-class SimulatorTexts : public ::testing::TestWithParam<TextCase>
-{
-};
-
-TEST_P(SimulatorTexts, FirmwareTextsReadBackAsSet)
-{
-    const TextCase &c = GetParam();
-    InverterSimulator inverter;
-    inverter.SetOperatingVersion(c.version);
-    inverter.SetCertificateVersion(c.certificate);
-    std::int64_t now = 0;
-    const Bytes reply = Read(inverter, 0xC0BC, 7, now);
-    ASSERT_EQ(reply.size(), 19u);
-    EXPECT_EQ(ImageText(reply, 3, 8), c.version);
-    EXPECT_EQ(ImageText(reply, 11, 6), c.certificate);
-}
-
-INSTANTIATE_TEST_SUITE_P(Versions, SimulatorTexts,
-                         ::testing::Values(TextCase{"accepted_01000700", "01000700", "1.02"},
-                                           TextCase{"refused_range_01000811", "01000811", "2.00"},
-                                           TextCase{"other_00081100", "00081100", "V1"},
-                                           TextCase{"short_text_is_zero_filled", "0100", ""},
-                                           TextCase{"code_page_character", "V1.0\xc3\xbc",
-                                                    "\xc3\xa9t\xc3\xa9"}),
-                         [](const auto &info) { return std::string(info.param.name); });
-
-TEST(SimulatorTexts, TextLongerThanItsFieldIsRefused)
-{
-    InverterSimulator inverter;
-    EXPECT_THROW(inverter.SetOperatingVersion("010007000"), std::invalid_argument);
-    EXPECT_THROW(inverter.SetCertificateVersion("1.02.03"), std::invalid_argument);
-    EXPECT_THROW(inverter.SetModelName("PV3600-EXTRA"), std::invalid_argument);
-}
-
 } // namespace
-} // namespace pv::test
+} // namespace pv
