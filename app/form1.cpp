@@ -220,6 +220,8 @@ bool Form1::InitializeMainWindow()
 
         machine_.SetState(ExchangeState::CheckOperatingVersion);
         FillPortList();
+        // The readings read 0, 0.0 and 0% until the first reply arrives.
+        ShowMonitorValues();
         return true;
     } catch (...) {
         return false;

@@ -262,11 +262,12 @@ void BuildConfigurationFrame(QWidget *viewport, Form1Controls &ui)
     ui.Check1[0] = MakeCheck(frame, ArrayName("Check1", 0), QStringLiteral("Sleep Power (0~20%)"),
                              240, 720, 2400);
     ui.Text5 = MakeText(frame, QStringLiteral("Text5"), 5, 2700, 720, 900);
-    ui.Check1[1] = MakeCheck(frame, ArrayName("Check1", 1), QStringLiteral("KW"), 3840, 720, 900);
-    ui.Text6 = MakeText(frame, QStringLiteral("Text6"), 6, 4800, 720, 1050);
+    // Room for the translated captions, which run longer than the design's "KW".
+    ui.Check1[1] = MakeCheck(frame, ArrayName("Check1", 1), QStringLiteral("KW"), 3720, 720, 1560);
+    ui.Text6 = MakeText(frame, QStringLiteral("Text6"), 6, 5340, 720, 900);
     ui.Check1[3] = MakeCheck(frame, ArrayName("Check1", 3), QStringLiteral("Retry Time (1~600s)"),
-                             6120, 720, 2400);
-    ui.Text8 = MakeText(frame, QStringLiteral("Text8"), 5, 8580, 720, 900);
+                             6360, 720, 2280);
+    ui.Text8 = MakeText(frame, QStringLiteral("Text8"), 5, 8700, 720, 900);
     ui.Check1[2]
         = MakeCheck(frame, ArrayName("Check1", 2), QStringLiteral("Country"), 240, 1170, 2400);
     ui.Combo2 = Make<DropList>(frame, QStringLiteral("Combo2"), 2700, 1170, 3150, FieldHeight);
