@@ -227,6 +227,10 @@ void ExchangeMachine::HandBackIfMonitoring()
 
 void ExchangeMachine::IdentifyExchangeStep()
 {
+    // A message box that ends the exchange runs the event loop, and this timer with it, before
+    // the tick that showed it hands back to monitoring: an ended exchange sends nothing more.
+    if (state_ != ExchangeState::IdentifyRead && state_ != ExchangeState::IdentifyWrite)
+        return;
     const int step = identifyStep_;
     // Each write request gets 2000 ms for its answer; the next write follows 500 ms after the
     // answer was taken. The read runs at the interval its starter chose.
@@ -255,6 +259,8 @@ void ExchangeMachine::IdentifyExchangeStep()
 
 void ExchangeMachine::ConfigurationExchangeStep()
 {
+    if (state_ != ExchangeState::ConfigurationRead && state_ != ExchangeState::ConfigurationWrite)
+        return; // ended while its message box is open, as above
     const int step = configurationStep_;
     if (step >= 4 && step <= 13)
         host_.SetTimerInterval(MainTimer::Timer3,

@@ -116,7 +116,10 @@ struct Rig : ExchangeHost
     {
         Add("Message " + std::to_string(text) + " in '"
             + std::string(ExchangeStateText(machine.State())) + "'");
+        if (duringMessage)
+            duringMessage();
     }
+    std::function<void()> duringMessage; // what the event loop runs while the box is open
     void ShowIdentifierValues() override { Add("ShowIdentifierValues"); }
     void ShowConfiguration() override { Add("ShowConfiguration"); }
     void ShowCalibrationValues() override { Add("ShowCalibrationValues"); }
@@ -310,6 +313,34 @@ TEST(CalibrationReplies, EndInTheEmptyState)
         rig.machine.HandleReply(WithCrc({0xFF, 0x64, 0xCF, 0x01, 0x00, 0x05}, broken), {});
         EXPECT_EQ(rig.machine.State(), S::Idle);
         EXPECT_EQ(rig.calls, Calls{call});
+    }
+}
+
+TEST(Exchanges, TicksWhileItsMessageBoxIsOpenDoNothing)
+{
+    // A message box runs the event loop, so the exchange's own timer still ticks before the
+    // tick that showed the message hands back to monitoring.
+    for (const auto &[prepare, first] : {std::pair(S::PrepareIdentifyWrite, 6),
+                                         std::pair(S::PrepareConfigurationWrite, 4)}) {
+        Rig rig(6);
+        rig.ticked = {true, true, true, true};
+        std::size_t portCalls = 0, hostCalls = 0;
+        rig.duringMessage = [&] {
+            portCalls = rig.port.log.size();
+            hostCalls = rig.calls.size();
+            for (int tick = 0; tick < 2; ++tick) {
+                prepare == S::PrepareIdentifyWrite ? rig.machine.IdentifyExchangeStep()
+                                                   : rig.machine.ConfigurationExchangeStep();
+            }
+            EXPECT_EQ(rig.port.log.size(), portCalls) << "no take, no send";
+            EXPECT_EQ(rig.calls.size(), hostCalls) << "no lamp, no hand-back yet";
+        };
+        rig.Exchange(prepare, first, [&rig](int tick) {
+            if (tick == 2)
+                rig.port.QueueReply({}); // the first write gets no answer
+        });
+        EXPECT_GT(hostCalls, 0u) << "the message was shown";
+        EXPECT_EQ(rig.machine.State(), S::Monitor);
     }
 }
 
