@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
                                       programFolder, SystemNumberFormat()});
     messages.SetParent(&form1);
     if (!form1.Form_Load())
-        return 0;
+        return 1; // the message has been shown
     form1.show();
     return app.exec();
 }
