@@ -225,6 +225,26 @@ void ExchangeMachine::HandBackIfMonitoring()
     }
 }
 
+void ExchangeMachine::ExchangeStep(int step, Channel &channel, bool &sendFailed,
+                                   bool discardFirst,
+                                   void (ExchangeHost::*build)(int, Channel &))
+{
+    if (step < 0 || step > 13)
+        return;
+    if (!IsRequestStep(step)) {
+        TakeReply(channel, sendFailed);
+        return;
+    }
+    (host_.*build)(step, channel);
+    if (discardFirst) {
+        try {
+            DiscardReceived();
+        } catch (const PortError &) {
+        }
+    }
+    sendFailed = !Send(channel);
+}
+
 void ExchangeMachine::IdentifyExchangeStep()
 {
     // A message box that ends the exchange runs the event loop, and this timer with it, before
@@ -237,22 +257,9 @@ void ExchangeMachine::IdentifyExchangeStep()
     if (step >= 6 && step <= 13)
         host_.SetTimerInterval(MainTimer::Timer2,
                                IsRequestStep(step) ? WriteStepIntervalMs : ReadStepIntervalMs);
-
-    if (step >= 0 && step <= 13) {
-        if (IsRequestStep(step)) {
-            host_.BuildIdentifyRequest(step, identify_);
-            // Only the first request of the read or of the write clears what monitoring left.
-            if (step == 0 || step == 6) {
-                try {
-                    DiscardReceived();
-                } catch (const PortError &) {
-                }
-            }
-            identifySendFailed_ = !Send(identify_);
-        } else {
-            TakeReply(identify_, identifySendFailed_);
-        }
-    }
+    // Only the first request of the read or of the write clears what monitoring left.
+    ExchangeStep(step, identify_, identifySendFailed_, step == 0 || step == 6,
+                 &ExchangeHost::BuildIdentifyRequest);
     identifyStep_ = NextIdentifyStep(step);
     HandBackIfMonitoring();
 }
@@ -265,22 +272,9 @@ void ExchangeMachine::ConfigurationExchangeStep()
     if (step >= 4 && step <= 13)
         host_.SetTimerInterval(MainTimer::Timer3,
                                IsRequestStep(step) ? WriteStepIntervalMs : ReadStepIntervalMs);
-
-    if (step >= 0 && step <= 13) {
-        if (IsRequestStep(step)) {
-            host_.BuildConfigurationRequest(step, configuration_);
-            // Every write send clears the buffer first; the read only before its first request.
-            if (step != 2) {
-                try {
-                    DiscardReceived();
-                } catch (const PortError &) {
-                }
-            }
-            configurationSendFailed_ = !Send(configuration_);
-        } else {
-            TakeReply(configuration_, configurationSendFailed_);
-        }
-    }
+    // Every write send clears the buffer first; the read only before its first request.
+    ExchangeStep(step, configuration_, configurationSendFailed_, step != 2,
+                 &ExchangeHost::BuildConfigurationRequest);
     const std::array<bool, 4> ticked{host_.WriteGroupTicked(0), host_.WriteGroupTicked(1),
                                      host_.WriteGroupTicked(2), host_.WriteGroupTicked(3)};
     configurationStep_ = NextConfigurationStep(step, ticked);

@@ -101,6 +101,10 @@ private:
     bool Send(const Channel &channel);
     Bytes TakeReceived();
     void TakeReply(Channel &channel, bool &sendFailed);
+    // One step of the identify or configuration table: build, discard if asked, send; or take
+    // the reply and hand it on.
+    void ExchangeStep(int step, Channel &channel, bool &sendFailed, bool discardFirst,
+                      void (ExchangeHost::*build)(int, Channel &));
     void HandBackIfMonitoring();
     void RateOperatingVersion();
     void EndExchange(ExchangeState state, int messageNumber);
