@@ -225,8 +225,7 @@ void ExchangeMachine::HandBackIfMonitoring()
     }
 }
 
-void ExchangeMachine::ExchangeStep(int step, Channel &channel, bool &sendFailed,
-                                   bool discardFirst,
+void ExchangeMachine::ExchangeStep(int step, Channel &channel, bool &sendFailed, bool discardFirst,
                                    void (ExchangeHost::*build)(int, Channel &))
 {
     if (step < 0 || step > 13)
