@@ -125,13 +125,37 @@ void PlaceTwips(QWidget *widget, int left, int top, int width, int height)
     widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
 }
 
-int LeftTwips(const QWidget *widget) { return Twips(widget->x()); }
-int TopTwips(const QWidget *widget) { return Twips(widget->y()); }
-int WidthTwips(const QWidget *widget) { return Twips(widget->width()); }
-int HeightTwips(const QWidget *widget) { return Twips(widget->height()); }
-void SetLeftTwips(QWidget *widget, int left) { widget->move(Px(left), widget->y()); }
-void SetTopTwips(QWidget *widget, int top) { widget->move(widget->x(), Px(top)); }
-void SetWidthTwips(QWidget *widget, int width) { widget->resize(Px(width), widget->height()); }
-void SetHeightTwips(QWidget *widget, int height) { widget->resize(widget->width(), Px(height)); }
+int LeftTwips(const QWidget *widget)
+{
+    return Twips(widget->x());
+}
+int TopTwips(const QWidget *widget)
+{
+    return Twips(widget->y());
+}
+int WidthTwips(const QWidget *widget)
+{
+    return Twips(widget->width());
+}
+int HeightTwips(const QWidget *widget)
+{
+    return Twips(widget->height());
+}
+void SetLeftTwips(QWidget *widget, int left)
+{
+    widget->move(Px(left), widget->y());
+}
+void SetTopTwips(QWidget *widget, int top)
+{
+    widget->move(widget->x(), Px(top));
+}
+void SetWidthTwips(QWidget *widget, int width)
+{
+    widget->resize(Px(width), widget->height());
+}
+void SetHeightTwips(QWidget *widget, int height)
+{
+    widget->resize(widget->width(), Px(height));
+}
 
 } // namespace pv

@@ -1,8 +1,8 @@
 #pragma once
 // Applies the start-up switches of InitSet.txt to the main window.
 
-#include <filesystem>
 #include <QString>
+#include <filesystem>
 
 namespace pv {
 

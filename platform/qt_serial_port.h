@@ -8,9 +8,9 @@
 // while the port is open. Qt SerialPort then reports a read error over and over, as fast as the
 // event loop turns, for as long as the dead device stays open. The adapter therefore closes the
 // device on the first such error but keeps the port open as far as the logic is concerned (the
-// open state is the port's, chosen by the user, not the line's). While the device is away, Input gives nothing and Output throws PortError; each call
-// tries once to open the same device name again, so traffic resumes by itself when the device
-// comes back under that name.
+// open state is the port's, chosen by the user, not the line's). While the device is away, Input
+// gives nothing and Output throws PortError; each call tries once to open the same device name
+// again, so traffic resumes by itself when the device comes back under that name.
 
 #include "link/serial_port.h"
 
