@@ -1,7 +1,6 @@
 #include "controls.h"
 
 #include <QPainter>
-#include <QResizeEvent>
 
 namespace pv {
 
@@ -81,11 +80,6 @@ void PictureBox::paintEvent(QPaintEvent *)
         painter.drawPixmap(0, 0, picture_);
     if (!canvas_.isNull())
         painter.drawImage(0, 0, canvas_);
-}
-
-void PictureBox::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
 }
 
 DropList::DropList(QWidget *parent) : QComboBox(parent)
