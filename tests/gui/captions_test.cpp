@@ -39,13 +39,11 @@ TEST_F(MainCaptions, RepresentativeControlsShowTheirTexts)
     Apply(QStringLiteral("T"), 126);
     EXPECT_EQ(form_.windowTitle(), QStringLiteral("T0 V1.0"));
     const std::pair<QString, int> shown[]
-        = {{ui_.Label16[0]->text(), 10},  {ui_.Frame2[9]->title(), 89},
-           {ui_.Label8[0]->text(), 53},   {ui_.Label8[13]->text(), 66},
-           {ui_.Command1[0]->text(), 16}, {ui_.Command1[1]->text(), 17},
-           {ui_.Command1[2]->text(), 16}, {ui_.Command1[3]->text(), 17},
-           {ui_.Label1->text(), 126},     {ui_.Combo1->Text(), 48},
-           {ui_.Combo2->Text(), 51},      {ui_.Combo2->itemText(0), 187},
-           {ui_.Combo2->itemText(3), 52}, {ui_.Label11->text(), 150}};
+        = {{ui_.Label16[0]->text(), 10},   {ui_.Frame2[9]->title(), 89},
+           {ui_.Label8[13]->text(), 66},   {ui_.Command1[2]->text(), 16},
+           {ui_.Command1[3]->text(), 17},  {ui_.Label1->text(), 126},
+           {ui_.Combo1->Text(), 48},       {ui_.Combo2->Text(), 51},
+           {ui_.Combo2->itemText(0), 187}, {ui_.Label11->text(), 150}};
     for (const auto &[caption, number] : shown)
         EXPECT_EQ(caption, QStringLiteral("T%1").arg(number));
 }
@@ -59,7 +57,6 @@ TEST_F(MainCaptions, ChosenPortAndCountryKeepTheirPositionAcrossALanguageChange)
     QSignalSpy changes(ui_.Combo2, &QComboBox::currentIndexChanged);
     Apply(QStringLiteral("U"));
     EXPECT_EQ(ui_.Combo1->Text(), QStringLiteral("COM2"));
-    EXPECT_EQ(ui_.Combo2->count(), 4);
     EXPECT_EQ(ui_.Combo2->currentIndex(), 2);
     EXPECT_EQ(ui_.Combo2->Text(), QStringLiteral("U186"));
     EXPECT_EQ(changes.count(), 0); // the refill reports no country choice

@@ -23,16 +23,7 @@ bool IsUsedText(int n)
            || n == 200;
 }
 
-// Row names by column; columns 9 and 10 have no language.
-const char *const ColumnNames[] = {nullptr,         "English",        "TraditionalChinese",
-                                   "French",        "Spanish",        "Portuguese",
-                                   "German",        "Italian",        "Dutch",
-                                   "Column9_Empty", "Column10_Empty", "SimplifiedChinese",
-                                   "Korean"};
-
-class GeneratedDatabase : public ::testing::TestWithParam<int>
-{
-};
+using GeneratedDatabase = ::testing::TestWithParam<int>;
 
 TEST_P(GeneratedDatabase, UsedTextsAreWrittenOnlyInLanguageColumns)
 {
@@ -42,26 +33,38 @@ TEST_P(GeneratedDatabase, UsedTextsAreWrittenOnlyInLanguageColumns)
     EXPECT_GE(table.Count(), 201);
     const bool hasTexts = GetParam() != 9 && GetParam() != 10;
     for (int n = 0; n < table.Count(); ++n)
-        if (!hasTexts || IsUsedText(n)) {
-            EXPECT_EQ(table.Text(n).trimmed().isEmpty(), !hasTexts) << "text " << n;
-        }
+        EXPECT_TRUE(table.Text(n).trimmed().isEmpty() ? !hasTexts || !IsUsedText(n) : hasTexts)
+            << "text " << n;
 }
 
-INSTANTIATE_TEST_SUITE_P(Columns, GeneratedDatabase, ::testing::Range(1, 13),
-                         [](const auto &info) { return std::string(ColumnNames[info.param]); });
+// Row names by column; columns 9 and 10 have no language.
+INSTANTIATE_TEST_SUITE_P(Columns, GeneratedDatabase, ::testing::Range(1, 13), [](const auto &info) {
+    return QString("English TraditionalChinese French Spanish Portuguese German Italian Dutch "
+                   "Column9_Empty Column10_Empty SimplifiedChinese Korean")
+        .split(' ')[info.param - 1]
+        .toStdString();
+});
 
-// A fresh folder for a small database that Make writes; the table holds two old texts, to see
-// whether a failed load kept them.
-class SmallDatabase : public ::testing::Test
+// A small database written into a fresh folder for one case (sql null: no file), loaded from
+// its column 2; the table holds two old texts, to see whether a failed load kept them.
+struct DbCase
+{
+    const char *name;
+    const char *sql;
+};
+
+class SmallDatabase : public ::testing::TestWithParam<DbCase>
 {
 protected:
-    SmallDatabase() { table_.SetTexts({QStringLiteral("old0"), QStringLiteral("old1")}); }
-    void Make(const char *sql)
+    bool Load(const char *sql)
     {
+        table_.SetTexts({QStringLiteral("old0"), QStringLiteral("old1")});
         sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open(file_.string().c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_TRUE(!sql
+                    || (sqlite3_open(file_.string().c_str(), &db) == SQLITE_OK
+                        && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK));
         sqlite3_close(db);
+        return table_.LoadLanguage(*MakeSqliteLanguageStore(file_), 2);
     }
     QTemporaryDir dir_;
     std::filesystem::path file_ = std::filesystem::path(dir_.path().toStdString()) / "Language.db";
@@ -70,60 +73,37 @@ protected:
 
 TEST_F(SmallDatabase, RowsInStoredOrderAndNullCellGivesAnEmptyText)
 {
-    Make("CREATE TABLE LanguageList (Number INTEGER, L1 TEXT, L2 TEXT);"
-         "INSERT INTO LanguageList VALUES (2, 'a', 'two'), (0, 'b', NULL), (1, 'c', 'one');");
-    auto store = MakeSqliteLanguageStore(file_);
-    ASSERT_TRUE(table_.LoadLanguage(*store, 2));
+    ASSERT_TRUE(Load("CREATE TABLE LanguageList (N, L1, L2); INSERT INTO LanguageList"
+                     " VALUES (2, 'a', 'two'), (0, 'b', NULL), (1, 'c', 'one');"));
     EXPECT_EQ(table_.Count(), 3);
-    EXPECT_EQ(table_.Text(0), QStringLiteral("two"));
-    EXPECT_TRUE(table_.Text(1).isEmpty());
-    EXPECT_EQ(table_.Text(2), QStringLiteral("one"));
+    EXPECT_EQ(table_.Text(0) + '|' + table_.Text(1) + '|' + table_.Text(2), "two||one");
 }
 
-struct FailureCase
+TEST_P(SmallDatabase, FailedLoadKeepsTheOldTable)
 {
-    const char *name;
-    const char *sql; // null: no database file
-    int column;
-};
-
-class FailedLoad : public SmallDatabase, public ::testing::WithParamInterface<FailureCase>
-{
-};
-
-TEST_P(FailedLoad, KeepsTheOldTable)
-{
-    if (GetParam().sql)
-        Make(GetParam().sql);
-    auto store = MakeSqliteLanguageStore(file_);
-    EXPECT_FALSE(table_.LoadLanguage(*store, GetParam().column));
+    EXPECT_FALSE(Load(GetParam().sql));
     EXPECT_EQ(table_.Count(), 2);
     EXPECT_EQ(table_.Text(1), QStringLiteral("old1"));
     EXPECT_EQ(std::filesystem::exists(file_), GetParam().sql != nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FailedLoad,
-    ::testing::Values(FailureCase{"MissingFile", nullptr, 1},
-                      FailureCase{"MissingTable", "CREATE TABLE Other (a TEXT)", 1},
-                      FailureCase{"MissingColumn",
-                                  "CREATE TABLE LanguageList (Number INTEGER, L1 TEXT);"
-                                  "INSERT INTO LanguageList VALUES (0, 'x');",
-                                  2}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Failures, SmallDatabase,
+                         ::testing::Values(DbCase{"MissingFile", nullptr},
+                                           DbCase{"MissingTable", "CREATE TABLE Other (a TEXT)"},
+                                           DbCase{"MissingColumn",
+                                                  "CREATE TABLE LanguageList (N, L1);"
+                                                  "INSERT INTO LanguageList VALUES (0, 'x');"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // A store of four rows that stops answering at row 2.
-class FailingStore : public LanguageStore
+struct FailingStore : LanguageStore
 {
-public:
     bool Open() override { return true; }
     int RowCount() const override { return 4; }
     bool ReadCell(int row, int, std::optional<std::string> &text) override
     {
-        if (row == 2)
-            return false;
         text = "new" + std::to_string(row);
-        return true;
+        return row != 2;
     }
     void Close() override { ++closed; }
     int closed = 0;
@@ -135,11 +115,9 @@ TEST(LanguageTableLoad, FailureWhileReadingKeepsRowsReadAndEmptiesTheRest)
     LanguageTable table;
     table.SetTexts({"a", "b", "c", "d", "e", "f"});
     EXPECT_FALSE(table.LoadLanguage(store, 1));
-    EXPECT_EQ(table.Count(), 4);
-    EXPECT_EQ(table.Text(1), QStringLiteral("new1"));
-    EXPECT_TRUE(table.Text(2).isEmpty());
-    EXPECT_TRUE(table.Text(3).isEmpty());
-    EXPECT_EQ(table.Text(4), QStringLiteral("#4")); // a number outside the table shows itself
+    // Rows read stay, the rest are empty, and a number outside the table shows itself.
+    EXPECT_EQ(table.Text(1) + '|' + table.Text(2) + '|' + table.Text(3) + '|' + table.Text(4),
+              "new1|||#4");
     EXPECT_GE(store.closed, 1);
 }
 
