@@ -6,14 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 extern char **environ;
@@ -21,17 +18,15 @@ extern char **environ;
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 // Polls `done` every 10 ms for up to five seconds.
 template <typename Done>
 bool Within5s(Done done)
 {
-    for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(10ms)) {
-        if (done())
-            return true;
-    }
-    return false;
+    bool ok = false;
+    for (int i = 0; i < 500 && !(ok = done()); ++i)
+        ::usleep(10'000);
+    return ok;
 }
 
 struct Child
@@ -39,10 +34,8 @@ struct Child
     pid_t pid = -1;
     ~Child()
     {
-        if (pid > 0) {
-            ::kill(pid, SIGKILL);
+        if (pid > 0 && ::kill(pid, SIGKILL) == 0)
             ::waitpid(pid, nullptr, 0);
-        }
     }
 };
 
@@ -50,28 +43,23 @@ TEST(InverterSimProgram, AnswersThroughPortsCom1AndRemovesItsLinkOnSigterm)
 {
     char pattern[] = "/tmp/inverter-sim-test-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const fs::path dir = pattern;
-    const fs::path link = dir / "ports" / "COM1";
+    const fs::path dir = pattern, link = dir / "ports" / "COM1";
     Child sim;
     const char *argv[] = {INVERTER_SIM_PATH, "--port", "COM1", "--program-dir", pattern, nullptr};
-    ASSERT_EQ(::posix_spawn(&sim.pid, INVERTER_SIM_PATH, nullptr, nullptr,
-                            const_cast<char **>(argv), environ),
-              0);
+    ASSERT_EQ(
+        ::posix_spawn(&sim.pid, argv[0], nullptr, nullptr, const_cast<char **>(argv), environ), 0);
     ASSERT_TRUE(Within5s([&] { return fs::is_symlink(link); }));
 
-    const int fd = ::open(pv::DevicePathForPort(1, dir).c_str(), O_RDWR | O_NOCTTY);
+    const int fd = ::open(pv::DevicePathForPort(1, dir).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(fd, 0);
     pv::Channel monitor;
     pv::BuildMonitorRequest(0, monitor);
     ASSERT_EQ(::write(fd, monitor.request.data(), monitor.request.size()), 8);
     pv::Bytes reply;
+    std::uint8_t buffer[128];
     Within5s([&] {
-        pollfd watch{fd, POLLIN, 0};
-        std::uint8_t buffer[128];
-        if (::poll(&watch, 1, 0) > 0) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            reply.insert(reply.end(), buffer, buffer + std::max<ssize_t>(n, 0));
-        }
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        reply.insert(reply.end(), buffer, buffer + std::max<ssize_t>(n, 0));
         return reply.size() >= 69;
     });
     ::close(fd);
