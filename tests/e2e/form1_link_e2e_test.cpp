@@ -1,7 +1,6 @@
 // The whole link, end to end: the main window with its real serial port on a pseudo-terminal
 // served by the inverter-sim program, real timers, the shipped settings files and the built
 // language database. Only message boxes, modal windows and the process list are stand-ins.
-
 #include "app/form1.h"
 #include "link/numbers.h"
 #include "platform/language_store.h"
@@ -31,20 +30,12 @@ namespace fs = std::filesystem;
 constexpr int LimitMs = 20000;
 constexpr int LinkGood = 123, NoReply = 122, VersionRefused = 151;
 
-struct RecordingMessages : MessageSink
+struct Stand : MessageSink, ModalPresenter, ProcessList
 {
     void ShowMessage(const QString &text) override { shown.push_back(text); }
-    std::vector<QString> shown;
-};
-
-struct NoModalWindows : ModalPresenter
-{
     void ShowModal(QDialog &) override {}
-};
-
-struct NoSelfTestRunning : ProcessList
-{
     std::vector<std::string> ExecutableNames() const override { return {"bash"}; }
+    std::vector<QString> shown;
 };
 
 class Form1LinkTest : public ::testing::Test
@@ -52,22 +43,20 @@ class Form1LinkTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder_.isValid());
         fs::create_directories(program_ / "DataBase");
         for (const char *name :
              {"InitSet.txt", "LanguageSet.txt", "CountryParameter.txt", "DataBase/Language.db"})
             fs::copy_file(fs::path(PV_BUILT_PROGRAM_DIR) / name, program_ / name);
         languageStore_ = MakeSqliteLanguageStore(program_ / "DataBase" / "Language.db");
-        form_ = std::make_unique<Form1>(Form1Services{port_, messages_, presenter_, processes_,
+        form_ = std::make_unique<Form1>(Form1Services{port_, stand_, stand_, stand_,
                                                       *languageStore_, program_, NumberFormat{}});
         ASSERT_TRUE(form_->Form_Load());
-        ASSERT_TRUE(messages_.shown.empty());
     }
-
     void TearDown() override { StopSimulator(); }
 
-    // Starts inverter-sim on COM1 of the temporary program folder and waits for its link.
-    void StartSimulator(const QStringList &extra = {})
+    // Starts inverter-sim on COM1 of the temporary program folder, waits for its link and
+    // chooses COM1 unless the port is already chosen.
+    void StartSimulator(const QStringList &extra = {}, bool choose = true)
     {
         sim_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         sim_.start(QStringLiteral(PV_SIMULATOR_PROGRAM),
@@ -79,46 +68,37 @@ protected:
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return fs::exists(program_ / "ports" / "COM1"); }, LimitMs))
             << "inverter-sim made no ports/COM1";
+        if (choose)
+            ui().Combo1->setCurrentIndex(0), emit ui().Combo1->activated(0);
     }
-
-    void StopSimulator()
-    {
-        sim_.terminate();
-        sim_.waitForFinished(LimitMs); // the destructor kills it if it is still running
-    }
-
-    void ChooseCom1()
-    {
-        ui().Combo1->setCurrentIndex(0);
-        emit ui().Combo1->activated(0);
-    }
+    void StopSimulator() { sim_.terminate(), sim_.waitForFinished(LimitMs); }
 
     Form1Controls &ui() { return form_->Controls(); }
-    QColor Lamp() { return ui().Picture1->Canvas().pixelColor(13, 13); }
     bool Shows(int status, bool goodLamp)
     {
+        const QColor lamp = ui().Picture1->Canvas().pixelColor(13, 13);
         return form_->Machine().StatusTextNumber() == status
                && ui().Label1->text() == form_->LanguageText(status)
-               && (Lamp().blue() > Lamp().red()) == goodLamp;
+               && (lamp.blue() > lamp.red()) == goodLamp;
     }
-
     // Status 123 with the good lamp and what the simulated unit measures (a healthy 3.6 kW unit
     // on a sunny afternoon, energy counter from 12345 kWh), not the zeros of an unfilled panel.
-    bool GoodWithReadings()
+    bool WaitGoodWithReadings()
     {
         const auto shown
             = [&](int i) { return NumericPrefixValue(ui().Label2[i]->text().toStdString()); };
-        return Shows(LinkGood, true) && shown(3) > 225 && shown(3) < 235 && shown(4) > 49.8
-               && shown(4) < 50.2 && shown(8) >= 12345 && shown(8) < 12500;
+        return QTest::qWaitFor(
+            [&] {
+                return Shows(LinkGood, true) && shown(3) > 225 && shown(3) < 235 && shown(4) > 49.8
+                       && shown(4) < 50.2 && shown(8) >= 12345 && shown(8) < 12500;
+            },
+            LimitMs);
     }
-
     std::string Seen() { return ui().Label1->text().toStdString(); }
 
     QTemporaryDir folder_;
     fs::path program_ = folder_.path().toStdString();
-    RecordingMessages messages_;
-    NoModalWindows presenter_;
-    NoSelfTestRunning processes_;
+    Stand stand_;
     QtSerialPort port_{program_};
     std::unique_ptr<LanguageStore> languageStore_;
     std::unique_ptr<Form1> form_;
@@ -128,42 +108,34 @@ protected:
 TEST_F(Form1LinkTest, ChoosingCom1PassesVersionCheckAndShowsReadings)
 {
     StartSimulator();
-    ChooseCom1();
     ASSERT_TRUE(port_.IsOpen());
     EXPECT_EQ(form_->Machine().State(), ExchangeState::CheckOperatingVersion);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return GoodWithReadings(); }, LimitMs)) << Seen();
-    EXPECT_TRUE(ui().Timer1->isActive());
-    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_TRUE(WaitGoodWithReadings()) << Seen();
+    EXPECT_TRUE(stand_.shown.empty());
 }
 
-TEST_F(Form1LinkTest, RefusedVersionStopsCycleWithMessage151)
+TEST_F(Form1LinkTest, RefusedVersionStopsCycleWithMessage151Once)
 {
     StartSimulator({"--version", "00000811"}); // positions 3..8 "000811": a refused firmware
-    ChooseCom1();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages_.shown.empty(); }, LimitMs)) << Seen();
-    EXPECT_EQ(messages_.shown.front(), form_->LanguageText(VersionRefused));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !stand_.shown.empty(); }, LimitMs)) << Seen();
+    EXPECT_EQ(stand_.shown.front(), form_->LanguageText(VersionRefused));
     EXPECT_TRUE(Shows(VersionRefused, false)) << Seen();
-    EXPECT_FALSE(ui().Timer1->isActive());
-
     QTest::qWait(2 * 6 * MonitorIntervalMs); // a cycle that went on would show it again
-    EXPECT_EQ(messages_.shown.size(), 1u) << "the message is shown once";
+    EXPECT_EQ(stand_.shown.size(), 1u) << "the message is shown once";
     EXPECT_FALSE(ui().Timer1->isActive());
 }
 
 TEST_F(Form1LinkTest, StoppedSimulatorGivesBadLampAndRestartBringsReadingsBack)
 {
     StartSimulator();
-    ChooseCom1();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return GoodWithReadings(); }, LimitMs)) << Seen();
-
+    ASSERT_TRUE(WaitGoodWithReadings()) << Seen();
     StopSimulator();
     EXPECT_TRUE(QTest::qWaitFor([&] { return Shows(NoReply, false); }, LimitMs)) << Seen();
     EXPECT_TRUE(port_.IsOpen()) << "the port stays chosen";
     EXPECT_TRUE(ui().Timer1->isActive()) << "the cycle goes on polling";
-
-    StartSimulator(); // no new port choice
-    EXPECT_TRUE(QTest::qWaitFor([&] { return GoodWithReadings(); }, LimitMs)) << Seen();
-    EXPECT_TRUE(messages_.shown.empty());
+    StartSimulator({}, false); // no new port choice
+    EXPECT_TRUE(WaitGoodWithReadings()) << Seen();
+    EXPECT_TRUE(stand_.shown.empty());
 }
 
 } // namespace
