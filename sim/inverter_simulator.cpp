@@ -489,15 +489,20 @@ Bytes BlockWriteReply(const Bytes &frame)
 
 } // namespace
 
-Bytes InverterSimulator::AnswerWrite(const Bytes &frame)
+Bytes InverterSimulator::StoreBlockWrite(const Bytes &frame)
 {
-    if (auto code = CheckBlockWrite(frame, ImageBase, ImageLast))
-        return ExceptionReply(WriteFunction, *code);
     const std::uint16_t start = WordAt(frame, 2);
     const std::uint16_t count = WordAt(frame, 4);
     for (std::uint16_t k = 0; k < count; ++k)
         SetRegister(static_cast<std::uint16_t>(start + k), WordAt(frame, 7 + 2u * k));
     return BlockWriteReply(frame);
+}
+
+Bytes InverterSimulator::AnswerWrite(const Bytes &frame)
+{
+    if (auto code = CheckBlockWrite(frame, ImageBase, ImageLast))
+        return ExceptionReply(WriteFunction, *code);
+    return StoreBlockWrite(frame);
 }
 
 Bytes InverterSimulator::AnswerOwnWrite(const Bytes &frame)
@@ -519,11 +524,7 @@ Bytes InverterSimulator::AnswerOwnWrite(const Bytes &frame)
     }
     if (auto code = CheckBlockWrite(frame, CalibrationWriteFirst, CalibrationLast))
         return ExceptionReply(OwnWriteFunction, *code);
-    const std::uint16_t start = WordAt(frame, 2);
-    const std::uint16_t count = WordAt(frame, 4);
-    for (std::uint16_t k = 0; k < count; ++k)
-        SetRegister(static_cast<std::uint16_t>(start + k), WordAt(frame, 7 + 2u * k));
-    return BlockWriteReply(frame);
+    return StoreBlockWrite(frame);
 }
 
 // --- sending ---------------------------------------------------------------------------------

@@ -107,6 +107,8 @@ private:
     Bytes AnswerRead(const Bytes &frame);
     Bytes AnswerWrite(const Bytes &frame);
     Bytes AnswerOwnWrite(const Bytes &frame);
+    // Stores a checked multi-register write and builds its acknowledgement.
+    Bytes StoreBlockWrite(const Bytes &frame);
     SimFault DrawFault();
     void Queue(std::int64_t dueMs, Bytes bytes);
     Bytes Noise(std::size_t minLength, std::size_t maxLength);
