@@ -5,30 +5,12 @@
 #include "platform/language_store.h"
 #include "platform/message_box.h"
 #include "platform/modal_presenter.h"
+#include "platform/number_format.h"
 #include "platform/port_names.h"
 #include "platform/process_list.h"
 #include "platform/qt_serial_port.h"
 
 #include <QApplication>
-#include <QLocale>
-
-namespace {
-
-// The regional number format of the system, as the entries and readings use it.
-pv::NumberFormat SystemNumberFormat()
-{
-    const QLocale locale = QLocale::system();
-    pv::NumberFormat format;
-    const QString point = locale.decimalPoint();
-    const QString group = locale.groupSeparator();
-    if (point.size() == 1 && point.at(0).unicode() < 0x80)
-        format.decimalSeparator = static_cast<char>(point.at(0).unicode());
-    if (group.size() == 1 && group.at(0).unicode() < 0x80)
-        format.groupSeparator = static_cast<char>(group.at(0).unicode());
-    return format;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -43,7 +25,7 @@ int main(int argc, char *argv[])
         = pv::MakeSqliteLanguageStore(programFolder / "DataBase" / "Language.db");
 
     pv::Form1 form1(pv::Form1Services{port, messages, presenter, *processes, *languageStore,
-                                      programFolder, SystemNumberFormat()});
+                                      programFolder, pv::SystemNumberFormat()});
     messages.SetParent(&form1);
     if (!form1.Form_Load())
         return 1; // the message has been shown

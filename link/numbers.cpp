@@ -1,9 +1,9 @@
 #include "numbers.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
+#include <system_error>
 
 namespace pv {
 
@@ -19,10 +19,39 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// strtod of a text already known to be a well-formed number in C form.
-double ToDouble(const std::string &cForm)
+// The value of a text already known to be a well-formed number with "." as its point and an
+// optional sign. Parsed without the C library's locale, which a window application takes from
+// the system: under a comma-decimal setting strtod would stop at the ".". A value beyond the
+// double range gives an infinity, one too small for it zero, as strtod does.
+double ToDouble(std::string_view cForm)
 {
-    return std::strtod(cForm.c_str(), nullptr);
+    bool negative = false;
+    if (!cForm.empty() && (cForm.front() == '+' || cForm.front() == '-')) {
+        negative = cForm.front() == '-';
+        cForm.remove_prefix(1);
+    }
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(cForm.data(), cForm.data() + cForm.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        const auto exponent = cForm.find_first_of("eE");
+        const bool tiny = exponent != std::string_view::npos && exponent + 1 < cForm.size()
+                          && cForm[exponent + 1] == '-';
+        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    } else if (error != std::errc{}) {
+        value = 0.0;
+    }
+    return negative ? -value : value;
+}
+
+// Three digits at i, then the end of the integer part.
+bool WholeGroupAt(std::string_view text, std::size_t i)
+{
+    for (std::size_t k = i; k < i + 3; ++k) {
+        if (k >= text.size() || !IsDigit(text[k]))
+            return false;
+    }
+    const std::size_t after = i + 3;
+    return after == text.size() || !IsDigit(text[after]);
 }
 
 std::string_view TrimBlanks(std::string_view text)
@@ -51,14 +80,20 @@ std::string WithSeparator(std::string text, const NumberFormat &format)
 std::pair<std::string, std::string> RoundedDigits(double magnitude, int decimals)
 {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", magnitude);
+    const auto written
+        = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
+    const std::string_view scientific(buf, static_cast<std::size_t>(written.ptr - buf));
     std::string digits;
-    const char *p = buf;
-    for (; *p != 'e'; ++p) {
-        if (IsDigit(*p))
-            digits.push_back(*p);
+    const std::size_t e = scientific.find('e');
+    for (const char c : scientific.substr(0, e)) {
+        if (IsDigit(c))
+            digits.push_back(c);
     }
-    const int exponent = std::atoi(p + 1);
+    std::string_view exponentText = scientific.substr(e + 1);
+    if (!exponentText.empty() && exponentText.front() == '+')
+        exponentText.remove_prefix(1);
+    int exponent = 0;
+    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
     // Value is 0.d1d2d3... x 10^(exponent + 1); keep the digits up to `decimals` places.
     const int integerDigits = exponent + 1;
     const int keep = integerDigits + decimals;
@@ -145,14 +180,15 @@ std::optional<double> StrictNumber(std::string_view text, const NumberFormat &fo
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         number.push_back(text[i++]);
     bool digits = false;
-    // Integer part; a group separator must stand between two digits.
+    // Integer part. A group separator must follow a digit and be followed by a group of exactly
+    // three digits, so that "230.5" is no number where "." groups thousands (it is not 2305).
+    const bool grouping = format.groupSeparator != format.decimalSeparator;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (IsDigit(c)) {
             number.push_back(c);
             digits = true;
-        } else if (c == format.groupSeparator && c != format.decimalSeparator && digits
-                   && i + 1 < text.size() && IsDigit(text[i + 1])) {
+        } else if (grouping && c == format.groupSeparator && digits && WholeGroupAt(text, i + 1)) {
             continue;
         } else {
             break;
@@ -233,11 +269,12 @@ std::string GeneralNumberText(float value, const NumberFormat &format)
         return value < 0 ? "-Infinity" : "Infinity";
     if (value == 0.0f)
         return "0"; // also for -0, which no one wants to read
-    // Seven significant digits is all a single carries; %g drops trailing zeros and the
-    // point, and switches to an exponent only for values from 1E+07 up or below 1E-04.
+    // Seven significant digits is all a single carries; the general form drops trailing zeros
+    // and the point, and switches to an exponent only for values from 1E+07 up or below 1E-04.
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(value));
-    std::string text = buf;
+    const auto written = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value),
+                                       std::chars_format::general, 7);
+    std::string text(buf, written.ptr);
     for (char &c : text) {
         if (c == 'e')
             c = 'E';
@@ -267,7 +304,9 @@ std::string FixedNumberText(double value, int decimals, const NumberFormat &form
 
 std::string IntegerText(std::int64_t value)
 {
-    return std::to_string(value);
+    char buf[24];
+    const auto written = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, written.ptr);
 }
 
 } // namespace pv

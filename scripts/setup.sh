@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs every package the build, the tests and the demo need, from Debian's archive.
-# Safe to run again: it only calls apt-get when something is missing, and says nothing then.
+# Installs every package the build, the tests and the demo need, from Debian's archive, and
+# generates the comma-decimal locale the tests run under a second time.
+# Safe to run again: it only acts when something is missing, and says nothing then.
 set -euo pipefail
 
 packages=(
@@ -9,18 +10,29 @@ packages=(
   libsqlite3-dev
   libgtest-dev libgmock-dev
   xvfb xauth
+  locales
 )
+comma_locale=de_DE.UTF-8
+
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo="sudo"
 
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
-echo "setup: installing ${missing[*]}"
-sudo=""
-[[ $(id -u) -eq 0 ]] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# locale -a writes the name as de_DE.utf8.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  echo "setup: generating the $comma_locale locale"
+  $sudo sed -i "s/^# *\($comma_locale UTF-8\)/\1/" /etc/locale.gen
+  grep -q "^$comma_locale UTF-8" /etc/locale.gen || echo "$comma_locale UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
+fi
