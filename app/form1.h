@@ -1,10 +1,16 @@
 #pragma once
 // The main window: menu strip, live readings, status strip and the setting panels, with the
-// timers that drive every exchange with the inverter.
+// timers that drive every exchange with the inverter. One class, one source file per panel:
+//   form1.cpp                the window, its timers and what the exchange machine asks of it
+//   form1_startup.cpp        loading the window and the settings files
+//   form1_menu.cpp           menu strip, panel layout, scroll bar
+//   form1_identifiers.cpp    identifiers panel
+//   form1_configuration.cpp  configuration panel and its limits grid
+//   form1_captions.cpp       captions of the chosen language
 
 #include "form1_controls.h"
 
-#include "language/captions.h"
+#include "language/caption_targets.h"
 #include "language/language_table.h"
 #include "link/exchange_machine.h"
 #include "link/numbers.h"
@@ -59,10 +65,10 @@ enum MenuEntry {
 // Values of the main window that live from start-up to the end of the run (twips for sizes).
 struct Form1Values
 {
-    int NormalWindowHeight = 7560;
-    int TallWindowHeight = 11200;
-    int NormalViewportHeight = 3735;
-    int TallViewportHeight = 9000;
+    int NormalWindowHeight = 0;
+    int TallWindowHeight = 0;
+    int NormalViewportHeight = 0;
+    int TallViewportHeight = 0;
     // Design Tops of Frame1(1) and Frame1(3), the origin of scrolling.
     std::array<int, 2> SavedFrameTops{};
     bool EfficiencyShown = true;
@@ -102,6 +108,7 @@ public:
     void ShowMonitorPanel(bool show);
     // Every caption and message goes through here.
     QString LanguageText(int number) const;
+    // The main window's captions, when it is the caption target.
     void ApplyCaptions();
     // The language picker's choice of picture index.
     void LanguagePicked(int index);
@@ -123,12 +130,8 @@ public:
     Form1Controls &Controls() { return ui_; }
     const Form1Controls &Controls() const { return ui_; }
     ExchangeMachine &Machine() { return machine_; }
-    ValueStore &Store() { return store_; }
-    LanguageTable &Texts() { return texts_; }
-    CaptionTargets &Targets() { return captionTargets_; }
-    Form1Values &Values() { return values_; }
+    const ValueStore &Store() const { return store_; }
     const Form1Values &Values() const { return values_; }
-    const Form1Services &Services() const { return services_; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -136,7 +139,9 @@ protected:
 
 private:
     void ConnectControls();
+    void InstallKeyFilters();
     void FillPortList();
+    bool LoadStartupLanguage();
     QTimer *TimerOf(MainTimer timer) const;
     // No identify or configuration exchange is running.
     bool ConfigurationControlsFree() const;

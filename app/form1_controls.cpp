@@ -1,5 +1,6 @@
 #include "form1_controls.h"
 
+#include "form1_layout.h"
 #include "link/exchange_machine.h"
 
 #include <QPainter>
@@ -8,9 +9,7 @@
 namespace pv {
 namespace {
 
-// Window and strip geometry, twips. The window is sized for 96 dpi at about 12000 twips wide.
-constexpr int FormWidth = 12300;
-constexpr int FormHeight = 7560;
+using namespace layout;
 
 constexpr int MenuShapeTop = 120;
 constexpr int MenuShapeHeight = 495;
@@ -29,17 +28,19 @@ struct MenuPlace
 // Index order of Label16/Shape2; CALIBRATION (3) sits at the far right until the start-up
 // switches move or hide it.
 constexpr MenuPlace MenuPlaces[7] = {
-    {"CONNECTION", 105, 0, 1890},      {"CONFIGURATIONS", 2040, 1950, 2460},
-    {"IDENTIFIERS", 4560, 4470, 1845}, {"CALIBRATION", 10800, 10695, 1560},
-    {"ABOUT", 6465, 6375, 1140},       {"LANGUAGE", 7665, 7575, 1605},
-    {"SELFTEST", 9330, 9240, 1395},
+    {"CONNECTION", 105, 0, 1890},
+    {"CONFIGURATIONS", 2040, 1950, 2460},
+    {"IDENTIFIERS", 4560, 4470, 1845},
+    {"CALIBRATION", OuterSlotLabelLeft, OuterSlotShapeLeft, 1560},
+    {"ABOUT", 6465, 6375, 1140},
+    {"LANGUAGE", 7665, 7575, 1605},
+    {"SELFTEST", InnerSlotLabelLeft, InnerSlotShapeLeft, 1395},
 };
 
 constexpr std::uint32_t MenuBlue = 0x400000;
 constexpr std::uint32_t MenuText = 0xFFFFFF;
 
 // Readings: five frames per row, two rows.
-constexpr int ReadingsTop = 840;
 constexpr int ReadingsLeft = 120;
 constexpr int ReadingPitchX = 2400;
 constexpr int ReadingPitchY = 1140;
@@ -48,10 +49,7 @@ constexpr int ReadingHeight = 1050;
 constexpr const char *ReadingCaptions[10] = {"InputA_V", "InputB_V", "DCBus", "AC_V", "AC_F",
                                              "InputA_C", "InputB_C", "AC_C",  "KWH",  "Efficiency"};
 
-constexpr int StatusTop = 3120;
-constexpr int ViewportTop = 3840;
 constexpr int ViewportLeft = 60;
-constexpr int ViewportHeight = 3735;
 constexpr int ScrollWidth = 255;
 
 constexpr int FieldHeight = 315;
@@ -87,7 +85,6 @@ constexpr int LimitRow[14] = {0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7, 4, 5};
 
 constexpr int ConfigurationFrameHeight = 3000;
 constexpr int LimitsFrameHeight = 6000;
-constexpr int NoteOffsetFromBottom = 2200; // Label11 Top = frame height - 2200
 constexpr int NoteHeight = 300;
 
 QString ArrayName(const char *name, int index)
@@ -112,11 +109,10 @@ QLabel *MakeLabel(QWidget *parent, const QString &name, const QString &caption, 
     return label;
 }
 
-QLineEdit *MakeText(QWidget *parent, const QString &name, int maxLength, int left, int top,
-                    int width)
+TextBox *MakeText(QWidget *parent, const QString &name, int maxLength, int left, int top, int width)
 {
-    auto *text = Make<QLineEdit>(parent, name, left, top, width, FieldHeight);
-    text->setMaxLength(maxLength);
+    auto *text = Make<TextBox>(parent, name, left, top, width, FieldHeight);
+    text->SetMaxLength(maxLength);
     return text;
 }
 
@@ -221,17 +217,18 @@ void BuildReadings(QWidget *form, Form1Controls &ui)
 
 void BuildStatusStrip(QWidget *form, Form1Controls &ui)
 {
-    ui.Picture1 = Make<PictureBox>(form, QStringLiteral("Picture1"), 120, StatusTop, 12060, 450);
+    ui.Picture1 = Make<PictureBox>(form, QStringLiteral("Picture1"), 120, StatusTopBelowReadings,
+                                   12060, 450);
     // The lamp is painted at the strip's origin, 400 twips square; the caption sits beside it.
     ui.Label1 = MakeLabel(ui.Picture1, QStringLiteral("Label1"), QString(), 480, 90, 11400, 285);
 
     // The two lamp images live in hidden boxes of their design sizes in pixels.
-    ui.Picture2 = Make<PictureBox>(form, QStringLiteral("Picture2"), 11400, StatusTop, Twips(40),
-                                   Twips(38));
+    ui.Picture2 = Make<PictureBox>(form, QStringLiteral("Picture2"), 11400, StatusTopBelowReadings,
+                                   Twips(40), Twips(38));
     ui.Picture2->SetPicture(LampPicture(40, 38, QColor(0x20, 0x60, 0xF0)));
     ui.Picture2->hide();
-    ui.Picture3 = Make<PictureBox>(form, QStringLiteral("Picture3"), 11400, StatusTop, Twips(32),
-                                   Twips(32));
+    ui.Picture3 = Make<PictureBox>(form, QStringLiteral("Picture3"), 11400, StatusTopBelowReadings,
+                                   Twips(32), Twips(32));
     ui.Picture3->SetPicture(LampPicture(32, 32, QColor(0xE0, 0x20, 0x20)));
     ui.Picture3->hide();
 }
@@ -348,7 +345,7 @@ void BuildLimitsFrame(QWidget *viewport, Form1Controls &ui)
             = MakeText(frame, ArrayName("Text7", i), maxLength,
                        LimitColumnLeft[column] + LimitLabelWidth[column] + 60, top, LimitTextWidth);
     }
-    const int noteTop = LimitsFrameHeight - NoteOffsetFromBottom;
+    const int noteTop = LimitsFrameHeight - NoteSpaceAtBottom;
     ui.Label11 = MakeLabel(frame, QStringLiteral("Label11"), QStringLiteral("(*)"), 240, noteTop,
                            11400, NoteHeight);
     ui.Picture5 = Make<PictureBox>(frame, QStringLiteral("Picture5"), 240, noteTop + NoteHeight,
@@ -358,15 +355,15 @@ void BuildLimitsFrame(QWidget *viewport, Form1Controls &ui)
 void BuildViewport(QWidget *form, Form1Controls &ui)
 {
     const int width = FormWidth - ViewportLeft;
-    ui.Picture4 = Make<PictureBox>(form, QStringLiteral("Picture4"), ViewportLeft, ViewportTop,
-                                   width, ViewportHeight);
+    ui.Picture4 = Make<PictureBox>(form, QStringLiteral("Picture4"), ViewportLeft,
+                                   ViewportTopBelowReadings, width, NormalViewportHeight);
     BuildConnectionFrame(ui.Picture4, ui);
     BuildConfigurationFrame(ui.Picture4, ui);
     BuildIdentifiersFrame(ui.Picture4, ui);
     BuildLimitsFrame(ui.Picture4, ui);
 
     ui.VScroll1 = Make<QScrollBar>(ui.Picture4, QStringLiteral("VScroll1"), width - ScrollWidth, 0,
-                                   ScrollWidth, ViewportHeight);
+                                   ScrollWidth, NormalViewportHeight);
     ui.VScroll1->setOrientation(Qt::Vertical);
     ui.VScroll1->setRange(0, 400);
     ui.VScroll1->setSingleStep(10);
@@ -380,8 +377,9 @@ void BuildViewport(QWidget *form, Form1Controls &ui)
 void BuildForm1Controls(QWidget *form, Form1Controls &ui)
 {
     form->setObjectName(QStringLiteral("Form1"));
-    form->resize(Px(FormWidth), Px(FormHeight));
+    form->resize(Px(FormWidth), Px(NormalWindowHeight));
 
+    ui.Keys = new KeyFilter(form);
     BuildMenuStrip(form, ui);
     BuildReadings(form, ui);
     BuildStatusStrip(form, ui);

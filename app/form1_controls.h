@@ -1,12 +1,11 @@
 #pragma once
 // The main window's controls under their design names and control-array indices.
 
-#include "controls.h"
+#include "platform/controls.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -17,6 +16,9 @@ namespace pv {
 
 struct Form1Controls
 {
+    // One key filter for every entry and both lists.
+    KeyFilter *Keys = nullptr;
+
     // Menu strip: caption labels over rectangles of the same index.
     std::array<QLabel *, 7> Label16{};
     std::array<ShapeControl *, 7> Shape2{};
@@ -45,9 +47,9 @@ struct Form1Controls
     QLabel *Label10 = nullptr; // hint before the write-group boxes
     QCheckBox *Check3 = nullptr;
     std::array<QCheckBox *, 4> Check1{}; // write groups: sleep power, KW, country, retry time
-    QLineEdit *Text5 = nullptr;          // sleep power
-    QLineEdit *Text6 = nullptr;          // KW
-    QLineEdit *Text8 = nullptr;          // retry time
+    TextBox *Text5 = nullptr;            // sleep power
+    TextBox *Text6 = nullptr;            // KW
+    TextBox *Text8 = nullptr;            // retry time
     DropList *Combo2 = nullptr;          // country list
     std::array<QCheckBox *, 8> Check2{}; // flag bits 7..0
     QGroupBox *Frame3 = nullptr;         // DC Input
@@ -62,13 +64,13 @@ struct Form1Controls
     QLabel *Label5 = nullptr; // ID
     QLabel *Label6 = nullptr; // Model Name
     QLabel *Label7 = nullptr; // Company
-    QLineEdit *Text1 = nullptr;
-    QLineEdit *Text2 = nullptr;
-    QLineEdit *Text3 = nullptr;
-    QLineEdit *Text4 = nullptr;
+    TextBox *Text1 = nullptr;
+    TextBox *Text2 = nullptr;
+    TextBox *Text3 = nullptr;
+    TextBox *Text4 = nullptr;
 
     // Frame1(3) limits grid.
-    std::array<QLineEdit *, 14> Text7{};
+    std::array<TextBox *, 14> Text7{};
     std::array<QLabel *, 14> Label8{};
     QLabel *Label11 = nullptr; // note "(*)"
     PictureBox *Picture5 = nullptr;

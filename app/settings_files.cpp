@@ -1,9 +1,6 @@
 #include "settings_files.h"
 
-#include "link/codepage.h"
-
 #include <charconv>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <string_view>
@@ -12,12 +9,6 @@
 namespace pv {
 
 namespace {
-
-// What ReadWholeFile gives for a file that cannot be read; callers treat it as ordinary text.
-constexpr const char *UnreadableFile = "N";
-
-// The only language start-up ever loads; the stored number matters to the picker alone.
-constexpr int StartupLanguage = 1;
 
 constexpr std::string_view CountryLineBreak = "\r\n";
 constexpr std::size_t CountryHeaderLines = 2;
@@ -59,45 +50,14 @@ std::optional<int> StoredLanguageNumber(std::string_view text)
 
 } // namespace
 
-bool FileIsPresent(const std::filesystem::path &folder, const std::string &name)
-{
-    // Walk the folder rather than ask for the path: on a file system that ignores letter
-    // case "initset.txt" would answer for "InitSet.txt", and it must not.
-    std::error_code error;
-    std::filesystem::directory_iterator entries(folder, error);
-    if (error)
-        return false;
-    for (const auto &entry : entries) {
-        if (entry.path().filename().string() == name)
-            return true;
-    }
-    return false;
-}
-
-std::string ReadWholeFile(const std::filesystem::path &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return UnreadableFile;
-    Bytes bytes;
-    try {
-        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    } catch (const std::ios_base::failure &) {
-        // A folder opens like a file on some systems and only the read fails.
-        return UnreadableFile;
-    }
-    if (file.bad() || bytes.empty())
-        return UnreadableFile;
-    return CodePageToUtf8(bytes);
-}
-
 int ReadLanguageSetting(const std::filesystem::path &programFolder)
 {
     if (!FileIsPresent(programFolder, LanguageSetFile))
-        return StartupLanguage;
+        return FirstLanguage;
+    // The picker stores the choice; a number it never offers (9, 10, 0) has no texts.
     const auto stored = StoredLanguageNumber(ReadWholeFile(programFolder / LanguageSetFile));
-    if (!stored || *stored != StartupLanguage)
-        return StartupLanguage;
+    if (!stored || !IsPickerLanguage(*stored))
+        return FirstLanguage;
     return *stored;
 }
 

@@ -3,6 +3,9 @@
 // LanguageSet.txt (stored language number), CountryParameter.txt (country presets).
 // All are read as bytes in the tool's code page.
 
+#include "language/language_choice.h"
+#include "platform/files.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,17 +13,10 @@
 namespace pv {
 
 inline constexpr const char *InitSetFile = "InitSet.txt";
-inline constexpr const char *LanguageSetFile = "LanguageSet.txt";
 inline constexpr const char *CountryParameterFile = "CountryParameter.txt";
 
-// A file counts as present only when a lookup in the folder finds exactly this name,
-// letter case included.
-bool FileIsPresent(const std::filesystem::path &folder, const std::string &name);
-
-// The whole file as text (UTF-8), or "N" when it cannot be opened or read, or is empty.
-std::string ReadWholeFile(const std::filesystem::path &path);
-
-// The language number to load at start-up: always 1 (a stored number has no effect there).
+// The language number to load at start-up: the stored one when it is a language the picker
+// offers, otherwise the first language (also when the file is missing or holds no number).
 int ReadLanguageSetting(const std::filesystem::path &programFolder);
 
 // Lines 3 onward of CountryParameter.txt (split at CR LF; an empty last line after a final

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "form1_controls.h"
+#include "form1_layout.h"
 #include "settings_files.h"
 
 #include <string>
@@ -15,11 +16,7 @@ constexpr std::size_t CalibrationEntry = 3;
 constexpr std::size_t SelfTestEntry = 6;
 constexpr std::size_t EfficiencyReading = 9;
 
-// Menu slots in twips: the label sits a little right of its rectangle.
-constexpr int InnerSlotShapeLeft = 9240;
-constexpr int InnerSlotLabelLeft = 9330;
-constexpr int OuterSlotShapeLeft = 10695;
-constexpr int OuterSlotLabelLeft = 10800;
+using namespace layout;
 
 void ShowMenuEntry(Form1Controls &ui, std::size_t entry, bool show)
 {

@@ -1,6 +1,6 @@
 #include "language_form.h"
 
-#include "app/controls.h"
+#include "platform/controls.h"
 
 #include <QFontDatabase>
 #include <QLinearGradient>

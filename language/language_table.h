@@ -15,7 +15,7 @@ public:
     // Fills the texts from column language of the store: true when every row was read.
     // Never shows a message. A failure before any row keeps the previous texts; a failure
     // while reading keeps the rows read and empty texts for the rest.
-    bool LoadLanguage(LanguageStore &store, int language);
+    [[nodiscard]] bool LoadLanguage(LanguageStore &store, int language);
 
     // LanguageText(n). A number the table does not hold gives "#n", so a missing text shows up
     // instead of passing unnoticed.

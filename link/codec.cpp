@@ -94,13 +94,13 @@ void BuildMonitorRequest(int step, Channel &channel)
 {
     switch (step) {
     case 0:
-        BuildReadRequest(channel, 0xC020, 0x20);
+        BuildReadRequest(channel, reg::ReadingsBlock, reg::ReadingsCount);
         break;
     case 2:
-        BuildReadRequest(channel, 0xC080, 0x16);
+        BuildReadRequest(channel, reg::SettingsBlock, reg::SettingsCount);
         break;
     case 4:
-        BuildReadRequest(channel, 0xC0B0, 0x13);
+        BuildReadRequest(channel, reg::NamesBlock, reg::NamesCount);
         break;
     default:
         throw std::invalid_argument("BuildMonitorRequest: step must be 0, 2 or 4");

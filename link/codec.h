@@ -3,6 +3,8 @@
 // function 0x03 to read, 0x10 to write the 0xC000 block and the inverter's own 0x64 to write
 // the 0xCF00 block, each frame closed by the Modbus CRC-16.
 
+#include "register_map.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -20,8 +22,8 @@ inline constexpr std::uint8_t WriteFunction = 0x10;
 inline constexpr std::uint8_t OwnWriteFunction = 0x64; // the inverter's write for 0xCF00..0xCF0F
 inline constexpr std::uint8_t ExceptionBit = 0x80;     // set in the function byte of a refusal
 
-inline constexpr std::uint16_t ImageBase = 0xC000;       // first register of the read block
-inline constexpr std::uint16_t CalibrationBase = 0xCF00; // first register of the 0x64 block
+inline constexpr std::uint16_t ImageBase = reg::ImageFirst;             // the read block
+inline constexpr std::uint16_t CalibrationBase = reg::CalibrationFirst; // the 0x64 block
 
 // ReplyUnreadable: 0 when the last reply examined could be examined at all, 65535 when it
 // held fewer than three bytes (nothing, or too little to carry a CRC).

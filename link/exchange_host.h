@@ -37,7 +37,8 @@ public:
     // Check1(index) of the configuration panel ticked (value 1).
     virtual bool WriteGroupTicked(int index) const = 0;
 
-    // Frame builders of the identify and configuration panels, for the current step.
+    // Frame builders of the identify and configuration panels: the request of this step into
+    // the channel. A build that fails leaves the channel's request empty, and nothing is sent.
     virtual void BuildIdentifyRequest(int step, Channel &channel) = 0;
     virtual void BuildConfigurationRequest(int step, Channel &channel) = 0;
 };

@@ -1,6 +1,7 @@
 #include "exchange_machine.h"
 
 #include "codepage.h"
+#include "text_numbers.h"
 
 #include <stdexcept>
 
@@ -8,22 +9,19 @@ namespace pv {
 
 namespace {
 
-// Language texts of the status caption and of the message boxes.
-constexpr int TextNoLink = 121;
-constexpr int TextNoReply = 122;
-constexpr int TextLinkGood = 123;
-constexpr int TextPortOpened = 126;
-constexpr int TextReadFailed = 127;
-constexpr int TextWriteFailed = 128;
-constexpr int TextWriteDone = 129;
-constexpr int TextPortOpenFailed = 130;
-constexpr int TextVersionRefused = 151;
-
 // The last reply step of each exchange, where success ends it.
 constexpr int MonitorVersionStep = 3; // reply of 0xC080, last of the cycle
 constexpr int IdentifyReadLastStep = 5;
 constexpr int IdentifyWriteLastStep = 13;
 constexpr int ConfigurationReadLastStep = 3;
+
+// First steps: identify read and write; configuration read; the configuration write of each
+// group (sleep power, rated power, country, retry time).
+constexpr int IdentifyReadFirstStep = 0;
+constexpr int IdentifyWriteFirstStep = 6;
+constexpr int ConfigurationReadFirstStep = 0;
+constexpr int ConfigurationGroupSteps[4] = {4, 6, 8, 12};
+constexpr int LastStep = 13;
 
 constexpr bool IsRequestStep(int step)
 {
@@ -113,28 +111,109 @@ int NextIdentifyStep(int step)
     return step + 1;
 }
 
-int NextConfigurationStep(int step, const std::array<bool, 4> &ticked)
+int NextConfigurationStep(int step, const WriteGroups &ticked)
 {
     // After a write reply the exchange jumps to the next ticked group; with none left it
     // stays, and the reply dispatcher has already ended the exchange.
+    const auto firstTickedFrom = [&ticked, step](std::size_t group) {
+        for (; group < ticked.size(); ++group) {
+            if (ticked[group])
+                return ConfigurationGroupSteps[group];
+        }
+        return step;
+    };
     switch (step) {
-    case 3:
-    case 13:
+    case ConfigurationReadLastStep:
+    case LastStep:
         return step;
     case 5:
-        return ticked[1] ? 6 : ticked[2] ? 8 : ticked[3] ? 12 : 5;
+        return firstTickedFrom(1);
     case 7:
-        return ticked[2] ? 8 : ticked[3] ? 12 : 7;
+        return firstTickedFrom(2);
     case 11:
-        return ticked[3] ? 12 : 11;
+        return firstTickedFrom(3);
     default:
         return step + 1;
     }
 }
 
+int FirstConfigurationWriteStep(const WriteGroups &ticked)
+{
+    for (std::size_t group = 0; group + 1 < ticked.size(); ++group) {
+        if (ticked[group])
+            return ConfigurationGroupSteps[group];
+    }
+    return ConfigurationGroupSteps[3];
+}
+
 ExchangeMachine::ExchangeMachine(SerialPort &port, ValueStore &store, ExchangeHost &host)
-    : port_(port), store_(store), host_(host)
+    : port_(port), store_(store), host_(host), statusTextNumber_(text::NoLink)
 {}
+
+void ExchangeMachine::Prepare(ExchangeState state, MainTimer timer, int intervalMs, int &step,
+                              int firstStep)
+{
+    host_.SetTimerInterval(timer, intervalMs);
+    step = firstStep;
+    state_ = state;
+}
+
+void ExchangeMachine::PrepareIdentifyRead()
+{
+    Prepare(ExchangeState::PrepareIdentifyRead, MainTimer::Timer2, ReadStepIntervalMs,
+            identifyStep_, IdentifyReadFirstStep);
+}
+
+void ExchangeMachine::PrepareIdentifyWrite()
+{
+    Prepare(ExchangeState::PrepareIdentifyWrite, MainTimer::Timer2, WriteStepIntervalMs,
+            identifyStep_, IdentifyWriteFirstStep);
+}
+
+void ExchangeMachine::PrepareConfigurationRead()
+{
+    Prepare(ExchangeState::PrepareConfigurationRead, MainTimer::Timer3, ReadStepIntervalMs,
+            configurationStep_, ConfigurationReadFirstStep);
+}
+
+void ExchangeMachine::PrepareConfigurationWrite()
+{
+    Prepare(ExchangeState::PrepareConfigurationWrite, MainTimer::Timer3, WriteStepIntervalMs,
+            configurationStep_, FirstConfigurationWriteStep(TickedGroups()));
+}
+
+void ExchangeMachine::OpenCalibrationOnNextTick()
+{
+    state_ = ExchangeState::Idle;
+}
+
+void ExchangeMachine::BeginCalibrationRead()
+{
+    state_ = ExchangeState::CalibrationRead;
+}
+
+void ExchangeMachine::BeginCalibrationWrite()
+{
+    state_ = ExchangeState::CalibrationWrite;
+}
+
+void ExchangeMachine::ResumeMonitoring()
+{
+    state_ = ExchangeState::Monitor;
+    monitorStep_ = 0;
+    host_.SetTimerEnabled(MainTimer::Timer1, true);
+}
+
+void ExchangeMachine::AwaitVersionCheck()
+{
+    state_ = ExchangeState::CheckOperatingVersion;
+}
+
+WriteGroups ExchangeMachine::TickedGroups() const
+{
+    return {host_.WriteGroupTicked(0), host_.WriteGroupTicked(1), host_.WriteGroupTicked(2),
+            host_.WriteGroupTicked(3)};
+}
 
 void ExchangeMachine::DiscardReceived()
 {
@@ -176,7 +255,8 @@ void ExchangeMachine::MonitorExchangeStep()
         monitor_.reply = TakeReceived();
         try {
             HandleReply(monitor_.reply, monitor_.sent);
-        } catch (const std::exception &) {
+        } catch (const PortError &) {
+            // A port that fails while the reply is being shown ends that reply, not the cycle.
         }
     }
     monitorStep_ = NextMonitorStep(monitorStep_);
@@ -185,19 +265,19 @@ void ExchangeMachine::MonitorExchangeStep()
     // and the stale reply of a request sent now is discarded by the next exchange's first send.
     if (state_ == ExchangeState::PrepareIdentifyWrite) {
         state_ = ExchangeState::IdentifyWrite;
-        SetControlsAndTimers(false, 2);
+        SetControlsAndTimers(false, ControlsMode::IdentifyExchange);
     }
     if (state_ == ExchangeState::PrepareIdentifyRead) {
         state_ = ExchangeState::IdentifyRead;
-        SetControlsAndTimers(false, 2);
+        SetControlsAndTimers(false, ControlsMode::IdentifyExchange);
     }
     if (state_ == ExchangeState::PrepareConfigurationWrite) {
         state_ = ExchangeState::ConfigurationWrite;
-        SetControlsAndTimers(false, 3);
+        SetControlsAndTimers(false, ControlsMode::ConfigurationExchange);
     }
     if (state_ == ExchangeState::PrepareConfigurationRead) {
         state_ = ExchangeState::ConfigurationRead;
-        SetControlsAndTimers(false, 3);
+        SetControlsAndTimers(false, ControlsMode::ConfigurationExchange);
     }
     if (state_ == ExchangeState::Idle) {
         host_.SetTimerEnabled(MainTimer::Timer1, false);
@@ -221,20 +301,26 @@ void ExchangeMachine::HandBackIfMonitoring()
 {
     if (state_ == ExchangeState::Monitor) {
         monitorStep_ = 0;
-        SetControlsAndTimers(true, 1);
+        SetControlsAndTimers(true, ControlsMode::BackToMonitoring);
     }
 }
 
 void ExchangeMachine::ExchangeStep(int step, Channel &channel, bool &sendFailed, bool discardFirst,
                                    void (ExchangeHost::*build)(int, Channel &))
 {
-    if (step < 0 || step > 13)
+    if (step < 0 || step > LastStep)
         return;
     if (!IsRequestStep(step)) {
         TakeReply(channel, sendFailed);
         return;
     }
+    channel.request.clear();
     (host_.*build)(step, channel);
+    // A request that could not be built is not sent; its reply step then fails the exchange.
+    if (channel.request.empty()) {
+        sendFailed = true;
+        return;
+    }
     if (discardFirst) {
         try {
             DiscardReceived();
@@ -253,11 +339,12 @@ void ExchangeMachine::IdentifyExchangeStep()
     const int step = identifyStep_;
     // Each write request gets 2000 ms for its answer; the next write follows 500 ms after the
     // answer was taken. The read runs at the interval its starter chose.
-    if (step >= 6 && step <= 13)
+    if (step >= IdentifyWriteFirstStep && step <= LastStep)
         host_.SetTimerInterval(MainTimer::Timer2,
                                IsRequestStep(step) ? WriteStepIntervalMs : ReadStepIntervalMs);
     // Only the first request of the read or of the write clears what monitoring left.
-    ExchangeStep(step, identify_, identifySendFailed_, step == 0 || step == 6,
+    ExchangeStep(step, identify_, identifySendFailed_,
+                 step == IdentifyReadFirstStep || step == IdentifyWriteFirstStep,
                  &ExchangeHost::BuildIdentifyRequest);
     identifyStep_ = NextIdentifyStep(step);
     HandBackIfMonitoring();
@@ -268,15 +355,13 @@ void ExchangeMachine::ConfigurationExchangeStep()
     if (state_ != ExchangeState::ConfigurationRead && state_ != ExchangeState::ConfigurationWrite)
         return; // ended while its message box is open, as above
     const int step = configurationStep_;
-    if (step >= 4 && step <= 13)
+    if (step >= ConfigurationGroupSteps[0] && step <= LastStep)
         host_.SetTimerInterval(MainTimer::Timer3,
                                IsRequestStep(step) ? WriteStepIntervalMs : ReadStepIntervalMs);
     // Every write send clears the buffer first; the read only before its first request.
     ExchangeStep(step, configuration_, configurationSendFailed_, step != 2,
                  &ExchangeHost::BuildConfigurationRequest);
-    const std::array<bool, 4> ticked{host_.WriteGroupTicked(0), host_.WriteGroupTicked(1),
-                                     host_.WriteGroupTicked(2), host_.WriteGroupTicked(3)};
-    configurationStep_ = NextConfigurationStep(step, ticked);
+    configurationStep_ = NextConfigurationStep(step, TickedGroups());
     HandBackIfMonitoring();
 }
 
@@ -294,13 +379,13 @@ void ExchangeMachine::RateOperatingVersion()
     if (!verdict)
         return; // not all of the version has arrived yet; rated again after the next cycle
     if (*verdict == VersionVerdict::Accepted) {
-        ShowLinkStatus(Lamp::Good, TextLinkGood);
+        ShowLinkStatus(Lamp::Good, text::LinkGood);
         state_ = ExchangeState::Monitor;
-        SetControlsAndTimers(true, 1);
+        SetControlsAndTimers(true, ControlsMode::BackToMonitoring);
     } else {
-        ShowLinkStatus(Lamp::Bad, TextVersionRefused);
+        ShowLinkStatus(Lamp::Bad, text::VersionRefused);
         host_.SetTimerEnabled(MainTimer::Timer1, false);
-        host_.ShowMessage(TextVersionRefused);
+        host_.ShowMessage(text::VersionRefused);
     }
 }
 
@@ -332,7 +417,7 @@ void ExchangeMachine::HandleReply(ByteView reply, const RequestInfo &request)
                 RateOperatingVersion();
         } else {
             if (unreadable)
-                ShowLinkStatus(Lamp::Bad, TextNoReply);
+                ShowLinkStatus(Lamp::Bad, text::NoReply);
             // Step back so that the next two ticks ask for the same block again: the version
             // is rated only on a cycle whose three blocks all arrived.
             if (monitorStep_ == 1)
@@ -346,13 +431,13 @@ void ExchangeMachine::HandleReply(ByteView reply, const RequestInfo &request)
     case ExchangeState::Monitor:
         // Only silence turns the lamp red; a whole reply with a bad CRC is line noise.
         if (!accepted && unreadable)
-            ShowLinkStatus(Lamp::Bad, TextNoReply);
+            ShowLinkStatus(Lamp::Bad, text::NoReply);
         else
-            ShowLinkStatus(Lamp::Good, TextLinkGood);
+            ShowLinkStatus(Lamp::Good, text::LinkGood);
         break;
     case ExchangeState::IdentifyRead:
         if (!accepted) {
-            EndExchange(ExchangeState::Monitor, TextReadFailed);
+            EndExchange(ExchangeState::Monitor, text::ReadFailed);
         } else if (identifyStep_ == IdentifyReadLastStep) {
             host_.ShowIdentifierValues();
             state_ = ExchangeState::Monitor;
@@ -360,13 +445,13 @@ void ExchangeMachine::HandleReply(ByteView reply, const RequestInfo &request)
         break;
     case ExchangeState::IdentifyWrite:
         if (!accepted)
-            EndExchange(ExchangeState::Monitor, TextWriteFailed);
+            EndExchange(ExchangeState::Monitor, text::WriteFailed);
         else if (identifyStep_ == IdentifyWriteLastStep)
-            EndExchange(ExchangeState::Monitor, TextWriteDone);
+            EndExchange(ExchangeState::Monitor, text::WriteDone);
         break;
     case ExchangeState::ConfigurationRead:
         if (!accepted) {
-            EndExchange(ExchangeState::Monitor, TextReadFailed);
+            EndExchange(ExchangeState::Monitor, text::ReadFailed);
         } else if (configurationStep_ == ConfigurationReadLastStep) {
             host_.ShowConfiguration();
             state_ = ExchangeState::Monitor;
@@ -374,16 +459,13 @@ void ExchangeMachine::HandleReply(ByteView reply, const RequestInfo &request)
         break;
     case ExchangeState::ConfigurationWrite: {
         if (!accepted) {
-            EndExchange(ExchangeState::Monitor, TextWriteFailed);
+            EndExchange(ExchangeState::Monitor, text::WriteFailed);
             break;
         }
-        const auto ticked = [this](int index) { return host_.WriteGroupTicked(index); };
+        // The write goes on while the step table has a further step for it.
         const int step = configurationStep_;
-        const bool more = (step == 5 && (ticked(1) || ticked(2) || ticked(3)))
-                          || (step == 7 && (ticked(2) || ticked(3))) || step == 9
-                          || (step == 11 && ticked(3));
-        if (!more)
-            EndExchange(ExchangeState::Monitor, TextWriteDone);
+        if (NextConfigurationStep(step, TickedGroups()) == step)
+            EndExchange(ExchangeState::Monitor, text::WriteDone);
         break;
     }
     case ExchangeState::CalibrationRead:
@@ -391,42 +473,40 @@ void ExchangeMachine::HandleReply(ByteView reply, const RequestInfo &request)
             host_.ShowCalibrationValues();
             state_ = ExchangeState::Idle;
         } else {
-            EndExchange(ExchangeState::Idle, TextReadFailed);
+            EndExchange(ExchangeState::Idle, text::ReadFailed);
         }
         break;
     case ExchangeState::CalibrationWrite:
-        EndExchange(ExchangeState::Idle, accepted ? TextWriteDone : TextWriteFailed);
+        EndExchange(ExchangeState::Idle, accepted ? text::WriteDone : text::WriteFailed);
         break;
     default:
         break;
     }
 }
 
-void ExchangeMachine::SetControlsAndTimers(bool enabled, int mode)
+void ExchangeMachine::SetControlsAndTimers(bool enabled, ControlsMode mode)
 {
     host_.SetInputControlsEnabled(enabled);
     const bool e = enabled;
     bool timer1 = false, timer2 = false, timer3 = false;
     switch (mode) {
-    case 1: // back to monitoring
+    case ControlsMode::BackToMonitoring:
         timer1 = e, timer2 = !e, timer3 = !e;
         break;
-    case 2: // identify exchange
+    case ControlsMode::IdentifyExchange:
         timer1 = e, timer2 = !e, timer3 = e;
         monitorStep_ = 0;
         break;
-    case 3: // configuration exchange
+    case ControlsMode::ConfigurationExchange:
         timer1 = e, timer2 = e, timer3 = !e;
         monitorStep_ = 0;
         break;
-    case 4: // version check after a port was opened
+    case ControlsMode::VersionCheck:
         timer1 = !e, timer2 = e, timer3 = e;
         break;
-    case 5: // a port failed to open
+    case ControlsMode::PortFailed:
         timer1 = !e, timer2 = !e, timer3 = !e;
         break;
-    default:
-        throw std::invalid_argument("SetControlsAndTimers: mode must be 1..5");
     }
     host_.SetTimerEnabled(MainTimer::Timer1, timer1);
     host_.SetTimerEnabled(MainTimer::Timer2, timer2);
@@ -455,13 +535,13 @@ void ExchangeMachine::SelectPort(int listIndex)
         port_.SetSettings(LineSettings);
         port_.Open();
         monitorStep_ = 0;
-        ShowLinkStatus(Lamp::Good, TextPortOpened);
-        SetControlsAndTimers(false, 4);
-    } catch (const std::exception &) {
+        ShowLinkStatus(Lamp::Good, text::PortOpened);
+        SetControlsAndTimers(false, ControlsMode::VersionCheck);
+    } catch (const PortError &) {
         // What was done before the failure stays done: a closed previous port stays closed.
-        ShowLinkStatus(Lamp::Bad, TextNoLink);
-        SetControlsAndTimers(true, 5);
-        host_.ShowMessage(TextPortOpenFailed);
+        ShowLinkStatus(Lamp::Bad, text::NoLink);
+        SetControlsAndTimers(true, ControlsMode::PortFailed);
+        host_.ShowMessage(text::PortOpenFailed);
     }
 }
 

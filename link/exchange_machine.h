@@ -37,16 +37,32 @@ inline constexpr int MonitorIntervalMs = 350;
 inline constexpr int ReadStepIntervalMs = 500;
 inline constexpr int WriteStepIntervalMs = 2000;
 
+// Which timers run and whether the input controls are unlocked; the values are the design's
+// mode numbers.
+enum class ControlsMode {
+    BackToMonitoring = 1,      // (true): only Timer1
+    IdentifyExchange = 2,      // (false): only Timer2
+    ConfigurationExchange = 3, // (false): only Timer3
+    VersionCheck = 4,          // (false): only Timer1, after a port was opened
+    PortFailed = 5,            // (true): no timer, after a port failed to open
+};
+
 enum class VersionVerdict { Refused = 1, Accepted = 2 };
 
 // Rates an 8-character operating version text; nothing for a shorter text (no verdict yet).
 std::optional<VersionVerdict> ClassifyOperatingVersion(std::string_view version);
 
+// Check1(0..3) of the configuration panel: sleep power, rated power, country, retry time.
+using WriteGroups = std::array<bool, 4>;
+
 // Step successors: the monitor cycle reads 0xC020, 0xC0B0, 0xC080 (0 -> 1 -> 4 -> 5 -> 2 -> 3).
 int NextMonitorStep(int step);
 int NextIdentifyStep(int step);
-// ticked[i] is Check1(i) of the configuration panel.
-int NextConfigurationStep(int step, const std::array<bool, 4> &ticked);
+// After a write reply the configuration exchange moves to the first step of the next ticked
+// group; a step that is its own successor ends the exchange.
+int NextConfigurationStep(int step, const WriteGroups &ticked);
+// The first step of a configuration write: that of the first ticked group (12 with none).
+int FirstConfigurationWriteStep(const WriteGroups &ticked);
 
 class ExchangeMachine
 {
@@ -61,27 +77,36 @@ public:
     // Port list click: listIndex 0 selects COM1.
     void SelectPort(int listIndex);
 
+    // What the panels ask for. Each Prepare sets its timer's interval and first step; the next
+    // Timer1 tick finishes its own monitor step and hands the exchange over.
+    void PrepareIdentifyRead();
+    void PrepareIdentifyWrite();
+    void PrepareConfigurationRead();
+    // Starts at the first ticked write group of the configuration panel.
+    void PrepareConfigurationWrite();
+    // The next Timer1 tick stops monitoring and opens the calibration window.
+    void OpenCalibrationOnNextTick();
+    // The calibration window's exchanges; each ends in the empty state again.
+    void BeginCalibrationRead();
+    void BeginCalibrationWrite();
+    // Monitoring from step 0, as after the calibration window has closed.
+    void ResumeMonitoring();
+    // The link starts over: the next port opened has its firmware version rated first.
+    void AwaitVersionCheck();
+
     void HandleReply(ByteView reply, const RequestInfo &request);
-    void SetControlsAndTimers(bool enabled, int mode);
+    void SetControlsAndTimers(bool enabled, ControlsMode mode);
     void ShowLinkStatus(Lamp lamp, int textNumber);
 
     ExchangeState State() const { return state_; }
-    void SetState(ExchangeState state) { state_ = state; }
     int MonitorStep() const { return monitorStep_; }
-    void SetMonitorStep(int step) { monitorStep_ = step; }
     int IdentifyStep() const { return identifyStep_; }
-    void SetIdentifyStep(int step) { identifyStep_ = step; }
     int ConfigurationStep() const { return configurationStep_; }
-    void SetConfigurationStep(int step) { configurationStep_ = step; }
     int StatusTextNumber() const { return statusTextNumber_; }
-    void SetStatusTextNumber(int number) { statusTextNumber_ = number; }
 
     const Channel &MonitorChannel() const { return monitor_; }
     const Channel &IdentifyChannel() const { return identify_; }
     const Channel &ConfigurationChannel() const { return configuration_; }
-
-    ValueStore &Store() { return store_; }
-    SerialPort &Port() { return port_; }
 
 private:
     SerialPort &port_;
@@ -91,7 +116,7 @@ private:
     int monitorStep_ = 0;
     int identifyStep_ = 0;
     int configurationStep_ = 0;
-    int statusTextNumber_ = 121;
+    int statusTextNumber_;
     Channel monitor_, identify_, configuration_;
     // A request that never left leaves nothing to take: its reply step sees an empty reply.
     bool identifySendFailed_ = false;
@@ -108,6 +133,8 @@ private:
     void HandBackIfMonitoring();
     void RateOperatingVersion();
     void EndExchange(ExchangeState state, int messageNumber);
+    WriteGroups TickedGroups() const;
+    void Prepare(ExchangeState state, MainTimer timer, int intervalMs, int &step, int firstStep);
 };
 
 } // namespace pv

@@ -4,36 +4,23 @@ namespace pv {
 
 namespace {
 
-// Image index of the high byte of register r of the 0xC000 block.
-constexpr std::size_t At(std::uint16_t r)
-{
-    return 2u * (r - ImageBase);
-}
-
-constexpr std::uint16_t GridLimitsFirst = 0xC088;
-constexpr int FirstFrequencyLimit = 8; // limits 8..11 are frequencies in tenths of a hertz
-constexpr int LastFrequencyLimit = 11;
-
-constexpr std::size_t ModelNameLength = 10;
-constexpr std::size_t CompanyNameLength = 10;
-constexpr std::size_t OperatingVersionLength = 8;
-constexpr std::size_t CertificateVersionLength = 6;
+using reg::ImageIndex;
 
 float Word(ByteView image, std::uint16_t r)
 {
-    return ImageWord(image, At(r));
+    return ImageWord(image, ImageIndex(r));
 }
 
 // The registers carry tenths and hundredths as signed words; the quotient is taken in double
 // precision and then stored as a single.
 float Tenths(ByteView image, std::uint16_t r)
 {
-    return static_cast<float>(ImageWord(image, At(r)) / 10.0);
+    return static_cast<float>(ImageWord(image, ImageIndex(r)) / 10.0);
 }
 
 float Hundredths(ByteView image, std::uint16_t r)
 {
-    return static_cast<float>(ImageWord(image, At(r)) / 100.0);
+    return static_cast<float>(ImageWord(image, ImageIndex(r)) / 100.0);
 }
 
 } // namespace
@@ -42,36 +29,38 @@ void InverterData::Decode(const RegisterImage &image)
 {
     const ByteView b = image.Bytes();
 
-    outputPower_ = Hundredths(b, 0xC020);
-    acVoltage_ = Word(b, 0xC021);
-    acCurrent_ = Tenths(b, 0xC024);
-    acFrequency_ = Tenths(b, 0xC026);
-    dcBusVoltage_ = Word(b, 0xC027);
-    inputAVoltage_ = Word(b, 0xC02B);
-    inputBVoltage_ = Word(b, 0xC02C);
-    inputACurrent_ = Tenths(b, 0xC02D);
-    inputBCurrent_ = Tenths(b, 0xC02E);
-    inputAPower_ = Hundredths(b, 0xC02F);
-    inputBPower_ = Hundredths(b, 0xC030);
-    energyTotal_ = ImageLong(b, At(0xC031));
+    outputPower_ = Hundredths(b, reg::OutputPower);
+    acVoltage_ = Word(b, reg::AcVoltage);
+    acCurrent_ = Tenths(b, reg::AcCurrent);
+    acFrequency_ = Tenths(b, reg::AcFrequency);
+    dcBusVoltage_ = Word(b, reg::DcBusVoltage);
+    inputAVoltage_ = Word(b, reg::InputAVoltage);
+    inputBVoltage_ = Word(b, reg::InputBVoltage);
+    inputACurrent_ = Tenths(b, reg::InputACurrent);
+    inputBCurrent_ = Tenths(b, reg::InputBCurrent);
+    inputAPower_ = Hundredths(b, reg::InputAPower);
+    inputBPower_ = Hundredths(b, reg::InputBPower);
+    energyTotal_ = ImageLong(b, ImageIndex(reg::EnergyHigh));
 
     // The inverter counts its ID from 0; people count from 1.
-    inverterId_ = static_cast<float>(ImageWord(b, At(0xC080)) + 1);
-    ByteToFlags(b, At(0xC081), optionFlags_, 0);
-    countryCode_ = b[At(0xC081) + 1];
-    sleepPower_ = Word(b, 0xC084);
-    retryTime_ = Word(b, 0xC085);
+    inverterId_ = static_cast<float>(ImageWord(b, ImageIndex(reg::InverterId)) + 1);
+    ByteToFlags(b, ImageIndex(reg::FlagsCountry), optionFlags_, 0);
+    countryCode_ = b[ImageIndex(reg::FlagsCountry) + 1];
+    sleepPower_ = Word(b, reg::SleepPower);
+    retryTime_ = Word(b, reg::RetryTime);
     for (int i = 0; i < static_cast<int>(gridLimits_.size()); ++i) {
-        const auto r = static_cast<std::uint16_t>(GridLimitsFirst + i);
-        const bool frequency = i >= FirstFrequencyLimit && i <= LastFrequencyLimit;
+        const auto r = static_cast<std::uint16_t>(reg::GridLimits + i);
+        const bool frequency = i >= reg::FirstFrequencyLimit && i <= reg::LastFrequencyLimit;
         gridLimits_[static_cast<std::size_t>(i)] = frequency ? Tenths(b, r) : Word(b, r);
     }
 
-    powerKw_ = ImageWord(b, At(0xC0B1)) / 10.0;
-    modelName_ = ImageText(b, At(0xC0B2), ModelNameLength);
-    companyName_ = ImageText(b, At(0xC0B7), CompanyNameLength);
-    operatingVersion_ = ImageText(b, At(0xC0BC), OperatingVersionLength);
-    certificateVersion_ = ImageText(b, At(0xC0C0), CertificateVersionLength);
+    powerKw_ = ImageWord(b, ImageIndex(reg::RatedPower)) / 10.0;
+    modelName_ = ImageText(b, ImageIndex(reg::ModelName), reg::NameLength);
+    companyName_ = ImageText(b, ImageIndex(reg::CompanyName), reg::NameLength);
+    operatingVersion_
+        = ImageText(b, ImageIndex(reg::OperatingVersion), reg::OperatingVersionLength);
+    certificateVersion_
+        = ImageText(b, ImageIndex(reg::CertificateVersion), reg::CertificateVersionLength);
 }
 
 } // namespace pv

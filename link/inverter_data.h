@@ -49,7 +49,7 @@ private:
     float inverterId_ = 1;
     std::array<bool, 8> optionFlags_{};
     float countryCode_ = 0, sleepPower_ = 0, retryTime_ = 0;
-    std::array<float, 14> gridLimits_{};
+    std::array<float, reg::GridLimitCount> gridLimits_{};
     double powerKw_ = 0;
     std::string modelName_, companyName_, operatingVersion_, certificateVersion_;
 };

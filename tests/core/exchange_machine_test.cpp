@@ -81,13 +81,33 @@ struct Rig : ExchangeHost
         while (n-- > 0)
             machine.MonitorExchangeStep();
     }
+    // Asks for an exchange as its panel does.
+    void Prepare(ExchangeState prepare)
+    {
+        switch (prepare) {
+        case S::PrepareIdentifyRead:
+            return machine.PrepareIdentifyRead();
+        case S::PrepareIdentifyWrite:
+            return machine.PrepareIdentifyWrite();
+        case S::PrepareConfigurationRead:
+            return machine.PrepareConfigurationRead();
+        case S::PrepareConfigurationWrite:
+            return machine.PrepareConfigurationWrite();
+        case S::Idle:
+            return machine.OpenCalibrationOnNextTick();
+        case S::CalibrationRead:
+            return machine.BeginCalibrationRead();
+        case S::CalibrationWrite:
+            return machine.BeginCalibrationWrite();
+        default:
+            FAIL() << "no intent leads to " << ExchangeStateText(prepare);
+        }
+    }
     // Hands an exchange over from the monitor cycle, then ticks its timer while it is on; the
     // hook runs before each tick.
-    void Exchange(ExchangeState prepare, int firstStep, const std::function<void(int)> &hook)
+    void Exchange(ExchangeState prepare, const std::function<void(int)> &hook)
     {
-        machine.SetIdentifyStep(firstStep);
-        machine.SetConfigurationStep(firstStep);
-        machine.SetState(prepare);
+        Prepare(prepare);
         Ticks(1);
         port.ClearRecord();
         calls.clear();
@@ -131,8 +151,10 @@ struct Rig : ExchangeHost
     void Build(int step, Channel &channel)
     {
         Add("Build " + std::to_string(step));
-        BuildReadRequest(channel, static_cast<std::uint16_t>(0xC080 + step), 1);
+        if (step != unbuildable)
+            BuildReadRequest(channel, static_cast<std::uint16_t>(0xC080 + step), 1);
     }
+    int unbuildable = -1; // the step whose request cannot be built
     void Add(std::string call) { calls.push_back(std::move(call)); }
 };
 
@@ -209,6 +231,28 @@ TEST(MonitorCycle, FailingPortNeverStopsTheCycle)
 
 // Each mode of SetControlsAndTimers shows in full here (2, 3), at the port selection (4, 5) and
 // wherever an exchange hands back to monitoring (1).
+TEST(Exchanges, EachRequestSetsTheIntervalAndFirstStepOfItsExchange)
+{
+    // Intent, Check1(0..3), calls, first identify or configuration step.
+    const std::tuple<S, WriteGroups, Calls, int> cases[]
+        = {{S::PrepareIdentifyRead, {}, {"Timer2 500"}, 0},
+           {S::PrepareIdentifyWrite, {}, {"Timer2 2000"}, 6},
+           {S::PrepareConfigurationRead, {}, {"Timer3 500"}, 0},
+           {S::PrepareConfigurationWrite, {1, 1, 1, 1}, {"Timer3 2000"}, 4},
+           {S::PrepareConfigurationWrite, {0, 1, 0, 1}, {"Timer3 2000"}, 6},
+           {S::PrepareConfigurationWrite, {0, 0, 1, 1}, {"Timer3 2000"}, 8},
+           {S::PrepareConfigurationWrite, {0, 0, 0, 1}, {"Timer3 2000"}, 12}};
+    for (const auto &[prepare, ticked, calls, first] : cases) {
+        Rig rig(6);
+        rig.ticked = ticked;
+        rig.Prepare(prepare);
+        EXPECT_EQ(rig.machine.State(), prepare);
+        EXPECT_EQ(rig.calls, calls);
+        const bool identify = prepare < S::PrepareConfigurationRead;
+        EXPECT_EQ(identify ? rig.machine.IdentifyStep() : rig.machine.ConfigurationStep(), first);
+    }
+}
+
 TEST(MonitorCycle, PreparedExchangeIsHandedOverAfterTheTicksOwnStep)
 {
     const Calls identify{"Controls off", "Timer1 off", "Timer2 on", "Timer3 off"};
@@ -221,7 +265,8 @@ TEST(MonitorCycle, PreparedExchangeIsHandedOverAfterTheTicksOwnStep)
            {S::Idle, S::Idle, {"Timer1 off", "OpenCalibrationWindow"}}};
     for (const auto &[prepare, running, calls] : cases) {
         Rig rig(7); // 0xC020 sent
-        rig.machine.SetState(prepare);
+        rig.Prepare(prepare);
+        rig.calls.clear();
         rig.port.QueueReply({}); // taken by the tick but, between exchanges, not even examined
         rig.Ticks(1);
         EXPECT_EQ(rig.machine.State(), running);
@@ -234,7 +279,7 @@ TEST(MonitorCycle, PreparedExchangeIsHandedOverAfterTheTicksOwnStep)
 TEST(SelectPort, OpensSkipsTheSamePortWhileMonitoringReopensDuringTheCheckAndFails)
 {
     Rig rig;
-    rig.machine.SetMonitorStep(3);
+    rig.Ticks(3);
     rig.machine.SelectPort(4);
     EXPECT_EQ(std::tuple(rig.port.CommPort(), rig.port.settings), std::tuple(5, "9600,n,8,1"));
     EXPECT_EQ(rig.calls, (Calls{"Timer1 off", "Good 126", "Controls off", "Timer1 on", "Timer2 off",
@@ -244,7 +289,7 @@ TEST(SelectPort, OpensSkipsTheSamePortWhileMonitoringReopensDuringTheCheckAndFai
     rig.port.ClearRecord();
     rig.machine.SelectPort(4);
     EXPECT_EQ(rig.port.openCalls + rig.port.closeCalls, 0) << "monitoring goes on";
-    rig.machine.SetState(S::CheckOperatingVersion);
+    rig.machine.AwaitVersionCheck();
     rig.machine.SelectPort(4);
     EXPECT_EQ(rig.port.closeCalls + rig.port.openCalls, 2) << "the check starts again";
     rig.calls.clear();
@@ -263,30 +308,30 @@ TEST(Exchanges, StepsMessagesAndTakesOfEachExchangeWithAndWithoutAPortFailure)
     const Calls identified = Calls{"Build 0", "Build 2", "Build 4", "ShowIdentifierValues"};
     const Calls configured = Calls{"Build 0", "Build 2", "ShowConfiguration"};
     const Calls readFailed{"Build 0", "Message 127 in 'Monitor'"};
-    // Prepared state, Check1(0..3), first step, tick whose send or take fails (0: none), calls,
+    // Prepared state, Check1(0..3), tick whose send or take fails (0: none), calls,
     // successful takes: a read discards only before its first request, the identify write too,
     // the configuration write before each request.
-    const std::tuple<S, std::array<bool, 4>, int, int, bool, Calls, int> cases[]
-        = {{IR, {}, 0, 0, Take, identified + BackToMonitor, 4},
-           {CR, {}, 0, 0, Take, configured + BackToMonitor, 3},
-           {IR, {}, 0, 1, Send, readFailed + BackToMonitor, 1},
-           {CR, {}, 0, 2, Take, readFailed + BackToMonitor, 1},
-           {IW, {}, 6, 0, Take, WriteSteps(2, {6, 8, 10, 12}, 129), 5},
-           {IW, {}, 6, 4, Take, WriteSteps(2, {6, 8}, 128), 2}, // step 9: 10, 12 never sent
-           {CW, {0, 0, 1, 0}, 8, 0, Take, WriteSteps(3, {8, 10}, 129), 4},
-           {CW, {1, 1, 1, 1}, 4, 0, Take, WriteSteps(3, {4, 6, 8, 10, 12}, 129), 10},
-           {CW, {1, 0, 0, 1}, 4, 0, Take, WriteSteps(3, {4, 12}, 129), 4},
-           {CW, {1, 1, 1, 1}, 4, 3, Send, WriteSteps(3, {4, 6}, 128), 3},
-           {CW, {1, 1, 1, 1}, 4, 6, Take, WriteSteps(3, {4, 6, 8}, 128), 5}};
-    for (const auto &[prepare, ticked, first, failing, sendFails, calls, takes] : cases) {
-        SCOPED_TRACE(testing::Message() << ExchangeStateText(prepare) << " from step " << first
-                                        << ", failing tick " << failing);
+    const std::tuple<S, WriteGroups, int, bool, Calls, int> cases[]
+        = {{IR, {}, 0, Take, identified + BackToMonitor, 4},
+           {CR, {}, 0, Take, configured + BackToMonitor, 3},
+           {IR, {}, 1, Send, readFailed + BackToMonitor, 1},
+           {CR, {}, 2, Take, readFailed + BackToMonitor, 1},
+           {IW, {}, 0, Take, WriteSteps(2, {6, 8, 10, 12}, 129), 5},
+           {IW, {}, 4, Take, WriteSteps(2, {6, 8}, 128), 2}, // step 9: 10, 12 never sent
+           {CW, {0, 0, 1, 0}, 0, Take, WriteSteps(3, {8, 10}, 129), 4},
+           {CW, {1, 1, 1, 1}, 0, Take, WriteSteps(3, {4, 6, 8, 10, 12}, 129), 10},
+           {CW, {1, 0, 0, 1}, 0, Take, WriteSteps(3, {4, 12}, 129), 4},
+           {CW, {1, 1, 1, 1}, 3, Send, WriteSteps(3, {4, 6}, 128), 3},
+           {CW, {1, 1, 1, 1}, 6, Take, WriteSteps(3, {4, 6, 8}, 128), 5}};
+    for (const auto &[prepare, ticked, failing, sendFails, calls, takes] : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << ExchangeStateText(prepare) << ", failing tick " << failing);
         Rig rig(6);
         rig.ticked = ticked;
         const Channel &channel = prepare == IR || prepare == IW
                                      ? rig.machine.IdentifyChannel()
                                      : rig.machine.ConfigurationChannel();
-        rig.Exchange(prepare, first, [&](int tick) {
+        rig.Exchange(prepare, [&](int tick) {
             if (tick == failing)
                 (sendFails ? rig.port.outputFailuresLeft : rig.port.inputFailuresLeft) = 1;
             // Bytes that would fit a request that never left must not be taken as its reply.
@@ -299,6 +344,15 @@ TEST(Exchanges, StepsMessagesAndTakesOfEachExchangeWithAndWithoutAPortFailure)
     }
 }
 
+TEST(Exchanges, ARequestThatCannotBeBuiltIsNotSentAndEndsTheExchange)
+{
+    Rig rig(6);
+    rig.unbuildable = 8;
+    rig.Exchange(S::PrepareIdentifyWrite, [](int) {});
+    EXPECT_EQ(rig.calls, WriteSteps(2, {6, 8}, 128));
+    EXPECT_EQ(rig.port.written, Calls{"FF 03 C0 86 00 01 4C 3D"}) << "step 6 only";
+}
+
 TEST(CalibrationReplies, EndInTheEmptyState)
 {
     // Accepted on the CRC alone, whatever was asked.
@@ -309,7 +363,7 @@ TEST(CalibrationReplies, EndInTheEmptyState)
            {S::CalibrationWrite, true, "Message 128 in ''"}};
     for (const auto &[state, broken, call] : cases) {
         Rig rig;
-        rig.machine.SetState(state);
+        rig.Prepare(state);
         rig.machine.HandleReply(WithCrc({0xFF, 0x64, 0xCF, 0x01, 0x00, 0x05}, broken), {});
         EXPECT_EQ(rig.machine.State(), S::Idle);
         EXPECT_EQ(rig.calls, Calls{call});
@@ -320,8 +374,7 @@ TEST(Exchanges, TicksWhileItsMessageBoxIsOpenDoNothing)
 {
     // A message box runs the event loop, so the exchange's own timer still ticks before the
     // tick that showed the message hands back to monitoring.
-    for (const auto &[prepare, first] : {std::pair(S::PrepareIdentifyWrite, 6),
-                                         std::pair(S::PrepareConfigurationWrite, 4)}) {
+    for (const S prepare : {S::PrepareIdentifyWrite, S::PrepareConfigurationWrite}) {
         Rig rig(6);
         rig.ticked = {true, true, true, true};
         std::size_t portCalls = 0, hostCalls = 0;
@@ -335,7 +388,7 @@ TEST(Exchanges, TicksWhileItsMessageBoxIsOpenDoNothing)
             EXPECT_EQ(rig.port.log.size(), portCalls) << "no take, no send";
             EXPECT_EQ(rig.calls.size(), hostCalls) << "no lamp, no hand-back yet";
         };
-        rig.Exchange(prepare, first, [&rig](int tick) {
+        rig.Exchange(prepare, [&rig](int tick) {
             if (tick == 2)
                 rig.port.QueueReply({}); // the first write gets no answer
         });

@@ -27,14 +27,24 @@ struct Folder
     }
 };
 
-TEST(SettingsFiles, EmptyOrUnreadableReadsNAndStoredLanguageIsIgnored)
+TEST(SettingsFiles, EmptyOrUnreadableReadsN)
 {
     const Folder folder;
     folder.Write("f.txt", "");
     EXPECT_EQ(ReadWholeFile(folder.path / "f.txt"), "N");
     EXPECT_EQ(ReadWholeFile(folder.path / "absent.txt"), "N");
-    folder.Write(LanguageSetFile, "3\r\n");
-    EXPECT_EQ(ReadLanguageSetting(folder.path), 1);
+}
+
+TEST(SettingsFiles, StoredLanguageIsOneThePickerOffers)
+{
+    const Folder folder;
+    const std::pair<const char *, int> cases[]
+        = {{"3\r\n", 3},  {" 11\r\n", 11}, {"12", 12},    {"9\r\n", 1}, {"10\r\n", 1},
+           {"13\r\n", 1}, {"-2\r\n", 1},   {"7a\r\n", 1}, {"70000", 1}};
+    for (const auto &[stored, language] : cases) {
+        folder.Write(LanguageSetFile, stored);
+        EXPECT_EQ(ReadLanguageSetting(folder.path), language) << stored;
+    }
 }
 
 TEST(SettingsFiles, CountryRecordsFromLineThreeSplitAtCrLf)

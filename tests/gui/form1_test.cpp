@@ -1,112 +1,25 @@
 // The main window: its controls, start-up, port selection, readings, input lock and menu strip.
 
-#include "app/form1.h"
 #include "language/language_form.h"
-#include "platform/language_store.h"
-#include "platform/message_box.h"
-#include "platform/modal_presenter.h"
-#include "platform/process_list.h"
-#include "support/fake_serial_port.h"
+#include "support/form1_fixture.h"
 
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <fstream>
 #include <functional>
-#include <map>
 
 namespace pv {
 namespace {
 
-using Timers = std::array<bool, 3>;
+using namespace test;
 
-// Everything around the window: messages are recorded, modal windows handed to whileOpen, the
-// running programs are fixed, and text N of language L reads "L<L>-<N>".
-class World : public MessageSink, public ModalPresenter, public ProcessList, public LanguageStore
+// Every control SetControlsAndTimers locks, and nothing else.
+std::vector<QWidget *> LockedControls(Form1Controls &u)
 {
-public:
-    void ShowMessage(const QString &text) override { shown.push_back(text); }
-    void ShowModal(QDialog &dialog) override { whileOpen(dialog); }
-    std::vector<std::string> ExecutableNames() const override { return running; }
-    bool Open() override { return true; }
-    int RowCount() const override { return 201; }
-    bool ReadCell(int row, int column, std::optional<std::string> &text) override
-    {
-        text = "L" + std::to_string(column) + "-" + std::to_string(row);
-        return column >= 1 && column <= 12;
-    }
-    void Close() override {}
-
-    std::vector<QString> shown;
-    std::function<void(QDialog &)> whileOpen = [](QDialog &) {};
-    std::vector<std::string> running{"bash", "sleep"};
-};
-
-// An inverter that answers every read from its registers (absent ones read 0).
-std::optional<Bytes> Answer(std::map<int, int> registers, ByteView request)
-{
-    const int start = request[2] << 8 | request[3], count = request[4] << 8 | request[5];
-    Bytes reply{SlaveAddress, ReadFunction, static_cast<std::uint8_t>(2 * count)};
-    for (int i = start; i < start + count; ++i)
-        reply.insert(reply.end(), {std::uint8_t(registers[i] >> 8), std::uint8_t(registers[i])});
-    AppendCrc(reply);
-    return reply;
+    std::vector<QWidget *> all{u.Text1,      u.Text2,      u.Text3,      u.Text4,     u.Text5,
+                               u.Text6,      u.Text8,      u.Combo2,     u.Frame3,    u.Frame4,
+                               u.Option1[0], u.Option1[1], u.Option2[0], u.Option2[1]};
+    const auto add = [&all](const auto &...a) { (all.insert(all.end(), a.begin(), a.end()), ...); };
+    add(u.Label16, u.Command1, u.Text7, u.Check1, u.Check2);
+    return all;
 }
-
-class Form1Test : public ::testing::Test
-{
-protected:
-    // An empty initSet leaves InitSet.txt out; true when started without a message.
-    bool Start(const std::string &initSet = "1,1,1,1,0,Test", bool countries = true)
-    {
-        if (!initSet.empty())
-            std::ofstream(program / "InitSet.txt") << initSet;
-        if (countries)
-            std::ofstream(program / "CountryParameter.txt") << "h\r\nh\r\nR0\t1\r\nR1\t2\r\nR2\t3";
-        std::ofstream(program / "LanguageSet.txt") << "1\r\n";
-        form = std::make_unique<Form1>(
-            Form1Services{port, around, around, around, around, program, NumberFormat{}});
-        return form->Form_Load() && around.shown.empty();
-    }
-
-    static QString Text(int number) { return QStringLiteral("L1-%1").arg(number); }
-    Form1Controls &ui() { return form->Controls(); }
-    bool Shown(QWidget *w) const { return !w->isHidden(); }
-    Timers TimersActive()
-    {
-        return {ui().Timer1->isActive(), ui().Timer2->isActive(), ui().Timer3->isActive()};
-    }
-    void ChoosePort(int i) { ui().Combo1->setCurrentIndex(i), emit ui().Combo1->activated(i); }
-    void Press(int entry) { form->Label16_MouseDown(entry, LeftButton, 0, 0, 0); }
-    QColor Lamp() { return ui().Picture1->Canvas().pixelColor(13, 13); }
-
-    // Every control SetControlsAndTimers locks, and nothing else.
-    std::vector<QWidget *> LockedControls()
-    {
-        Form1Controls &u = ui();
-        std::vector<QWidget *> all{u.Text1,      u.Text2,      u.Text3,      u.Text4,     u.Text5,
-                                   u.Text6,      u.Text8,      u.Combo2,     u.Frame3,    u.Frame4,
-                                   u.Option1[0], u.Option1[1], u.Option2[0], u.Option2[1]};
-        const auto add
-            = [&all](const auto &...a) { (all.insert(all.end(), a.begin(), a.end()), ...); };
-        add(u.Label16, u.Command1, u.Text7, u.Check1, u.Check2);
-        return all;
-    }
-
-    QTemporaryDir folder;
-    const std::filesystem::path program{folder.path().toStdString()};
-    test::FakeSerialPort port;
-    World around;
-    std::unique_ptr<Form1> form;
-};
-
-template <class Row>
-class Form1With : public Form1Test, public ::testing::WithParamInterface<Row>
-{
-};
-
-const auto RowName = [](const auto &info) { return std::string(info.param.name); };
 
 TEST_F(Form1Test, RepresentativeControlsStandAtTheirDesignPlaces)
 {
@@ -162,7 +75,7 @@ struct LockMode
 {
     const char *name;
     bool enabled;
-    int mode;
+    ControlsMode mode;
     Timers timers;
 };
 
@@ -172,20 +85,21 @@ TEST_P(Form1LockMode, SetsEveryListedControlAndTheTimersButNeverThePortList)
 {
     ASSERT_TRUE(Start());
     const LockMode &m = GetParam();
-    form->Machine().SetControlsAndTimers(!m.enabled, m.mode == 5 ? 1 : 5); // the opposite first
+    constexpr auto One = ControlsMode::BackToMonitoring, Five = ControlsMode::PortFailed;
+    form->Machine().SetControlsAndTimers(!m.enabled, m.mode == Five ? One : Five); // the opposite
     form->Machine().SetControlsAndTimers(m.enabled, m.mode);
-    for (QWidget *w : LockedControls())
+    for (QWidget *w : LockedControls(ui()))
         EXPECT_EQ(w->isEnabled(), m.enabled) << w->objectName().toStdString();
     EXPECT_TRUE(ui().Combo1->isEnabled() && ui().Check3->isEnabled());
     EXPECT_EQ(TimersActive(), m.timers);
 }
 
 const LockMode LockModes[] = {
-    {"UnlockedMode1", true, 1, {true, false, false}},
-    {"LockedMode2", false, 2, {false, true, false}},
-    {"LockedMode3", false, 3, {false, false, true}},
-    {"LockedMode4", false, 4, {true, false, false}},
-    {"UnlockedMode5", true, 5, {false, false, false}},
+    {"UnlockedMode1", true, ControlsMode::BackToMonitoring, {true, false, false}},
+    {"LockedMode2", false, ControlsMode::IdentifyExchange, {false, true, false}},
+    {"LockedMode3", false, ControlsMode::ConfigurationExchange, {false, false, true}},
+    {"LockedMode4", false, ControlsMode::VersionCheck, {true, false, false}},
+    {"UnlockedMode5", true, ControlsMode::PortFailed, {false, false, false}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Form1, Form1LockMode, ::testing::ValuesIn(LockModes), RowName);
@@ -218,7 +132,7 @@ TEST_F(Form1Test, ChosenPortOpensOnceAndAFullCycleOfTimer1FillsTheReadings)
     port.ClearRecord();
     ChoosePort(2);
     EXPECT_EQ(port.openCalls + port.closeCalls, 0);
-    form->Machine().SetState(ExchangeState::CheckOperatingVersion);
+    form->Machine().AwaitVersionCheck();
     ChoosePort(2);
     EXPECT_EQ(port.openCalls + port.closeCalls, 2);
 }
@@ -299,8 +213,9 @@ TEST_P(Form1InStep, SettlesWhenMonitoringAndDoesNothingDuringAnExchange)
     for (const bool monitoring : {true, false}) {
         ASSERT_TRUE(Start());
         Form1Controls &u = ui();
-        form->Machine().SetState(monitoring ? ExchangeState::Monitor
-                                            : ExchangeState::ConfigurationRead);
+        // Before a port is chosen the link waits for its version check, which counts as free.
+        if (!monitoring)
+            form->Machine().PrepareConfigurationRead();
         GetParam().act(u);
         std::string after;
         for (bool on : {u.Check2[0]->isChecked(), u.Check2[1]->isChecked(), u.Option1[0]->Value(),

@@ -1,6 +1,11 @@
 #include "controls.h"
 
+#include <QAbstractItemView>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QValidator>
+#include <QWheelEvent>
 
 namespace pv {
 
@@ -82,9 +87,47 @@ void PictureBox::paintEvent(QPaintEvent *)
         painter.drawImage(0, 0, canvas_);
 }
 
+namespace {
+
+// Refuses a user's edit that would make the text longer than the limit. Text set by the
+// program does not pass through a validator, so it is shown whole; a user can still shorten
+// such a text.
+class LengthLimit : public QValidator
+{
+public:
+    LengthLimit(const int &limit, QObject *parent) : QValidator(parent), limit_(limit) {}
+    State validate(QString &input, int &) const override
+    {
+        return limit_ > 0 && input.size() > limit_ ? Invalid : Acceptable;
+    }
+
+private:
+    const int &limit_;
+};
+
+} // namespace
+
+TextBox::TextBox(QWidget *parent) : QLineEdit(parent)
+{
+    setValidator(new LengthLimit(maxLength_, this));
+}
+
+void TextBox::SetMaxLength(int characters)
+{
+    maxLength_ = characters > 0 ? characters : 0;
+}
+
 DropList::DropList(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
+}
+
+void DropList::wheelEvent(QWheelEvent *event)
+{
+    if (view() != nullptr && view()->isVisible())
+        QComboBox::wheelEvent(event);
+    else
+        event->ignore();
 }
 
 QString DropList::Text() const
@@ -112,6 +155,44 @@ void OptionButton::SetValue(bool on)
         }
     }
     setChecked(on);
+}
+
+void KeyFilter::Install(QWidget *control, FilterKind kind)
+{
+    kinds_[control] = kind;
+    control->installEventFilter(this);
+    connect(control, &QObject::destroyed, this, [this](QObject *gone) { kinds_.erase(gone); });
+}
+
+bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto found = kinds_.find(watched);
+    if (found == kinds_.end())
+        return QObject::eventFilter(watched, event);
+    const FilterKind kind = found->second;
+    const auto *line = qobject_cast<const QLineEdit *>(watched);
+    const std::string text = line != nullptr ? line->text().toStdString() : std::string();
+
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        // Tab moves the focus before any entry sees it; keys without a character are no
+        // typing (the arrow keys still move a list).
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->text().isEmpty())
+            return false;
+        const char32_t code = key->text().toUcs4().value(0);
+        return !KeyAccepted(kind, code, text);
+    }
+    if (event->type() == QEvent::InputMethod) {
+        // Text composed by an input method is typed too: every character of it must pass.
+        const auto *input = static_cast<const QInputMethodEvent *>(event);
+        std::string grown = text;
+        for (const char32_t code : input->commitString().toUcs4()) {
+            if (!KeyAccepted(kind, code, grown))
+                return true;
+            grown += QString::fromUcs4(&code, 1).toStdString();
+        }
+    }
+    return false;
 }
 
 void PlaceTwips(QWidget *widget, int left, int top, int width, int height)

@@ -1,12 +1,13 @@
-#include "captions.h"
+// The main window's captions in the chosen language, and the language picker's choice.
 
-#include "app/form1_controls.h"
-#include "language_table.h"
+#include "form1.h"
+
+#include "language/language_choice.h"
+#include "link/text_numbers.h"
 
 #include <QSignalBlocker>
 
 namespace pv {
-
 namespace {
 
 constexpr int TitleText = 0;
@@ -18,7 +19,6 @@ constexpr int PortCaptionText = 47;
 constexpr int NoPortText = 48;
 constexpr int WriteHintText = 139;
 constexpr int WriteGroupTexts[4] = {49, 50, 51, 87};
-constexpr int CountryText = 51;
 // Country list entries in list order: Germany, Australia, United Kingdom, own settings.
 constexpr int CountryListTexts[4] = {187, 200, 186, 52};
 constexpr int DcInputText = 86;
@@ -46,27 +46,21 @@ void RefillCountryList(const LanguageTable &texts, DropList &list)
     if (chosen >= 0)
         list.setCurrentIndex(chosen);
     else
-        list.SetText(texts.Text(CountryText));
+        list.SetText(texts.Text(text::CountryCaption));
 }
 
 } // namespace
 
-void CaptionTargets::SelectCaptionTarget(int which)
+void Form1::ApplyCaptions()
 {
-    if (which < 0 || which > 2)
+    if (!captionTargets_.Main())
         return;
-    main_ = which == 0;
-    calibration_ = which == 1;
-    about_ = which == 2;
-}
-
-void ApplyMainCaptions(const LanguageTable &texts, QWidget &form1, Form1Controls &ui,
-                       const QString &titleSuffix, int statusTextNumber)
-{
-    form1.setWindowTitle(texts.Text(TitleText) + QLatin1Char(' ') + titleSuffix);
+    Form1Controls &ui = ui_;
+    const LanguageTable &texts = texts_;
+    setWindowTitle(texts.Text(TitleText) + QLatin1Char(' ') + values_.TitleSuffix);
 
     // Label16(6) (SELFTEST) has no text of its own and keeps its design caption.
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < MenuSelfTest; ++i)
         ui.Label16[i]->setText(texts.Text(FirstMenuText + i));
     for (int i = 0; i < 3; ++i)
         ui.Frame1[i]->setTitle(texts.Text(FirstSettingFrameText + i));
@@ -74,7 +68,7 @@ void ApplyMainCaptions(const LanguageTable &texts, QWidget &form1, Form1Controls
         ui.Frame2[i]->setTitle(texts.Text(FirstReadingText + i));
     ui.Frame2[9]->setTitle(texts.Text(EfficiencyText));
 
-    ui.Label1->setText(texts.Text(statusTextNumber));
+    ui.Label1->setText(texts.Text(machine_.StatusTextNumber()));
 
     ui.Label3->setText(texts.Text(PortCaptionText));
     if (ui.Combo1->currentIndex() < 0)
@@ -110,6 +104,16 @@ void ApplyMainCaptions(const LanguageTable &texts, QWidget &form1, Form1Controls
     ui.Command1[3]->setText(texts.Text(ReadText));
 
     ui.Label11->setText(texts.Text(NoteText));
+}
+
+void Form1::LanguagePicked(int index)
+{
+    // Whatever loaded is shown, and the choice is kept all the same: a language that fails to
+    // load now is passed over at the next start.
+    const bool loaded = texts_.LoadLanguage(services_.languageStore, index + 1);
+    (void)loaded;
+    ApplyCaptions();
+    SaveLanguageChoice(services_.programFolder, index);
 }
 
 } // namespace pv

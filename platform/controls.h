@@ -1,14 +1,20 @@
 #pragma once
 // Small widgets that stand in for the design's control kinds where Qt has no direct match:
-// the rectangle shape behind a menu label, the picture box that is painted into, the drop-down
-// list that shows a text of its own while nothing is chosen, and the option button whose group
-// can be left with nothing selected.
+// the rectangle shape behind a menu label, the picture box that is painted into, the text box
+// whose maximum length binds the user but not the program, the drop-down list that shows a text
+// of its own while nothing is chosen, and the option button whose group can be left with
+// nothing selected.
+
+#include "key_filter.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QRgb>
 #include <QWidget>
+
+#include <map>
 
 namespace pv {
 
@@ -57,8 +63,26 @@ private:
     QImage canvas_;
 };
 
+// Text box with a maximum length that limits what the user types or pastes; a text the program
+// puts in is shown whole (QLineEdit's own limit would cut it, and a later write would send the
+// cut value).
+class TextBox : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit TextBox(QWidget *parent = nullptr);
+    // Characters the user may bring the text up to; 0 means no limit.
+    void SetMaxLength(int characters);
+    int MaxLength() const { return maxLength_; }
+
+private:
+    int maxLength_ = 0;
+};
+
 // Drop-down list whose box shows a text of its own while no position is chosen (index -1).
-// Keys never change it: the list is chosen from, not typed into.
+// It is chosen from, not typed into or scrolled through: the mouse wheel moves it only while
+// its list is dropped down (a stray notch over the port list would close a working port), and
+// the window's key filter swallows character keys (the arrow keys still move it).
 class DropList : public QComboBox
 {
     Q_OBJECT
@@ -68,6 +92,9 @@ public:
     QString Text() const;
     // Chooses no position and shows text in the box.
     void SetText(const QString &text);
+
+protected:
+    void wheelEvent(QWheelEvent *event) override;
 };
 
 // Option button that is exclusive within its control array only when chosen: setting it on
@@ -87,6 +114,22 @@ protected:
 
 private:
     std::vector<OptionButton *> siblings_;
+};
+
+// One event filter for all the entries of a window: each watched control gets a filter kind,
+// and a key press it rejects never reaches the control.
+class KeyFilter : public QObject
+{
+    Q_OBJECT
+public:
+    explicit KeyFilter(QObject *parent = nullptr) : QObject(parent) {}
+    void Install(QWidget *control, FilterKind kind);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    std::map<const QObject *, FilterKind> kinds_;
 };
 
 // Twips to pixels and back at 96 dpi (15 twips per pixel).

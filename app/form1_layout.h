@@ -1,0 +1,34 @@
+#pragma once
+// Places and sizes of the main window in twips (15 per pixel at 96 dpi) that more than one of
+// its routines uses: where the controls are built and where the menu and start-up move them.
+
+namespace pv::layout {
+
+inline constexpr int FormWidth = 12300;
+inline constexpr int NormalWindowHeight = 7560;
+inline constexpr int TallWindowHeight = 11200; // CONFIGURATIONS with own settings
+inline constexpr int NormalViewportHeight = 3735;
+inline constexpr int TallViewportHeight = 9000;
+
+// The live readings stand in two rows from here; without them the status strip and the
+// viewport move up into their space.
+inline constexpr int ReadingsTop = 840;
+inline constexpr int StatusTopBelowReadings = 3120;
+inline constexpr int ViewportTopBelowReadings = 3840;
+inline constexpr int StatusTopWithoutReadings = ReadingsTop;
+inline constexpr int ViewportTopWithoutReadings = 1580;
+
+// The limits grid keeps this much of its height for the note and the picture below it.
+inline constexpr int NoteSpaceAtBottom = 2200;
+
+// The lamp is painted into the status strip at its origin, this many twips square.
+inline constexpr int LampTwips = 400;
+
+// Menu slots at the right end of the strip, which the start-up switches give to the
+// CALIBRATION and SELFTEST entries (a label sits a little right of its rectangle).
+inline constexpr int InnerSlotShapeLeft = 9240;
+inline constexpr int InnerSlotLabelLeft = 9330;
+inline constexpr int OuterSlotShapeLeft = 10695;
+inline constexpr int OuterSlotLabelLeft = 10800;
+
+} // namespace pv::layout

@@ -1,0 +1,33 @@
+#pragma once
+// Numbers of the language texts shown by more than one routine: the status captions and the
+// messages. The numbers of the captions live with the caption routine of their window.
+
+namespace pv::text {
+
+// Status caption beside the lamp.
+inline constexpr int NoLink = 121;  // no port open, or the port failed to open
+inline constexpr int NoReply = 122; // nothing usable came back
+inline constexpr int LinkGood = 123;
+inline constexpr int Reading = 124;
+inline constexpr int Writing = 125;
+inline constexpr int PortOpened = 126; // the firmware version is being checked
+
+// Messages.
+inline constexpr int ReadFailed = 127;
+inline constexpr int WriteFailed = 128;
+inline constexpr int WriteDone = 129;
+inline constexpr int PortOpenFailed = 130;
+inline constexpr int PortNotOpen = 131;
+inline constexpr int EntryRefused = 132; // an entry that cannot be converted or is out of range
+inline constexpr int EntryEmpty = 133;   // followed directly by the caption of the entry's label
+inline constexpr int NoWriteGroup = 134;
+inline constexpr int CalibrationEntryEmpty = 136;
+inline constexpr int NoCountry = 138;
+inline constexpr int SelfTestRunning = 145;
+inline constexpr int VersionRefused = 151;
+inline constexpr int StartupFailed = 152;
+
+// The country list's own text while nothing is chosen; a write compares the list's text with it.
+inline constexpr int CountryCaption = 51;
+
+} // namespace pv::text

@@ -1,0 +1,81 @@
+#pragma once
+// A main window started in a temporary program folder against a scripted port, for the window
+// tests of every panel.
+
+#include "app/form1.h"
+#include "support/fake_serial_port.h"
+#include "support/form1_world.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace pv::test {
+
+using Timers = std::array<bool, 3>;
+
+// An inverter that answers every read from its registers (absent ones read 0).
+inline std::optional<Bytes> Answer(std::map<int, int> registers, ByteView request)
+{
+    const int start = request[2] << 8 | request[3], count = request[4] << 8 | request[5];
+    Bytes reply{SlaveAddress, ReadFunction, static_cast<std::uint8_t>(2 * count)};
+    for (int i = start; i < start + count; ++i)
+        reply.insert(reply.end(), {std::uint8_t(registers[i] >> 8), std::uint8_t(registers[i])});
+    AppendCrc(reply);
+    return reply;
+}
+
+class Form1Test : public ::testing::Test
+{
+protected:
+    // An empty initSet leaves InitSet.txt out; a null languageSet leaves LanguageSet.txt out.
+    // True when started without a message.
+    bool Start(const std::string &initSet = "1,1,1,1,0,Test", bool countries = true,
+               const char *languageSet = "1\r\n")
+    {
+        if (!initSet.empty())
+            std::ofstream(program / "InitSet.txt") << initSet;
+        if (countries)
+            std::ofstream(program / "CountryParameter.txt") << "h\r\nh\r\nR0\t1\r\nR1\t2\r\nR2\t3";
+        if (languageSet != nullptr)
+            std::ofstream(program / "LanguageSet.txt") << languageSet;
+        form = std::make_unique<Form1>(
+            Form1Services{port, around, around, around, around, program, format});
+        return form->Form_Load() && around.shown.empty();
+    }
+
+    static QString Text(int number) { return QStringLiteral("L1-%1").arg(number); }
+    Form1Controls &ui() { return form->Controls(); }
+    bool Shown(QWidget *w) const { return !w->isHidden(); }
+    Timers TimersActive()
+    {
+        return {ui().Timer1->isActive(), ui().Timer2->isActive(), ui().Timer3->isActive()};
+    }
+    void ChoosePort(int i) { ui().Combo1->setCurrentIndex(i), emit ui().Combo1->activated(i); }
+    void Press(int entry) { form->Label16_MouseDown(entry, LeftButton, 0, 0, 0); }
+    QColor Lamp() { return ui().Picture1->Canvas().pixelColor(13, 13); }
+
+    QTemporaryDir folder;
+    const std::filesystem::path program{folder.path().toStdString()};
+    FakeSerialPort port;
+    World around;
+    NumberFormat format;
+    std::unique_ptr<Form1> form;
+};
+
+template <class Row>
+class Form1With : public Form1Test, public ::testing::WithParamInterface<Row>
+{
+};
+
+inline const auto RowName = [](const auto &info) { return std::string(info.param.name); };
+
+} // namespace pv::test
