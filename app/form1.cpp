@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "form1_layout.h"
+#include "link/text_numbers.h"
 #include "monitor/monitor_texts.h"
 #include "platform/message_box.h"
 
@@ -40,6 +41,7 @@ int ShiftNumber(Qt::KeyboardModifiers modifiers)
 Form1::Form1(const Form1Services &services, QWidget *parent)
     : QWidget(parent), services_(services), machine_(services.port, store_, *this)
 {
+    store_.SetWriteAcknowledge(&mirror_);
     BuildForm1Controls(this, ui_);
     ConnectControls();
     InstallKeyFilters();
@@ -73,6 +75,9 @@ void Form1::ConnectControls()
     }
     for (int i = 0; i < 8; ++i)
         connect(ui_.Check2[i], &QAbstractButton::toggled, this, [this, i] { Check2_Click(i); });
+
+    for (int i = 0; i < static_cast<int>(ui_.Command1.size()); ++i)
+        connect(ui_.Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
 
     connect(ui_.VScroll1, &QAbstractSlider::valueChanged, this, &Form1::VScroll1_Change);
     connect(ui_.VScroll1, &QAbstractSlider::sliderMoved, this, &Form1::VScroll1_Scroll);
@@ -142,6 +147,39 @@ void Form1::Combo1_Click()
     const int index = ui_.Combo1->currentIndex();
     if (index >= 0)
         machine_.SelectPort(index);
+}
+
+void Form1::Command1_Click(int index)
+{
+    // Every button of both panels needs the port first.
+    if (!services_.port.IsOpen()) {
+        ShowMessage(text::PortNotOpen);
+        return;
+    }
+    if (index == 0 || index == 1)
+        IdentifiersCommand(index);
+    else
+        ConfigurationCommand(index);
+}
+
+void Form1::ClearPanels()
+{
+    if (!ui_.Frame1[MenuConfigurations]->isHidden()) {
+        for (TextBox *text : {ui_.Text6, ui_.Text5, ui_.Text8})
+            text->clear();
+        for (TextBox *text : ui_.Text7)
+            text->clear();
+        for (QCheckBox *flag : ui_.Check2)
+            flag->setChecked(false);
+        for (OptionButton *option :
+             {ui_.Option1[0], ui_.Option1[1], ui_.Option2[0], ui_.Option2[1]})
+            option->SetValue(false);
+        ui_.Combo2->SetText(QString());
+    }
+    if (!ui_.Frame1[MenuIdentifiers]->isHidden()) {
+        for (TextBox *text : {ui_.Text1, ui_.Text2, ui_.Text3, ui_.Text4})
+            text->clear();
+    }
 }
 
 void Form1::ShowMonitorValues()

@@ -15,6 +15,7 @@
 #include "link/exchange_machine.h"
 #include "link/numbers.h"
 #include "link/value_store.h"
+#include "settings/write_mirror.h"
 
 #include <QWidget>
 
@@ -101,11 +102,15 @@ public:
     void Option1_Click(int index);
     void Option2_Click(int index);
     void Check2_Click(int index);
+    // 0 identify Write, 1 identify Read, 2 configuration Write, 3 configuration Read.
+    void Command1_Click(int index);
 
     void ShowMonitorValues();
     void HighlightMenuEntry(int index);
     void ArrangePanelsForMenu(int index);
     void ShowMonitorPanel(bool show);
+    // Empties the visible panel before a read.
+    void ClearPanels();
     // Every caption and message goes through here.
     QString LanguageText(int number) const;
     // The main window's captions, when it is the caption target.
@@ -131,7 +136,6 @@ public:
     const Form1Controls &Controls() const { return ui_; }
     ExchangeMachine &Machine() { return machine_; }
     const ValueStore &Store() const { return store_; }
-    const Form1Values &Values() const { return values_; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -142,6 +146,9 @@ private:
     void InstallKeyFilters();
     void FillPortList();
     bool LoadStartupLanguage();
+    // The Read and Write buttons of each panel, once the port is known to be open.
+    void IdentifiersCommand(int index);   // form1_identifiers.cpp
+    void ConfigurationCommand(int index); // form1_configuration.cpp
     QTimer *TimerOf(MainTimer timer) const;
     // No identify or configuration exchange is running.
     bool ConfigurationControlsFree() const;
@@ -150,6 +157,7 @@ private:
     Form1Controls ui_;
     ValueStore store_;
     ExchangeMachine machine_;
+    WriteMirror mirror_{machine_};
     LanguageTable texts_;
     CaptionTargets captionTargets_;
     Form1Values values_;

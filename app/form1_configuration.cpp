@@ -54,8 +54,8 @@ bool Form1::WriteGroupTicked(int index) const
     return ui_.Check1[index]->isChecked();
 }
 
-// The panel's Read and Write buttons are not wired yet: no configuration exchange is started,
-// a read changes no entry and nothing asks for a frame.
+// Read and Write start no exchange yet: a read changes no entry and nothing asks for a frame.
+void Form1::ConfigurationCommand(int) {}
 void Form1::ShowConfiguration() {}
 void Form1::BuildConfigurationRequest(int, Channel &) {}
 

@@ -15,8 +15,9 @@ void Form1::ShowIdentifierValues()
     ui_.Text4->setText(QString::fromStdString(texts.companyName));
 }
 
-// The panel's Read and Write buttons are not wired yet, so no identify exchange is started and
-// nothing asks for a frame; an empty request would not be sent.
+// Read and Write start no exchange yet, so nothing asks for a frame; an empty request would not
+// be sent.
+void Form1::IdentifiersCommand(int) {}
 void Form1::BuildIdentifyRequest(int, Channel &) {}
 
 } // namespace pv

@@ -1,0 +1,46 @@
+#include "packing.h"
+
+#include "link/codepage.h"
+#include "link/numbers.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pv {
+
+std::optional<std::uint16_t> PackWord(double value)
+{
+    const double rounded = RoundHalfEven(value);
+    if (!std::isfinite(rounded) || rounded < 0.0 || rounded > 65535.0)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(rounded);
+}
+
+std::optional<NameBytes> PackName(std::string_view text)
+{
+    const Bytes codes = Utf8ToCodePage(text);
+    if (codes.size() > reg::NameLength)
+        return std::nullopt;
+    NameBytes name{};
+    std::copy(codes.begin(), codes.end(), name.begin());
+    return name;
+}
+
+void AppendWord(Bytes &data, std::uint16_t word)
+{
+    data.push_back(static_cast<std::uint8_t>(word >> 8));
+    data.push_back(static_cast<std::uint8_t>(word & 0xFF));
+}
+
+void BuildNamesBlockWrite(Channel &channel, std::uint16_t ratedPowerWord, const NameBytes &model,
+                          const NameBytes &company)
+{
+    Bytes data;
+    AppendWord(data, ratedPowerWord); // 0xC0B0
+    AppendWord(data, ratedPowerWord); // 0xC0B1
+    data.insert(data.end(), model.begin(), model.end());
+    data.insert(data.end(), company.begin(), company.end());
+    BuildWriteRequest(channel, WriteFunction, reg::RatedPowerCopy, data);
+}
+
+} // namespace pv
