@@ -10,17 +10,23 @@ namespace pv {
 
 namespace {
 
-constexpr std::string_view CountryLineBreak = "\r\n";
 constexpr std::size_t CountryHeaderLines = 2;
 
-std::vector<std::string> SplitAt(std::string_view text, std::string_view separator)
+// Start-up reads six fields of InitSet.txt; whatever follows the sixth comma stays in one
+// seventh part that nothing reads, so a damaged file of millions of commas costs nothing.
+constexpr std::size_t InitSetParts = 7;
+
+// The text split at every separator, into at most maxParts parts (the last one holds the rest).
+std::vector<std::string> SplitAt(std::string_view text, std::string_view separator,
+                                 std::size_t maxParts)
 {
     std::vector<std::string> parts;
     if (text.empty())
         return parts; // an empty text has no fields at all, not one empty field
     std::size_t start = 0;
     for (;;) {
-        const std::size_t at = text.find(separator, start);
+        const std::size_t at
+            = parts.size() + 1 < maxParts ? text.find(separator, start) : std::string_view::npos;
         if (at == std::string_view::npos) {
             parts.emplace_back(text.substr(start));
             return parts;
@@ -28,6 +34,17 @@ std::vector<std::string> SplitAt(std::string_view text, std::string_view separat
         parts.emplace_back(text.substr(start, at - start));
         start = at + separator.size();
     }
+}
+
+// Lines of a text whose lines end in CR LF or, as a Linux editor saves them, in LF alone.
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    std::vector<std::string> lines = SplitAt(text, "\n", text.size() + 1);
+    for (std::string &line : lines) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+    }
+    return lines;
 }
 
 // A 16-bit integer written as decimal digits, blanks and a trailing line break allowed
@@ -66,8 +83,8 @@ bool ReadCountryRecords(const std::filesystem::path &programFolder,
 {
     if (!FileIsPresent(programFolder, CountryParameterFile))
         return false;
-    // Only CR LF ends a line: a lone LF stays inside the record it falls in.
-    auto lines = SplitAt(ReadWholeFile(programFolder / CountryParameterFile), CountryLineBreak);
+    // CR LF ends a line, and so does a lone LF: a file saved by a Linux editor reads alike.
+    auto lines = SplitLines(ReadWholeFile(programFolder / CountryParameterFile));
     if (lines.size() <= CountryHeaderLines)
         return false;
     records.assign(std::make_move_iterator(lines.begin() + CountryHeaderLines),
@@ -77,7 +94,7 @@ bool ReadCountryRecords(const std::filesystem::path &programFolder,
 
 std::vector<std::string> SplitInitSettings(const std::string &content)
 {
-    return SplitAt(content, ",");
+    return SplitAt(content, ",", InitSetParts);
 }
 
 } // namespace pv

@@ -19,12 +19,13 @@ inline constexpr const char *CountryParameterFile = "CountryParameter.txt";
 // offers, otherwise the first language (also when the file is missing or holds no number).
 int ReadLanguageSetting(const std::filesystem::path &programFolder);
 
-// Lines 3 onward of CountryParameter.txt (split at CR LF; an empty last line after a final
-// CR LF counts). False when the file is missing or has fewer than three lines.
+// Lines 3 onward of CountryParameter.txt (split at CR LF or a lone LF; an empty last line after
+// a final line break counts). False when the file is missing or has fewer than three lines.
 bool ReadCountryRecords(const std::filesystem::path &programFolder,
                         std::vector<std::string> &records);
 
-// The fields of InitSet.txt: the content split at every comma, line breaks kept.
+// The fields of InitSet.txt: the content split at every comma, line breaks kept; the fields
+// after the sixth are left together in a seventh that nothing reads.
 std::vector<std::string> SplitInitSettings(const std::string &content);
 
 } // namespace pv

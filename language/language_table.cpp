@@ -1,6 +1,7 @@
 #include "language_table.h"
 
 #include "platform/language_store.h"
+#include "text_count.h"
 
 #include <optional>
 #include <string>
@@ -12,6 +13,20 @@ namespace {
 // The row index of the last text must fit a signed 16-bit number, as the text numbers the
 // windows ask for do.
 constexpr int MaxRowCount = 32768;
+
+// Column 0 holds the text number of each row.
+constexpr int NumberColumn = 0;
+
+// Every row r holds text number r in its number column.
+bool RowsInNumberOrder(LanguageStore &store, int rows)
+{
+    std::optional<std::string> cell;
+    for (int row = 0; row < rows; ++row) {
+        if (!store.ReadCell(row, NumberColumn, cell) || !cell || *cell != std::to_string(row))
+            return false;
+    }
+    return true;
+}
 
 // Closes the store on every way out of LoadLanguage.
 class StoreSession
@@ -36,7 +51,7 @@ bool LanguageTable::LoadLanguage(LanguageStore &store, int language)
     }
     StoreSession session(store);
     const int rows = store.RowCount();
-    if (rows < 0 || rows > MaxRowCount)
+    if (rows < TextRowCount || rows > MaxRowCount || !RowsInNumberOrder(store, rows))
         return false;
 
     // A language the table has no column for fails on its first cell; probing that cell before

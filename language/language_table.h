@@ -14,7 +14,9 @@ class LanguageTable
 public:
     // Fills the texts from column language of the store: true when every row was read.
     // Never shows a message. A failure before any row keeps the previous texts; a failure
-    // while reading keeps the rows read and empty texts for the rest.
+    // while reading keeps the rows read and empty texts for the rest. A table that is not one
+    // row per text number in number order (column 0), or that lacks texts the tool shows, is
+    // refused before any row is taken: a missing row would shift every caption after it.
     [[nodiscard]] bool LoadLanguage(LanguageStore &store, int language);
 
     // LanguageText(n). A number the table does not hold gives "#n", so a missing text shows up

@@ -111,7 +111,7 @@ int main(int argc, char **argv)
     const std::filesystem::path textsFolder = argv[2];
 
     TextColumns columns;
-    int rowCount = pv::MinimumTextRows;
+    int rowCount = pv::TextRowCount;
     for (const auto &language : pv::LanguageFiles) {
         const auto source = textsFolder / (std::string(language.name) + ".txt");
         std::ifstream in(source, std::ios::binary);

@@ -11,6 +11,8 @@
 //   \\  backslash
 // Any other backslash sequence is an error, so a typo does not reach the user unnoticed.
 
+#include "text_count.h"
+
 #include <array>
 #include <istream>
 #include <map>
@@ -41,7 +43,6 @@ inline constexpr std::array<LanguageFile, 10> LanguageFiles{{
 }};
 
 inline constexpr int LanguageColumnCount = 12; // languages 1..12 after the number column
-inline constexpr int MinimumTextRows = 201;    // text numbers 0..200 are in use
 
 // The text with its escapes resolved; nothing when an escape is unknown or unfinished.
 std::optional<std::string> UnescapeText(std::string_view escaped);

@@ -59,8 +59,23 @@ TEST(SettingsFiles, CountryRecordsFromLineThreeSplitAtCrLf)
     EXPECT_EQ(read("h\r\nh\r\nA\tK\xF6ln\r\nB\r\n"),
               std::pair(true, Lines{"A\tK\xC3\xB6ln", "B", ""}))
         << "a final CR LF counts an empty record";
-    EXPECT_EQ(read("h\r\nh\r\nA\nB\r\nC"), std::pair(true, Lines{"A\nB", "C"})) << "a lone LF";
+    EXPECT_EQ(read("h\r\nh\r\nA\nB\r\nC"), std::pair(true, Lines{"A", "B", "C"})) << "a lone LF";
+    EXPECT_EQ(read("h\nh\nA\tK\xF6ln\nB\n"), std::pair(true, Lines{"A\tK\xC3\xB6ln", "B", ""}))
+        << "a file saved with LF line ends reads as with CR LF";
+    EXPECT_EQ(read("h\r\nh\r\nA\r\r\n"), std::pair(true, Lines{"A\r", ""}))
+        << "one CR per line end";
     EXPECT_EQ(read("h\r\nh"), std::pair(false, Lines{"old"})) << "two lines";
+}
+
+TEST(SettingsFiles, InitSetSplitsIntoNoMoreFieldsThanAreRead)
+{
+    EXPECT_EQ(SplitInitSettings("1,0,1,1,0,X"), (Lines{"1", "0", "1", "1", "0", "X"}));
+    EXPECT_EQ(SplitInitSettings("1,0,1,1,0,X,7,8"), (Lines{"1", "0", "1", "1", "0", "X", "7,8"}));
+    // A damaged file of ten million commas.
+    const Lines fields = SplitInitSettings(std::string(10'000'000, ','));
+    ASSERT_EQ(fields.size(), 7u);
+    EXPECT_EQ(fields[5], "");
+    EXPECT_EQ(fields[6].size(), 10'000'000u - 6);
 }
 
 // The files as copied beside the program in the build tree.

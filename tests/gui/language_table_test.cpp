@@ -2,6 +2,7 @@
 // from small databases made for one case, and from a store that fails part way.
 
 #include "language/language_table.h"
+#include "language/text_count.h"
 #include "platform/language_store.h"
 
 #include <QTemporaryDir>
@@ -71,12 +72,19 @@ protected:
     LanguageTable table_;
 };
 
-TEST_F(SmallDatabase, RowsInStoredOrderAndNullCellGivesAnEmptyText)
+// A whole table: text n of language 2 is "t<n>", and text 1 is Null there.
+const std::string WholeTable
+    = "CREATE TABLE LanguageList (N, L1, L2);"
+      "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < "
+      + std::to_string(TextRowCount - 1)
+      + ") INSERT INTO LanguageList SELECT i, 'a' || i, 't' || i FROM n;"
+        "UPDATE LanguageList SET L2 = NULL WHERE N = 1;";
+
+TEST_F(SmallDatabase, RowsInNumberOrderAndNullCellGivesAnEmptyText)
 {
-    ASSERT_TRUE(Load("CREATE TABLE LanguageList (N, L1, L2); INSERT INTO LanguageList"
-                     " VALUES (2, 'a', 'two'), (0, 'b', NULL), (1, 'c', 'one');"));
-    EXPECT_EQ(table_.Count(), 3);
-    EXPECT_EQ(table_.Text(0) + '|' + table_.Text(1) + '|' + table_.Text(2), "two||one");
+    ASSERT_TRUE(Load(WholeTable.c_str()));
+    EXPECT_EQ(table_.Count(), TextRowCount);
+    EXPECT_EQ(table_.Text(0) + '|' + table_.Text(1) + '|' + table_.Text(200), "t0||t200");
 }
 
 TEST_P(SmallDatabase, FailedLoadKeepsTheOldTable)
@@ -87,23 +95,37 @@ TEST_P(SmallDatabase, FailedLoadKeepsTheOldTable)
     EXPECT_EQ(std::filesystem::exists(file_), GetParam().sql != nullptr);
 }
 
+// A damaged table is refused whole: a missing row would shift every caption after it by one.
+const std::string MissingRow = WholeTable + "DELETE FROM LanguageList WHERE N = 100;";
+const std::string SwappedRows = WholeTable
+                                + "UPDATE LanguageList SET N = 1000 WHERE N = 4;"
+                                  "UPDATE LanguageList SET N = 4 WHERE N = 5;"
+                                  "UPDATE LanguageList SET N = 5 WHERE N = 1000;";
+const std::string TooFewRows
+    = WholeTable + "DELETE FROM LanguageList WHERE N = " + std::to_string(TextRowCount - 1) + ";";
+const std::string MissingColumn
+    = "CREATE TABLE LanguageList (N, L1);"
+      "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < "
+      + std::to_string(TextRowCount - 1) + ") INSERT INTO LanguageList SELECT i, 'a' || i FROM n;";
+
 INSTANTIATE_TEST_SUITE_P(Failures, SmallDatabase,
                          ::testing::Values(DbCase{"MissingFile", nullptr},
                                            DbCase{"MissingTable", "CREATE TABLE Other (a TEXT)"},
-                                           DbCase{"MissingColumn",
-                                                  "CREATE TABLE LanguageList (N, L1);"
-                                                  "INSERT INTO LanguageList VALUES (0, 'x');"}),
+                                           DbCase{"MissingColumn", MissingColumn.c_str()},
+                                           DbCase{"MissingRow", MissingRow.c_str()},
+                                           DbCase{"SwappedRows", SwappedRows.c_str()},
+                                           DbCase{"TooFewRows", TooFewRows.c_str()}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-// A store of four rows that stops answering at row 2.
+// A whole table whose language column stops answering at row 2.
 struct FailingStore : LanguageStore
 {
     bool Open() override { return true; }
-    int RowCount() const override { return 4; }
-    bool ReadCell(int row, int, std::optional<std::string> &text) override
+    int RowCount() const override { return TextRowCount; }
+    bool ReadCell(int row, int column, std::optional<std::string> &text) override
     {
-        text = "new" + std::to_string(row);
-        return row != 2;
+        text = (column == 0 ? "" : "new") + std::to_string(row);
+        return column == 0 || row != 2;
     }
     void Close() override { ++closed; }
     int closed = 0;
@@ -116,8 +138,9 @@ TEST(LanguageTableLoad, FailureWhileReadingKeepsRowsReadAndEmptiesTheRest)
     table.SetTexts({"a", "b", "c", "d", "e", "f"});
     EXPECT_FALSE(table.LoadLanguage(store, 1));
     // Rows read stay, the rest are empty, and a number outside the table shows itself.
-    EXPECT_EQ(table.Text(1) + '|' + table.Text(2) + '|' + table.Text(3) + '|' + table.Text(4),
-              "new1|||#4");
+    EXPECT_EQ(table.Text(1) + '|' + table.Text(2) + '|' + table.Text(3) + '|'
+                  + table.Text(TextRowCount),
+              "new1|||#" + QString::number(TextRowCount));
     EXPECT_GE(store.closed, 1);
 }
 

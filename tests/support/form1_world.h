@@ -1,7 +1,9 @@
 #pragma once
 // Everything around a main window under test: messages are recorded, modal windows handed to
-// whileOpen, the running programs are fixed, and text N of language L reads "L<L>-<N>".
+// whileOpen, the running programs are fixed, and text N of language L reads "L<L>-<N>" (column 0
+// holds the text number, as in the real table).
 
+#include "language/text_count.h"
 #include "platform/language_store.h"
 #include "platform/message_box.h"
 #include "platform/modal_presenter.h"
@@ -27,15 +29,16 @@ public:
     int RowCount() const override { return rows; }
     bool ReadCell(int row, int column, std::optional<std::string> &text) override
     {
-        text = "L" + std::to_string(column) + "-" + std::to_string(row);
-        return column >= 1 && column <= lastColumn;
+        text = column == 0 ? std::to_string(row)
+                           : "L" + std::to_string(column) + "-" + std::to_string(row);
+        return column >= 0 && column <= lastColumn;
     }
     void Close() override {}
 
     std::vector<QString> shown;
     std::function<void(QDialog &)> whileOpen = [](QDialog &) {};
     std::vector<std::string> running{"bash", "sleep"};
-    int rows = 201;
+    int rows = TextRowCount;
     int lastColumn = 12;
 };
 
