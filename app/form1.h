@@ -26,6 +26,7 @@
 
 namespace pv {
 
+class FileDialogs;
 class LanguageStore;
 class MessageSink;
 class ModalPresenter;
@@ -40,6 +41,7 @@ struct Form1Services
     ModalPresenter &presenter;
     ProcessList &processes;
     LanguageStore &languageStore;
+    FileDialogs &files;
     std::filesystem::path programFolder;
     NumberFormat numberFormat;
 };

@@ -2,6 +2,7 @@
 // language database of this machine.
 
 #include "app/form1.h"
+#include "platform/file_dialog.h"
 #include "platform/language_store.h"
 #include "platform/message_box.h"
 #include "platform/modal_presenter.h"
@@ -20,13 +21,15 @@ int main(int argc, char *argv[])
     pv::QtSerialPort port(programFolder);
     pv::QtMessageBox messages;
     pv::QtModalPresenter presenter;
+    pv::QtFileDialogs files;
     const std::unique_ptr<pv::ProcessList> processes = pv::MakeSystemProcessList();
     const std::unique_ptr<pv::LanguageStore> languageStore
         = pv::MakeSqliteLanguageStore(programFolder / "DataBase" / "Language.db");
 
-    pv::Form1 form1(pv::Form1Services{port, messages, presenter, *processes, *languageStore,
+    pv::Form1 form1(pv::Form1Services{port, messages, presenter, *processes, *languageStore, files,
                                       programFolder, pv::SystemNumberFormat()});
     messages.SetParent(&form1);
+    files.SetParent(&form1);
     if (!form1.Form_Load())
         return 1; // the message has been shown
     form1.show();

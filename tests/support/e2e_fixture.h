@@ -6,6 +6,7 @@
 #include "app/form1.h"
 #include "link/numbers.h"
 #include "link/text_numbers.h"
+#include "platform/file_dialog.h"
 #include "platform/language_store.h"
 #include "platform/message_box.h"
 #include "platform/modal_presenter.h"
@@ -21,7 +22,9 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pv::test {
@@ -34,8 +37,17 @@ constexpr int LimitMs = 20000;
 
 // Messages are recorded; a modal window is handed to whileOpen (which may act in it and
 // close it) and otherwise closed at once.
-struct Stand : MessageSink, ModalPresenter, ProcessList
+struct Stand : MessageSink, ModalPresenter, ProcessList, FileDialogs
 {
+    std::optional<fs::path> SaveFileName(const QString &, const QString &) override
+    {
+        return std::exchange(file, std::nullopt);
+    }
+    std::optional<fs::path> OpenFileName(const QString &, const QString &) override
+    {
+        return std::exchange(file, std::nullopt);
+    }
+    std::optional<fs::path> file; // the next file dialog's answer; nothing is Cancel
     void ShowMessage(const QString &text) override { shown.push_back(text); }
     void ShowModal(QDialog &dialog) override
     {
@@ -57,8 +69,8 @@ protected:
              {"InitSet.txt", "LanguageSet.txt", "CountryParameter.txt", "DataBase/Language.db"})
             fs::copy_file(fs::path(PV_BUILT_PROGRAM_DIR) / name, program_ / name);
         languageStore_ = MakeSqliteLanguageStore(program_ / "DataBase" / "Language.db");
-        form_ = std::make_unique<Form1>(Form1Services{port_, stand_, stand_, stand_,
-                                                      *languageStore_, program_, NumberFormat{}});
+        form_ = std::make_unique<Form1>(Form1Services{
+            port_, stand_, stand_, stand_, *languageStore_, stand_, program_, NumberFormat{}});
         ASSERT_TRUE(form_->Form_Load());
     }
     void TearDown() override { StopSimulator(); }
@@ -98,8 +110,9 @@ protected:
             = [&](int i) { return NumericPrefixValue(ui().Label2[i]->text().toStdString()); };
         return QTest::qWaitFor(
             [&] {
-                return Shows(text::LinkGood, true) && shown(3) > 225 && shown(3) < 235 && shown(4) > 49.8
-                       && shown(4) < 50.2 && shown(8) >= 12345 && shown(8) < 12500;
+                return Shows(text::LinkGood, true) && shown(3) > 225 && shown(3) < 235
+                       && shown(4) > 49.8 && shown(4) < 50.2 && shown(8) >= 12345
+                       && shown(8) < 12500;
             },
             LimitMs);
     }

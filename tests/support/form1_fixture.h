@@ -48,7 +48,7 @@ protected:
         if (languageSet != nullptr)
             std::ofstream(program / "LanguageSet.txt") << languageSet;
         form = std::make_unique<Form1>(
-            Form1Services{port, around, around, around, around, program, format});
+            Form1Services{port, around, around, around, around, around, program, format});
         return form->Form_Load() && around.shown.empty();
     }
 

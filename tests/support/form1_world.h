@@ -4,6 +4,7 @@
 // holds the text number, as in the real table).
 
 #include "language/text_count.h"
+#include "platform/file_dialog.h"
 #include "platform/language_store.h"
 #include "platform/message_box.h"
 #include "platform/modal_presenter.h"
@@ -12,6 +13,7 @@
 #include <QDialog>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -19,9 +21,31 @@
 
 namespace pv::test {
 
-class World : public MessageSink, public ModalPresenter, public ProcessList, public LanguageStore
+class World : public MessageSink,
+              public ModalPresenter,
+              public ProcessList,
+              public LanguageStore,
+              public FileDialogs
 {
 public:
+    // File dialogs answer with the queued paths in turn; an empty queue is Cancel.
+    std::optional<std::filesystem::path> SaveFileName(const QString &, const QString &) override
+    {
+        return NextFile();
+    }
+    std::optional<std::filesystem::path> OpenFileName(const QString &, const QString &) override
+    {
+        return NextFile();
+    }
+    std::optional<std::filesystem::path> NextFile()
+    {
+        if (files.empty())
+            return std::nullopt;
+        auto next = files.front();
+        files.pop_front();
+        return next;
+    }
+
     void ShowMessage(const QString &text) override { shown.push_back(text); }
     void ShowModal(QDialog &dialog) override { whileOpen(dialog); }
     std::vector<std::string> ExecutableNames() const override { return running; }
@@ -40,6 +64,7 @@ public:
     std::vector<std::string> running{"bash", "sleep"};
     int rows = TextRowCount;
     int lastColumn = 12;
+    std::deque<std::filesystem::path> files;
 };
 
 } // namespace pv::test
