@@ -67,9 +67,8 @@ Bytes EchoFilter::Filter(Bytes received)
     const auto rest = data.begin() + static_cast<std::ptrdiff_t>(expected_.size());
     if (repliedByCopy_ && !lineEchoes_) {
         // One copy is the acknowledgement on a line not known to echo; two are echo and reply.
-        const bool secondCopy
-            = static_cast<std::size_t>(data.end() - rest) >= expected_.size()
-              && std::equal(expected_.begin(), expected_.end(), rest);
+        const bool secondCopy = static_cast<std::size_t>(data.end() - rest) >= expected_.size()
+                                && std::equal(expected_.begin(), expected_.end(), rest);
         if (!secondCopy) {
             expected_.clear();
             return data;
