@@ -7,8 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -29,6 +35,56 @@ const Bytes LongestReply = [] {
     return reply;
 }();
 
+// A peer that streams random bytes into the terminal as fast as it takes them, from a thread of
+// its own, until stopped.
+class Flooder
+{
+public:
+    explicit Flooder(int fd) : thread_([this, fd] { Run(fd); }) {}
+    ~Flooder() { Stop(); }
+    // Bytes the line took.
+    std::size_t Stop()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        return sent_;
+    }
+
+private:
+    void Run(int fd)
+    {
+        std::uint8_t chunk[4096];
+        std::uint32_t state = 0x2545F491;
+        while (!stop_) {
+            for (auto &byte : chunk) {
+                state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+                byte = static_cast<std::uint8_t>(state);
+            }
+            const ssize_t n = ::write(fd, chunk, sizeof chunk);
+            if (n > 0)
+                sent_ += static_cast<std::size_t>(n);
+            pollfd room{fd, POLLOUT, 0};
+            ::poll(&room, 1, 10);
+        }
+    }
+
+    std::atomic<bool> stop_{false};
+    std::atomic<std::size_t> sent_{0};
+    std::thread thread_;
+};
+
+long ResidentKib()
+{
+    std::ifstream status("/proc/self/status");
+    std::string field;
+    long kib = 0;
+    while (status >> field && field != "VmRSS:")
+        status.ignore(256, '\n');
+    status >> kib;
+    return kib;
+}
+
 class QtSerialPortTest : public ::testing::Test
 {
 protected:
@@ -46,9 +102,9 @@ protected:
         fs::create_symlink(pty_ ? pty_->SlavePath() : "/dev/pv-no-such-device", link);
     }
 
-    // Sends the request and answers with the longest reply. Between port takes no event loop
-    // turns, so Input itself must fetch what the driver holds.
-    void ExpectBothWays()
+    // Sends the request and answers with the longest reply, after `ahead` (an adapter's echo).
+    // Between port takes no event loop turns, so Input itself must fetch what the driver holds.
+    void ExpectBothWays(const Bytes &ahead = {})
     {
         port_.Output(Request);
         Bytes atDevice, atPort;
@@ -57,7 +113,9 @@ protected:
             atDevice.insert(atDevice.end(), part.begin(), part.end());
         }
         EXPECT_EQ(atDevice, Request);
-        pty_->Write(LongestReply);
+        Bytes line = ahead;
+        line.insert(line.end(), LongestReply.begin(), LongestReply.end());
+        pty_->Write(line);
         for (int i = 0; i < 400 && atPort.size() < LongestReply.size(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             const Bytes part = port_.Input();
@@ -122,6 +180,50 @@ TEST_F(QtSerialPortTest, VanishedDeviceIsRetriedSparinglyUntilBackOrPortClosed)
     EXPECT_FALSE(port_.IsOpen());
     EXPECT_THROW(port_.Input(), PortError);
     EXPECT_FALSE(port_.DeviceOpen()) << "no attempt to reopen";
+}
+
+TEST_F(QtSerialPortTest, FloodedLineCostsBoundedMemoryAndAReplyAfterItArrivesWhole)
+{
+    port_.Open();
+    const long residentBefore = ResidentKib();
+    Flooder flood(pty_->MasterFd());
+    std::size_t largest = 0;
+    for (int take = 0; take < 8; ++take) {
+        QTest::qWait(250); // the window's event loop turns between two takes
+        largest = std::max(largest, port_.Input().size());
+    }
+    const std::size_t sent = flood.Stop();
+    EXPECT_GT(sent, 16 * QtSerialPort::ReadBufferBytes) << "the line must really have flooded";
+    EXPECT_GT(largest, 0u);
+    EXPECT_LE(largest, QtSerialPort::ReadBufferBytes) << "one take is bounded";
+    EXPECT_LT(ResidentKib() - residentBefore, 8 * 1024) << "resident memory grew by so many KiB";
+
+    QTest::qWait(100);   // the last of the flood lands
+    (void)port_.Input(); // the exchange's discard before a send leaves no backlog
+    ExpectBothWays();
+    EXPECT_EQ(port_.DeviceErrorCount(), 0);
+}
+
+TEST_F(QtSerialPortTest, AdapterEchoIsDroppedAndEverythingElsePasses)
+{
+    port_.Open();
+    ExpectBothWays(Request); // echo and reply
+    ExpectBothWays();        // a reply without echo is untouched
+
+    port_.Output(Request); // echoed, never answered
+    for (Bytes atDevice; atDevice.size() < Request.size();) {
+        const Bytes part = pty_->Read(10);
+        ASSERT_FALSE(part.empty()) << "the request never reached the device";
+        atDevice.insert(atDevice.end(), part.begin(), part.end());
+    }
+    pty_->Write(Request);
+    Bytes taken;
+    for (int i = 0; i < 30; ++i) {
+        QTest::qWait(10);
+        const Bytes part = port_.Input();
+        taken.insert(taken.end(), part.begin(), part.end());
+    }
+    EXPECT_TRUE(taken.empty()) << taken.size() << " bytes of the echo came through";
 }
 
 struct SettingsCase
