@@ -134,20 +134,23 @@ std::int64_t ElapsedMs(std::chrono::steady_clock::time_point start)
 }
 
 // The --flood peer: random bytes as fast as the terminal takes them, until asked to stop. What
-// the tool sends is read and thrown away so that its writes never block.
+// the tool sends is read and counted (a monitor request is eight bytes), so that its writes never
+// block and the caller can tell how often it still polled.
 void Flood(pv::PseudoTerminal &terminal, std::uint64_t seed)
 {
     constexpr std::size_t ChunkBytes = 4096;
     std::uint64_t state = seed | 1;
     pv::Bytes chunk(ChunkBytes);
+    std::size_t received = 0;
     while (!stopRequested) {
         for (auto &byte : chunk) {
             state ^= state << 13, state ^= state >> 7, state ^= state << 17;
             byte = static_cast<std::uint8_t>(state >> 24);
         }
         terminal.Write(chunk);
-        (void)terminal.Read(0);
+        received += terminal.Read(0).size();
     }
+    std::cout << "inverter-sim: received " << received << " bytes while flooding" << std::endl;
 }
 
 // Replaces a link left behind by an earlier run; refuses to replace anything else.
