@@ -51,8 +51,8 @@ std::optional<LineSettingsValue> ParseLineSettings(const std::string &text);
 class QtSerialPort : public SerialPort
 {
 public:
-    // Room for many of the longest reply (69 bytes) and more than the line carries at 9600 baud
-    // in four seconds, far longer than any pause between two takes of an exchange.
+    // Room for many of the longest reply (69 bytes): what the line carries at 9600 baud in four
+    // seconds, twice the longest wait (2 s) between a request and the take of its reply.
     static constexpr std::size_t ReadBufferBytes = 4096;
 
     // programFolder: where ports/COMn links are looked for (DevicePathForPort).

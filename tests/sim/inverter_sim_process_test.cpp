@@ -133,8 +133,8 @@ TEST_P(InverterSimProgram, AnswersThroughPortsCom1AndRemovesItsLinkWhenEnded)
     std::string logged = printed.substr(printed.find('\n') + 1);
     EXPECT_EQ(logged.substr(0, c.printed.size()), c.printed);
     logged.erase(0, c.printed.size());
-    EXPECT_EQ(logged.find_first_not_of("0123456789"), c.printed.empty() ? std::string::npos
-                                                                         : logged.size() - 1);
+    EXPECT_EQ(logged.find_first_not_of("0123456789"),
+              c.printed.empty() ? std::string::npos : logged.size() - 1);
 
     ::kill(sim.pid, c.signal);
     int status = -1;
@@ -148,8 +148,8 @@ TEST_P(InverterSimProgram, AnswersThroughPortsCom1AndRemovesItsLinkWhenEnded)
 INSTANTIATE_TEST_SUITE_P(
     Runs, InverterSimProgram,
     ::testing::Values(ProgramCase{"Read_Sigterm", {}, Request(false), 69, 0, "", SIGTERM},
-                      ProgramCase{"EchoedRead_Sighup", {"--echo"}, Request(false), 77, 8, "",
-                                  SIGHUP},
+                      ProgramCase{
+                          "EchoedRead_Sighup", {"--echo"}, Request(false), 77, 8, "", SIGHUP},
                       ProgramCase{"LoggedWrite_Sigint",
                                   {"--log-writes"},
                                   Request(true),
