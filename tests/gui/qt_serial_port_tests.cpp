@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <poll.h>
+#include <QSocketNotifier>
+
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -34,45 +34,6 @@ const Bytes LongestReply = [] {
         reply.push_back(b);
     return reply;
 }();
-
-// A peer that streams random bytes into the terminal as fast as it takes them, from a thread of
-// its own, until stopped.
-class Flooder
-{
-public:
-    explicit Flooder(int fd) : thread_([this, fd] { Run(fd); }) {}
-    ~Flooder() { Stop(); }
-    // Bytes the line took.
-    std::size_t Stop()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        return sent_;
-    }
-
-private:
-    void Run(int fd)
-    {
-        std::uint8_t chunk[4096];
-        std::uint32_t state = 0x2545F491;
-        while (!stop_) {
-            for (auto &byte : chunk) {
-                state ^= state << 13, state ^= state >> 17, state ^= state << 5;
-                byte = static_cast<std::uint8_t>(state);
-            }
-            const ssize_t n = ::write(fd, chunk, sizeof chunk);
-            if (n > 0)
-                sent_ += static_cast<std::size_t>(n);
-            pollfd room{fd, POLLOUT, 0};
-            ::poll(&room, 1, 10);
-        }
-    }
-
-    std::atomic<bool> stop_{false};
-    std::atomic<std::size_t> sent_{0};
-    std::thread thread_;
-};
 
 long ResidentKib()
 {
@@ -186,13 +147,23 @@ TEST_F(QtSerialPortTest, FloodedLineCostsBoundedMemoryAndAReplyAfterItArrivesWho
 {
     port_.Open();
     const long residentBefore = ResidentKib();
-    Flooder flood(pty_->MasterFd());
+    // The peer: random bytes whenever the terminal takes more, while the event loop turns.
+    auto room = std::make_unique<QSocketNotifier>(pty_->MasterFd(), QSocketNotifier::Write);
+    std::size_t sent = 0;
+    std::uint32_t state = 0x2545F491;
+    QObject::connect(room.get(), &QSocketNotifier::activated, room.get(), [&] {
+        std::uint8_t chunk[4096];
+        for (auto &byte : chunk)
+            state ^= state << 13, state ^= state >> 17, state ^= state << 5, byte = state & 0xFF;
+        sent += static_cast<std::size_t>(
+            std::max<ssize_t>(::write(pty_->MasterFd(), chunk, 4096), 0));
+    });
     std::size_t largest = 0;
     for (int take = 0; take < 8; ++take) {
         QTest::qWait(250); // the window's event loop turns between two takes
         largest = std::max(largest, port_.Input().size());
     }
-    const std::size_t sent = flood.Stop();
+    room.reset();
     EXPECT_GT(sent, 8 * QtSerialPort::ReadBufferBytes) << "the line must really have flooded";
     EXPECT_GT(largest, 0u);
     EXPECT_LE(largest, QtSerialPort::ReadBufferBytes) << "one take is bounded";

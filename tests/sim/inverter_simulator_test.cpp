@@ -165,8 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                         Frame(BuildWriteRequest, 0x10, 0xCF05, Bytes{0, 0x99}),
                         SimFault::None,
                         false,
-                        {}},
-        WriteRecordCase{"Read_not_recorded", Monitor, SimFault::None, false, {}}),
+                        {}}),
     RowName);
 
 // What the line carries for one monitor request: when the tool takes it (one poll later) and
@@ -249,18 +248,6 @@ TEST(SimulatorReadings, NearNinetySixPercentEfficientAndEnergyRisesOverTwoHours)
     }
     EXPECT_TRUE(std::is_sorted(energy.begin(), energy.end()));
     EXPECT_NEAR(energy.back() - energy.front(), 6, 2) << "two hours at 2.0 .. 3.6 kW";
-}
-
-TEST(SimulatorEcho, ReceivedBytesGoBackAtOnceAheadOfTheReply)
-{
-    InverterSimulator inverter;
-    inverter.SetEcho(true);
-    inverter.Feed(Bytes(Monitor.begin(), Monitor.begin() + 3), 0);
-    inverter.Feed(Bytes(Monitor.begin() + 3, Monitor.end()), 1);
-    EXPECT_EQ(inverter.TakeOutput(1), Monitor) << "the echo, before the reply is due";
-    const Bytes reply = inverter.TakeOutput(PollMs);
-    EXPECT_EQ(reply.size(), 69u);
-    EXPECT_TRUE(CrcGood(reply));
 }
 
 // The simulated port hands the window the same replies whether the line echoes or not: the
