@@ -10,12 +10,16 @@
 #include "platform/port_names.h"
 #include "platform/process_list.h"
 #include "platform/qt_serial_port.h"
+#include "platform/termination_signals.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Ended by the system (shutdown, kill, Ctrl+C in a terminal), the tool still closes its port
+    // on the way out, so no stale lock file keeps the next start from opening it.
+    pv::QuitOnTerminationSignals(app);
 
     const std::filesystem::path programFolder = pv::ProgramFolder();
     pv::QtSerialPort port(programFolder);

@@ -172,6 +172,7 @@ void QtSerialPort::Output(ByteView bytes)
         throw PortError(PortName(commPort_) + ": the device is gone");
 
     const auto size = static_cast<qint64>(bytes.size());
+    echo_.OnSent(bytes);
     const qint64 queued = device_->write(reinterpret_cast<const char *>(bytes.data()), size);
     if (queued != size && !deviceLost_)
         DropDevice();
@@ -195,8 +196,11 @@ Bytes QtSerialPort::Input()
     }
     if (deviceLost_)
         return {};
-    const QByteArray data = device_->readAll();
-    return Bytes(data.begin(), data.end());
+    const bool overrun = device_->bytesAvailable() >= static_cast<qint64>(ReadBufferBytes);
+    const QByteArray data = device_->read(static_cast<qint64>(ReadBufferBytes - echo_.HeldBytes()));
+    if (overrun)
+        device_->clear(QSerialPort::Input);
+    return echo_.Filter(Bytes(data.begin(), data.end()));
 }
 
 bool QtSerialPort::DeviceOpen() const
@@ -222,12 +226,15 @@ void QtSerialPort::OpenDevice()
     device_->setDataBits(static_cast<QSerialPort::DataBits>(line->dataBits));
     device_->setStopBits(ToQtStopBits(line->stopBitsTenths));
     device_->setFlowControl(QSerialPort::NoFlowControl);
+    device_->setReadBufferSize(static_cast<qint64>(ReadBufferBytes));
     if (!device_->open(QIODevice::ReadWrite)) {
         throw PortError("Cannot open " + PortName(commPort_) + " (" + path
                         + "): " + device_->errorString().toStdString());
     }
-    // Bytes the line delivered before the port was ours belong to nobody.
+    // Bytes the line delivered before the port was ours belong to nobody, and a new device may
+    // be an adapter of another kind.
     device_->clear();
+    echo_.Reset();
 }
 
 void QtSerialPort::OnDeviceError(int error)

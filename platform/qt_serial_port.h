@@ -11,7 +11,19 @@
 // open state is the port's, chosen by the user, not the line's). While the device is away, Input
 // gives nothing and Output throws PortError; each call tries once to open the same device name
 // again, so traffic resumes by itself when the device comes back under that name.
+//
+// A line that babbles (a broken device, a wrong baud rate, a peer streaming at full speed) must
+// not cost the tool more than a quiet one. Qt SerialPort buffers without limit by default, so the
+// adapter bounds its read buffer to ReadBufferBytes: once that much waits, Qt stops reading the
+// device until the next take and the line's surplus stays with the driver. A take returns at most
+// that much too, and a take that finds the buffer full (the line delivered more than any exchange
+// can, ReadBufferBytes in one poll) throws away what the driver still holds, so the backlog never
+// outlives the take that noticed it.
+//
+// Two-wire RS-485 adapters without echo suppression return each request ahead of its reply; the
+// adapter drops that copy (EchoFilter), so replies look alike on every kind of line.
 
+#include "link/echo_filter.h"
 #include "link/serial_port.h"
 
 #include <filesystem>
@@ -39,6 +51,10 @@ std::optional<LineSettingsValue> ParseLineSettings(const std::string &text);
 class QtSerialPort : public SerialPort
 {
 public:
+    // Room for many of the longest reply (69 bytes): what the line carries at 9600 baud in four
+    // seconds, twice the longest wait (2 s) between a request and the take of its reply.
+    static constexpr std::size_t ReadBufferBytes = 4096;
+
     // programFolder: where ports/COMn links are looked for (DevicePathForPort).
     explicit QtSerialPort(std::filesystem::path programFolder);
     ~QtSerialPort() override;
@@ -56,7 +72,8 @@ public:
     bool IsOpen() const override;
     // Throws PortError while the device is away (after one attempt to open it again).
     void Output(ByteView bytes) override;
-    // Empty while the device is away (after one attempt to open it again).
+    // Empty while the device is away (after one attempt to open it again). At most
+    // ReadBufferBytes, without the echo of the last request.
     Bytes Input() override;
 
     // Whether the operating system's device is open right now (false while it is away).
@@ -77,6 +94,7 @@ private:
     bool open_ = false; // the port as the logic sees it
     bool deviceLost_ = false;
     int deviceErrorCount_ = 0;
+    EchoFilter echo_;
     std::unique_ptr<QSerialPort> device_;
 };
 

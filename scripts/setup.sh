@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6
   libsqlite3-dev
   libgtest-dev libgmock-dev
-  xvfb xauth
+  xvfb xauth xdotool
   locales
 )
 comma_locale=de_DE.UTF-8

@@ -4,6 +4,7 @@
 #include "live_readings.h"
 
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 namespace pv {
@@ -104,6 +105,20 @@ std::uint16_t Scaled(double value, double scale)
 }
 
 } // namespace
+
+std::string FormatWriteRecord(const WriteRecord &record)
+{
+    char head[64];
+    std::snprintf(head, sizeof head, "write fn=%02X start=%04X values=", record.function,
+                  record.start);
+    std::string line = head;
+    for (std::size_t k = 0; k < record.values.size(); ++k) {
+        char word[8];
+        std::snprintf(word, sizeof word, k == 0 ? "%04X" : ",%04X", record.values[k]);
+        line += word;
+    }
+    return line + " ms=" + std::to_string(record.timeMs);
+}
 
 std::optional<SimFault> SimFaultFromName(std::string_view name)
 {
@@ -296,6 +311,9 @@ void InverterSimulator::Feed(ByteView bytes, std::int64_t nowMs)
     }
     received_.insert(received_.end(), bytes.begin(), bytes.end());
     lastByteMs_ = nowMs;
+    // Due now, and so ahead of every reply the bytes may complete.
+    if (echo_)
+        Queue(nowMs, Bytes(bytes.begin(), bytes.end()));
 
     Bytes frame;
     while (ExtractFrame(frame))
@@ -407,7 +425,7 @@ void InverterSimulator::HandleFrame(const Bytes &frame, std::int64_t nowMs)
     }
 
     UpdateReadings(nowMs);
-    Bytes reply = Answer(frame);
+    Bytes reply = Answer(frame, nowMs);
     std::int64_t dueMs = nowMs + replyDelayMs_;
     switch (fault) {
     case SimFault::WrongCrc:
@@ -434,15 +452,15 @@ void InverterSimulator::HandleFrame(const Bytes &frame, std::int64_t nowMs)
     Queue(dueMs, std::move(reply));
 }
 
-Bytes InverterSimulator::Answer(const Bytes &frame)
+Bytes InverterSimulator::Answer(const Bytes &frame, std::int64_t nowMs)
 {
     switch (frame[1]) {
     case ReadFunction:
         return AnswerRead(frame);
     case WriteFunction:
-        return AnswerWrite(frame);
+        return AnswerWrite(frame, nowMs);
     case OwnWriteFunction:
-        return AnswerOwnWrite(frame);
+        return AnswerOwnWrite(frame, nowMs);
     default:
         return ExceptionReply(frame[1], IllegalFunction);
     }
@@ -489,23 +507,33 @@ Bytes BlockWriteReply(const Bytes &frame)
 
 } // namespace
 
-Bytes InverterSimulator::StoreBlockWrite(const Bytes &frame)
+void InverterSimulator::RecordWrite(const Bytes &frame, std::vector<std::uint16_t> values,
+                                    std::int64_t nowMs)
+{
+    writes_.push_back(WriteRecord{frame[1], WordAt(frame, 2), std::move(values), nowMs});
+}
+
+Bytes InverterSimulator::StoreBlockWrite(const Bytes &frame, std::int64_t nowMs)
 {
     const std::uint16_t start = WordAt(frame, 2);
     const std::uint16_t count = WordAt(frame, 4);
-    for (std::uint16_t k = 0; k < count; ++k)
-        SetRegister(static_cast<std::uint16_t>(start + k), WordAt(frame, 7 + 2u * k));
+    std::vector<std::uint16_t> values;
+    for (std::uint16_t k = 0; k < count; ++k) {
+        values.push_back(WordAt(frame, 7 + 2u * k));
+        SetRegister(static_cast<std::uint16_t>(start + k), values.back());
+    }
+    RecordWrite(frame, std::move(values), nowMs);
     return BlockWriteReply(frame);
 }
 
-Bytes InverterSimulator::AnswerWrite(const Bytes &frame)
+Bytes InverterSimulator::AnswerWrite(const Bytes &frame, std::int64_t nowMs)
 {
     if (auto code = CheckBlockWrite(frame, ImageBase, ImageLast))
         return ExceptionReply(WriteFunction, *code);
-    return StoreBlockWrite(frame);
+    return StoreBlockWrite(frame, nowMs);
 }
 
-Bytes InverterSimulator::AnswerOwnWrite(const Bytes &frame)
+Bytes InverterSimulator::AnswerOwnWrite(const Bytes &frame, std::int64_t nowMs)
 {
     if (frame.size() == 8) {
         const std::uint16_t reg = WordAt(frame, 2);
@@ -520,11 +548,12 @@ Bytes InverterSimulator::AnswerOwnWrite(const Bytes &frame)
             SetRegister(reg, value);
         else
             return ExceptionReply(OwnWriteFunction, IllegalDataAddress);
+        RecordWrite(frame, {value}, nowMs);
         return BlockWriteReply(frame);
     }
     if (auto code = CheckBlockWrite(frame, CalibrationWriteFirst, CalibrationLast))
         return ExceptionReply(OwnWriteFunction, *code);
-    return StoreBlockWrite(frame);
+    return StoreBlockWrite(frame, nowMs);
 }
 
 // --- sending ---------------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pv {
 
@@ -36,6 +37,19 @@ inline constexpr std::uint8_t IllegalFunction = 0x01;
 inline constexpr std::uint8_t IllegalDataAddress = 0x02;
 inline constexpr std::uint8_t IllegalDataValue = 0x03;
 inline constexpr std::uint8_t SlaveDeviceFailure = 0x04;
+
+// One write the inverter accepted and stored, as the request asked for it: a 0x64 write of one
+// word to a selector (0xCF01, 0xCF02) is recorded under the selector, not the register it fills.
+struct WriteRecord
+{
+    std::uint8_t function = 0; // WriteFunction or OwnWriteFunction
+    std::uint16_t start = 0;
+    std::vector<std::uint16_t> values;
+    std::int64_t timeMs = 0; // the owner's time when the request was complete
+};
+
+// One line per write: "write fn=10 start=C088 values=010E,0104 ms=1234" (hexadecimal words).
+std::string FormatWriteRecord(const WriteRecord &record);
 
 class InverterSimulator
 {
@@ -81,6 +95,15 @@ public:
     // Recomputes the live readings for the given time (done before every reply as well).
     void UpdateReadings(std::int64_t nowMs);
 
+    // Like a two-wire RS-485 adapter without echo suppression: every received byte goes back out
+    // at once, ahead of any reply to it.
+    void SetEcho(bool echo) { echo_ = echo; }
+
+    // Every write accepted since construction or the last ClearWrites, oldest first. Refused
+    // writes are not recorded; a write whose reply a fault damages or drops was stored and is.
+    const std::vector<WriteRecord> &Writes() const { return writes_; }
+    void ClearWrites() { writes_.clear(); }
+
     void SetReplyDelayMs(std::int64_t ms) { replyDelayMs_ = ms; }
     void SetDelayedReplyMs(std::int64_t ms) { delayedReplyMs_ = ms; }
 
@@ -103,12 +126,13 @@ private:
     bool ExtractFrame(Bytes &frame);
     void HandleFrame(const Bytes &frame, std::int64_t nowMs);
     // The answer of a healthy inverter; applies writes.
-    Bytes Answer(const Bytes &frame);
+    Bytes Answer(const Bytes &frame, std::int64_t nowMs);
     Bytes AnswerRead(const Bytes &frame);
-    Bytes AnswerWrite(const Bytes &frame);
-    Bytes AnswerOwnWrite(const Bytes &frame);
-    // Stores a checked multi-register write and builds its acknowledgement.
-    Bytes StoreBlockWrite(const Bytes &frame);
+    Bytes AnswerWrite(const Bytes &frame, std::int64_t nowMs);
+    Bytes AnswerOwnWrite(const Bytes &frame, std::int64_t nowMs);
+    // Stores a checked multi-register write, records it and builds its acknowledgement.
+    Bytes StoreBlockWrite(const Bytes &frame, std::int64_t nowMs);
+    void RecordWrite(const Bytes &frame, std::vector<std::uint16_t> values, std::int64_t nowMs);
     SimFault DrawFault();
     void Queue(std::int64_t dueMs, Bytes bytes);
     Bytes Noise(std::size_t minLength, std::size_t maxLength);
@@ -133,6 +157,9 @@ private:
     std::map<SimFault, double> rates_;
     std::uint8_t exceptionCode_ = SlaveDeviceFailure;
     std::uint64_t random_;
+
+    bool echo_ = false;
+    std::vector<WriteRecord> writes_;
 
     std::size_t framesReceived_ = 0;
     std::size_t bytesDropped_ = 0;

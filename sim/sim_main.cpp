@@ -40,13 +40,22 @@ struct Options
     pv::SimFault fault = pv::SimFault::None;
     double rate = 1.0;
     std::uint64_t seed = 1;
+    bool echo = false;
+    bool logWrites = false;
+    bool flood = false;
 };
 
 constexpr const char *Usage
     = "usage: inverter-sim [--port COM1] [--program-dir DIR] [--version 01000700]\n"
       "                    [--certificate 1.02] [--fault KIND --rate R] [--seed N]\n"
+      "                    [--echo] [--log-writes] [--flood]\n"
       "fault kinds: no-reply, wrong-crc, truncated, delayed, exception, noise-before,\n"
-      "             noise-instead (rate 0..1, default 1)\n";
+      "             noise-instead (rate 0..1, default 1)\n"
+      "--echo        return every received byte at once, ahead of the reply, like a\n"
+      "              two-wire RS-485 adapter without echo suppression\n"
+      "--log-writes  print one line per accepted write to standard output:\n"
+      "              write fn=10 start=C088 values=010E,0104 ms=1234\n"
+      "--flood       answer nothing and send random bytes as fast as the line takes them\n";
 
 std::optional<int> ParsePort(std::string text)
 {
@@ -70,6 +79,13 @@ bool ParseOptions(int argc, char **argv, Options &options)
         if (name == "--help" || name == "-h") {
             std::cout << Usage;
             std::exit(0);
+        }
+        if (bool *flag = name == "--echo"         ? &options.echo
+                         : name == "--log-writes" ? &options.logWrites
+                         : name == "--flood"      ? &options.flood
+                                                  : nullptr) {
+            *flag = true;
+            continue;
         }
         if (i + 1 >= argc) {
             std::cerr << "inverter-sim: " << name << " needs a value\n" << Usage;
@@ -117,6 +133,26 @@ std::int64_t ElapsedMs(std::chrono::steady_clock::time_point start)
         .count();
 }
 
+// The --flood peer: random bytes as fast as the terminal takes them, until asked to stop. What
+// the tool sends is read and counted (a monitor request is eight bytes), so that its writes never
+// block and the caller can tell how often it still polled.
+void Flood(pv::PseudoTerminal &terminal, std::uint64_t seed)
+{
+    constexpr std::size_t ChunkBytes = 4096;
+    std::uint64_t state = seed | 1;
+    pv::Bytes chunk(ChunkBytes);
+    std::size_t received = 0;
+    while (!stopRequested) {
+        for (auto &byte : chunk) {
+            state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+            byte = static_cast<std::uint8_t>(state >> 24);
+        }
+        terminal.Write(chunk);
+        received += terminal.Read(0).size();
+    }
+    std::cout << "inverter-sim: received " << received << " bytes while flooding" << std::endl;
+}
+
 // Replaces a link left behind by an earlier run; refuses to replace anything else.
 bool MakePortLink(const fs::path &link, const std::string &target)
 {
@@ -160,6 +196,7 @@ int main(int argc, char **argv)
         inverter.SetOperatingVersion(options.version);
         inverter.SetCertificateVersion(options.certificate);
         inverter.SetFaultRate(options.fault, options.rate);
+        inverter.SetEcho(options.echo);
     } catch (const std::exception &e) {
         std::cerr << "inverter-sim: " << e.what() << "\n";
         return 2;
@@ -175,12 +212,22 @@ int main(int argc, char **argv)
     if (!MakePortLink(link, terminal->SlavePath()))
         return 1;
 
+    // Ctrl+C, kill, and the end of the terminal that started it all remove the link on the way
+    // out.
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
+    std::signal(SIGHUP, RequestStop);
 
     std::cout << "inverter-sim: " << pv::PortName(options.port) << " -> " << terminal->SlavePath()
               << " (link " << link.string() << ")" << std::endl;
 
+    if (options.flood) {
+        Flood(*terminal, options.seed);
+        RemovePortLink(link, terminal->SlavePath());
+        return 0;
+    }
+
+    std::size_t writesLogged = 0;
     const auto start = std::chrono::steady_clock::now();
     while (!stopRequested) {
         int timeoutMs = PollIntervalMs;
@@ -191,6 +238,8 @@ int main(int argc, char **argv)
         const std::int64_t now = ElapsedMs(start);
         if (!received.empty())
             inverter.Feed(received, now);
+        for (; options.logWrites && writesLogged < inverter.Writes().size(); ++writesLogged)
+            std::cout << pv::FormatWriteRecord(inverter.Writes()[writesLogged]) << std::endl;
         const pv::Bytes reply = inverter.TakeOutput(now);
         if (!reply.empty())
             terminal->Write(reply);

@@ -25,6 +25,7 @@ void SimulatedPort::Open()
         throw PortError("COM" + std::to_string(commPort_) + " does not exist");
     // Whatever the inverter said while nobody listened is lost.
     inverter_.ResetLine();
+    echo_.Reset();
     open_ = true;
     ++openCount_;
 }
@@ -35,6 +36,7 @@ void SimulatedPort::Close()
         return;
     open_ = false;
     inverter_.ResetLine();
+    echo_.Reset();
 }
 
 void SimulatedPort::ThrowIfUnusable(const char *operation) const
@@ -50,13 +52,14 @@ void SimulatedPort::Output(ByteView bytes)
     ThrowIfUnusable("Output");
     written_.insert(written_.end(), bytes.begin(), bytes.end());
     writes_.emplace_back(bytes.begin(), bytes.end());
+    echo_.OnSent(bytes);
     inverter_.Feed(bytes, now_());
 }
 
 Bytes SimulatedPort::Input()
 {
     ThrowIfUnusable("Input");
-    return inverter_.TakeOutput(now_());
+    return echo_.Filter(inverter_.TakeOutput(now_()));
 }
 
 } // namespace pv

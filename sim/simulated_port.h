@@ -1,8 +1,11 @@
 #pragma once
 // A serial port with the simulated inverter at the other end of the cable, on a clock the owner
 // advances: windows under test and the in-process demonstration talk to it like to a real port.
+// Like the real port it drops the echo of an RS-485 adapter (EchoFilter), so an echoing
+// simulator (InverterSimulator::SetEcho) stands for such a line in the window tests too.
 
 #include "inverter_simulator.h"
+#include "link/echo_filter.h"
 #include "link/serial_port.h"
 
 #include <cstdint>
@@ -53,6 +56,7 @@ private:
     bool open_ = false;
     bool failing_ = false;
     int openCount_ = 0;
+    EchoFilter echo_;
     Bytes written_;
     std::vector<Bytes> writes_;
 };

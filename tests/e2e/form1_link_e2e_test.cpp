@@ -1,6 +1,11 @@
-// The link against the inverter-sim program: version check, readings, a refused firmware, a
-// simulator that goes away and comes back.
+// The link against the inverter-sim program: version check, readings on a plain and on an
+// echoing line, a refused firmware, a simulator that goes away and comes back, ten pulled cables.
 #include "support/e2e_fixture.h"
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <iterator>
 
 namespace pv {
 namespace {
@@ -8,14 +13,45 @@ namespace {
 using namespace test;
 using text::LinkGood, text::NoReply, text::VersionRefused;
 
-TEST_F(Form1LinkTest, ChoosingCom1PassesVersionCheckAndShowsReadings)
+// Processor time of this process (the window and its port; the simulator is a child), and its
+// open file descriptors.
+std::chrono::microseconds CpuTime()
 {
-    StartSimulator();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto micros = [](const timeval &t) {
+        return std::chrono::seconds(t.tv_sec) + std::chrono::microseconds(t.tv_usec);
+    };
+    return micros(usage.ru_utime) + micros(usage.ru_stime);
+}
+std::ptrdiff_t OpenDescriptors()
+{
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
+}
+
+// The same window on a plain line and on a two-wire RS-485 adapter that echoes every request.
+struct LineCase
+{
+    const char *name;
+    QStringList options;
+};
+class Form1LinkLine : public Form1LinkTest, public ::testing::WithParamInterface<LineCase>
+{
+};
+
+TEST_P(Form1LinkLine, ChoosingCom1PassesVersionCheckAndShowsReadings)
+{
+    StartSimulator(GetParam().options);
     ASSERT_TRUE(port_.IsOpen());
     EXPECT_EQ(form_->Machine().State(), ExchangeState::CheckOperatingVersion);
     EXPECT_TRUE(WaitGoodWithReadings()) << Seen();
     EXPECT_TRUE(stand_.shown.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Lines, Form1LinkLine,
+                         ::testing::Values(LineCase{"Plain", {}},
+                                           LineCase{"EchoingAdapter", {"--echo"}}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Form1LinkTest, RefusedVersionStopsCycleWithMessage151Once)
 {
@@ -38,6 +74,40 @@ TEST_F(Form1LinkTest, StoppedSimulatorGivesBadLampAndRestartBringsReadingsBack)
     EXPECT_TRUE(ui().Timer1->isActive()) << "the cycle goes on polling";
     StartSimulator({}, false); // no new port choice
     EXPECT_TRUE(WaitGoodWithReadings()) << Seen();
+    EXPECT_TRUE(stand_.shown.empty());
+}
+
+// The cable pulled and plugged back ten times: the simulator ends (taking its ports/COM1 link
+// with it) and starts again. Each time the readings return without a new port choice, the
+// window does not spin while the device is gone, and nothing is left open afterwards.
+TEST_F(Form1LinkTest, TenPulledCablesRecoverWithoutSpinningOrLeakingDescriptors)
+{
+    constexpr auto Gap = std::chrono::milliseconds(1500);
+    constexpr double BusyShareLimit = 0.3; // a bound against spinning, not a speed goal
+    StartSimulator();
+    ASSERT_TRUE(WaitGoodWithReadings()) << Seen();
+    const auto descriptors = OpenDescriptors();
+    for (int pull = 1; pull <= 10; ++pull) {
+        SCOPED_TRACE("pull " + std::to_string(pull));
+        const auto wallStart = std::chrono::steady_clock::now();
+        const auto cpuStart = CpuTime();
+        StopSimulator();
+        ASSERT_FALSE(fs::exists(fs::symlink_status(program_ / "ports" / "COM1")));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Shows(NoReply, false); }, LimitMs)) << Seen();
+        const auto waited = std::chrono::steady_clock::now() - wallStart;
+        if (waited < Gap)
+            QTest::qWait(static_cast<int>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(Gap - waited).count()));
+        const auto wall = std::chrono::steady_clock::now() - wallStart;
+        const double busyShare = std::chrono::duration<double>(CpuTime() - cpuStart).count()
+                                 / std::chrono::duration<double>(wall).count();
+        EXPECT_LT(busyShare, BusyShareLimit) << "processor time while the device was gone";
+
+        StartSimulator({}, false);
+        ASSERT_TRUE(WaitGoodWithReadings()) << Seen();
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_TRUE(port_.IsOpen());
     EXPECT_TRUE(stand_.shown.empty());
 }
 

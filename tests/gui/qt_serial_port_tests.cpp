@@ -7,8 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QSocketNotifier>
+
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -29,6 +35,17 @@ const Bytes LongestReply = [] {
     return reply;
 }();
 
+long ResidentKib()
+{
+    std::ifstream status("/proc/self/status");
+    std::string field;
+    long kib = 0;
+    while (status >> field && field != "VmRSS:")
+        status.ignore(256, '\n');
+    status >> kib;
+    return kib;
+}
+
 class QtSerialPortTest : public ::testing::Test
 {
 protected:
@@ -46,9 +63,9 @@ protected:
         fs::create_symlink(pty_ ? pty_->SlavePath() : "/dev/pv-no-such-device", link);
     }
 
-    // Sends the request and answers with the longest reply. Between port takes no event loop
-    // turns, so Input itself must fetch what the driver holds.
-    void ExpectBothWays()
+    // Sends the request and answers with the longest reply, after `ahead` (an adapter's echo).
+    // Between port takes no event loop turns, so Input itself must fetch what the driver holds.
+    void ExpectBothWays(const Bytes &ahead = {})
     {
         port_.Output(Request);
         Bytes atDevice, atPort;
@@ -57,7 +74,9 @@ protected:
             atDevice.insert(atDevice.end(), part.begin(), part.end());
         }
         EXPECT_EQ(atDevice, Request);
-        pty_->Write(LongestReply);
+        Bytes line = ahead;
+        line.insert(line.end(), LongestReply.begin(), LongestReply.end());
+        pty_->Write(line);
         for (int i = 0; i < 400 && atPort.size() < LongestReply.size(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             const Bytes part = port_.Input();
@@ -122,6 +141,60 @@ TEST_F(QtSerialPortTest, VanishedDeviceIsRetriedSparinglyUntilBackOrPortClosed)
     EXPECT_FALSE(port_.IsOpen());
     EXPECT_THROW(port_.Input(), PortError);
     EXPECT_FALSE(port_.DeviceOpen()) << "no attempt to reopen";
+}
+
+TEST_F(QtSerialPortTest, FloodedLineCostsBoundedMemoryAndAReplyAfterItArrivesWhole)
+{
+    port_.Open();
+    const long residentBefore = ResidentKib();
+    // The peer: random bytes whenever the terminal takes more, while the event loop turns.
+    auto room = std::make_unique<QSocketNotifier>(pty_->MasterFd(), QSocketNotifier::Write);
+    std::size_t sent = 0;
+    std::uint32_t state = 0x2545F491;
+    QObject::connect(room.get(), &QSocketNotifier::activated, room.get(), [&] {
+        std::uint8_t chunk[4096];
+        for (auto &byte : chunk)
+            state ^= state << 13, state ^= state >> 17, state ^= state << 5, byte = state & 0xFF;
+        sent += static_cast<std::size_t>(
+            std::max<ssize_t>(::write(pty_->MasterFd(), chunk, 4096), 0));
+    });
+    std::size_t largest = 0;
+    for (int take = 0; take < 8; ++take) {
+        QTest::qWait(250); // the window's event loop turns between two takes
+        largest = std::max(largest, port_.Input().size());
+    }
+    room.reset();
+    EXPECT_GT(sent, 8 * QtSerialPort::ReadBufferBytes) << "the line must really have flooded";
+    EXPECT_GT(largest, 0u);
+    EXPECT_LE(largest, QtSerialPort::ReadBufferBytes) << "one take is bounded";
+    EXPECT_LT(ResidentKib() - residentBefore, 8 * 1024) << "resident memory grew by so many KiB";
+
+    QTest::qWait(100);   // the last of the flood lands
+    (void)port_.Input(); // the exchange's discard before a send leaves no backlog
+    ExpectBothWays();
+    EXPECT_EQ(port_.DeviceErrorCount(), 0);
+}
+
+TEST_F(QtSerialPortTest, AdapterEchoIsDroppedAndEverythingElsePasses)
+{
+    port_.Open();
+    ExpectBothWays(Request); // echo and reply
+    ExpectBothWays();        // a reply without echo is untouched
+
+    port_.Output(Request); // echoed, never answered
+    for (Bytes atDevice; atDevice.size() < Request.size();) {
+        const Bytes part = pty_->Read(10);
+        ASSERT_FALSE(part.empty()) << "the request never reached the device";
+        atDevice.insert(atDevice.end(), part.begin(), part.end());
+    }
+    pty_->Write(Request);
+    Bytes taken;
+    for (int i = 0; i < 30; ++i) {
+        QTest::qWait(10);
+        const Bytes part = port_.Input();
+        taken.insert(taken.end(), part.begin(), part.end());
+    }
+    EXPECT_TRUE(taken.empty()) << taken.size() << " bytes of the echo came through";
 }
 
 struct SettingsCase

@@ -1,5 +1,6 @@
 // The inverter-sim program on a real pseudo-terminal: it links the terminal as ports/COM1 beside
-// the program, answers the tool's frames there and removes the link on SIGTERM.
+// the program, answers the tool's frames there (echoing them first and logging writes when asked)
+// and removes the link when ended by SIGTERM, SIGINT or SIGHUP.
 
 #include "link/codec.h"
 #include "platform/port_names.h"
@@ -10,8 +11,10 @@
 #include <filesystem>
 #include <signal.h>
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char **environ;
 
@@ -32,42 +35,108 @@ bool Within5s(Done done)
 struct Child
 {
     pid_t pid = -1;
+    int output = -1; // read end of the child's standard output
     ~Child()
     {
         if (pid > 0 && ::kill(pid, SIGKILL) == 0)
             ::waitpid(pid, nullptr, 0);
+        if (output >= 0)
+            ::close(output);
     }
 };
 
-TEST(InverterSimProgram, AnswersThroughPortsCom1AndRemovesItsLinkOnSigterm)
+// Starts inverter-sim with its standard output on a pipe.
+void Spawn(Child &child, std::vector<std::string> args)
 {
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    ::posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    args.insert(args.begin(), INVERTER_SIM_PATH);
+    std::vector<char *> argv;
+    for (auto &arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const int spawned = ::posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    child.output = pipeEnds[0];
+    ::fcntl(child.output, F_SETFL, O_NONBLOCK);
+    ASSERT_EQ(spawned, 0);
+}
+
+// Extra options, the request sent, how many bytes come back, how many of them lead before the
+// reply (the echo), the line the program prints for it up to its time stamp, and the signal
+// that ends it.
+struct ProgramCase
+{
+    const char *name;
+    std::vector<std::string> options;
+    pv::Bytes request;
+    std::size_t received, leading;
+    std::string printed;
+    int signal;
+};
+using InverterSimProgram = ::testing::TestWithParam<ProgramCase>;
+
+pv::Bytes Request(bool write)
+{
+    pv::Channel channel;
+    if (write)
+        pv::BuildWriteRequest(channel, pv::WriteFunction, 0xC084, pv::Bytes{0x00, 0x07});
+    else
+        pv::BuildMonitorRequest(0, channel);
+    return channel.request;
+}
+
+TEST_P(InverterSimProgram, AnswersThroughPortsCom1AndRemovesItsLinkWhenEnded)
+{
+    const ProgramCase &c = GetParam();
     char pattern[] = "/tmp/inverter-sim-test-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     const fs::path dir = pattern, link = dir / "ports" / "COM1";
     Child sim;
-    const char *argv[] = {INVERTER_SIM_PATH, "--port", "COM1", "--program-dir", pattern, nullptr};
-    ASSERT_EQ(
-        ::posix_spawn(&sim.pid, argv[0], nullptr, nullptr, const_cast<char **>(argv), environ), 0);
+    std::vector<std::string> args{"--port", "COM1", "--program-dir", pattern};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    Spawn(sim, args);
     ASSERT_TRUE(Within5s([&] { return fs::is_symlink(link); }));
 
     const int fd = ::open(pv::DevicePathForPort(1, dir).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(fd, 0);
-    pv::Channel monitor;
-    pv::BuildMonitorRequest(0, monitor);
-    ASSERT_EQ(::write(fd, monitor.request.data(), monitor.request.size()), 8);
+    ASSERT_EQ(::write(fd, c.request.data(), c.request.size()),
+              static_cast<ssize_t>(c.request.size()));
     pv::Bytes reply;
     std::uint8_t buffer[128];
     Within5s([&] {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         reply.insert(reply.end(), buffer, buffer + std::max<ssize_t>(n, 0));
-        return reply.size() >= 69;
+        return reply.size() >= c.received;
     });
     ::close(fd);
-    ASSERT_EQ(reply.size(), 69u);
+    ASSERT_EQ(reply.size(), c.received);
+    EXPECT_EQ(pv::Bytes(reply.begin(), reply.begin() + c.leading),
+              pv::Bytes(c.request.begin(), c.request.begin() + c.leading));
     std::uint16_t unreadable = 0;
-    EXPECT_TRUE(pv::CheckReplyCrc(reply, unreadable));
+    EXPECT_TRUE(pv::CheckReplyCrc(pv::Bytes(reply.begin() + c.leading, reply.end()), unreadable));
 
-    ::kill(sim.pid, SIGTERM);
+    std::string printed;
+    const auto lineAfterBanner = [&] {
+        char chunk[256];
+        const ssize_t n = ::read(sim.output, chunk, sizeof chunk);
+        printed.append(chunk, std::max<ssize_t>(n, 0));
+        return c.printed.empty() || printed.find('\n') != printed.rfind('\n');
+    };
+    EXPECT_TRUE(Within5s(lineAfterBanner)) << printed;
+    // After the banner: nothing, or the line up to its time stamp, the milliseconds, the end.
+    std::string logged = printed.substr(printed.find('\n') + 1);
+    EXPECT_EQ(logged.substr(0, c.printed.size()), c.printed);
+    logged.erase(0, c.printed.size());
+    EXPECT_EQ(logged.find_first_not_of("0123456789"),
+              c.printed.empty() ? std::string::npos : logged.size() - 1);
+
+    ::kill(sim.pid, c.signal);
     int status = -1;
     ASSERT_TRUE(Within5s([&] { return ::waitpid(sim.pid, &status, WNOHANG) == sim.pid; }));
     sim.pid = -1;
@@ -75,5 +144,19 @@ TEST(InverterSimProgram, AnswersThroughPortsCom1AndRemovesItsLinkOnSigterm)
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
     fs::remove_all(dir);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, InverterSimProgram,
+    ::testing::Values(ProgramCase{"Read_Sigterm", {}, Request(false), 69, 0, "", SIGTERM},
+                      ProgramCase{
+                          "EchoedRead_Sighup", {"--echo"}, Request(false), 77, 8, "", SIGHUP},
+                      ProgramCase{"LoggedWrite_Sigint",
+                                  {"--log-writes"},
+                                  Request(true),
+                                  8,
+                                  0,
+                                  "write fn=10 start=C084 values=0007 ms=",
+                                  SIGINT}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

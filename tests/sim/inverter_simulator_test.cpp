@@ -100,6 +100,74 @@ INSTANTIATE_TEST_SUITE_P(
                      Bytes{}}),
     RowName);
 
+// Requests (with a fault on the first and the echo knob), then the write record, one formatted
+// line per accepted write.
+struct WriteRecordCase
+{
+    const char *name;
+    Bytes requests;
+    SimFault fault;
+    bool echo;
+    std::vector<std::string> record;
+};
+using SimulatorWriteRecord = ::testing::TestWithParam<WriteRecordCase>;
+
+TEST_P(SimulatorWriteRecord, EachAcceptedWriteIsRecordedAsAsked)
+{
+    const WriteRecordCase &c = GetParam();
+    InverterSimulator inverter;
+    inverter.SetEcho(c.echo);
+    inverter.InjectNext(c.fault);
+    Exchange(inverter, c.requests, 5000);
+    std::vector<std::string> record;
+    for (const WriteRecord &write : inverter.Writes())
+        record.push_back(FormatWriteRecord(write));
+    EXPECT_EQ(record, c.record);
+
+    inverter.ClearWrites();
+    EXPECT_TRUE(inverter.Writes().empty());
+    Exchange(inverter, Frame(BuildSingleWordWrite, 0xCF0A, 0x0081), 9000);
+    ASSERT_EQ(inverter.Writes().size(), 1u) << "recording goes on after a clear";
+    EXPECT_EQ(inverter.Writes()[0].values, std::vector<std::uint16_t>{0x0081});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, SimulatorWriteRecord,
+    ::testing::Values(
+        WriteRecordCase{"W10_C088_six_limits",
+                        Frame(BuildWriteRequest, 0x10, 0xC088, Limits),
+                        SimFault::None,
+                        false,
+                        {"write fn=10 start=C088 values=010E,0104,00BE,00B4,0203,01DB ms=5000"}},
+        WriteRecordCase{"W64_energy_halves_under_their_selectors",
+                        EnergyHalves,
+                        SimFault::None,
+                        false,
+                        {"write fn=64 start=CF01 values=0001 ms=5000",
+                         "write fn=64 start=CF02 values=1170 ms=5000"}},
+        WriteRecordCase{"W64_CF03_calibration_block_on_an_echoing_line",
+                        Frame(BuildWriteRequest, 0x64, 0xCF03, Calibration),
+                        SimFault::None,
+                        true,
+                        {"write fn=64 start=CF03 values=817F,827E,012C,8300,8400,00E6,8500 "
+                         "ms=5000"}},
+        WriteRecordCase{"W10_stored_though_its_reply_is_damaged",
+                        Frame(BuildWriteRequest, 0x10, 0xC084, Bytes{0x00, 0x07}),
+                        SimFault::WrongCrc,
+                        false,
+                        {"write fn=10 start=C084 values=0007 ms=5000"}},
+        WriteRecordCase{"W10_refused_by_exception_not_recorded",
+                        Frame(BuildWriteRequest, 0x10, 0xC084, Bytes{0x00, 0x07}),
+                        SimFault::Exception,
+                        false,
+                        {}},
+        WriteRecordCase{"W10_into_CF05_refused_not_recorded",
+                        Frame(BuildWriteRequest, 0x10, 0xCF05, Bytes{0, 0x99}),
+                        SimFault::None,
+                        false,
+                        {}}),
+    RowName);
+
 // What the line carries for one monitor request: when the tool takes it (one poll later) and
 // long after.
 std::pair<Bytes, Bytes> Observe(InverterSimulator &inverter, std::int64_t start)
@@ -181,6 +249,37 @@ TEST(SimulatorReadings, NearNinetySixPercentEfficientAndEnergyRisesOverTwoHours)
     EXPECT_TRUE(std::is_sorted(energy.begin(), energy.end()));
     EXPECT_NEAR(energy.back() - energy.front(), 6, 2) << "two hours at 2.0 .. 3.6 kW";
 }
+
+// The simulated port hands the window the same replies whether the line echoes or not: the
+// monitor read, then a single-word 0x64 write whose acknowledgement is a copy of itself.
+using SimulatedPortEcho = ::testing::TestWithParam<bool>;
+
+TEST_P(SimulatedPortEcho, RepliesAreTheSameOnAnEchoingLine)
+{
+    InverterSimulator inverter;
+    inverter.SetEcho(GetParam());
+    std::int64_t now = 1000;
+    SimulatedPort port(inverter, &now);
+    port.Open();
+    port.Output(Monitor);
+    now += PollMs;
+    const Bytes reply = port.Input();
+    EXPECT_EQ(reply.size(), 69u);
+    EXPECT_TRUE(CrcGood(reply));
+    const Bytes write = Frame(BuildSingleWordWrite, 0xCF0A, 0x0081);
+    port.Output(write);
+    now += PollMs;
+    EXPECT_EQ(port.Input(), write);
+    inverter.InjectNext(SimFault::NoReply);
+    port.Output(Monitor);
+    now += PollMs;
+    EXPECT_TRUE(port.Input().empty()) << "an unanswered request leaves nothing of its echo";
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, SimulatedPortEcho, ::testing::Values(false, true),
+                         [](const auto &info) {
+                             return std::string(info.param ? "EchoingLine" : "PlainLine");
+                         });
 
 TEST(SimulatedPort, MissingPortDoesNotOpenAndRepliesComeWhenTheClockMoves)
 {
