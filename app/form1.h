@@ -15,12 +15,14 @@
 #include "link/exchange_machine.h"
 #include "link/numbers.h"
 #include "link/value_store.h"
+#include "settings/identifiers.h"
 #include "settings/write_mirror.h"
 
 #include <QWidget>
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -163,6 +165,8 @@ private:
     LanguageTable texts_;
     CaptionTargets captionTargets_;
     Form1Values values_;
+    // What the last identify Write passed its checks with; its requests are built from this.
+    std::optional<IdentifyWriteValues> identifyWrite_;
     // The reason of a start-up failure met before the language table could be loaded.
     QString earlyFailure_;
 };

@@ -2,9 +2,37 @@
 
 #include "form1.h"
 
+#include "link/text_numbers.h"
 #include "monitor/monitor_texts.h"
+#include "platform/message_box.h"
+
+#include <utility>
 
 namespace pv {
+
+namespace {
+
+constexpr int WriteButton = 0;
+
+// The text box of an entry and the label beside it; the rated power has neither on this panel.
+std::pair<TextBox *, QLabel *> EntryControls(Form1Controls &ui, IdentifierEntry entry)
+{
+    switch (entry) {
+    case IdentifierEntry::Id:
+        return {ui.Text1, ui.Label5};
+    case IdentifierEntry::Energy:
+        return {ui.Text2, ui.Label4};
+    case IdentifierEntry::ModelName:
+        return {ui.Text3, ui.Label6};
+    case IdentifierEntry::CompanyName:
+        return {ui.Text4, ui.Label7};
+    case IdentifierEntry::RatedPower:
+        break;
+    }
+    return {nullptr, nullptr};
+}
+
+} // namespace
 
 void Form1::ShowIdentifierValues()
 {
@@ -15,9 +43,45 @@ void Form1::ShowIdentifierValues()
     ui_.Text4->setText(QString::fromStdString(texts.companyName));
 }
 
-// Read and Write start no exchange yet, so nothing asks for a frame; an empty request would not
-// be sent.
-void Form1::IdentifiersCommand(int) {}
-void Form1::BuildIdentifyRequest(int, Channel &) {}
+void Form1::IdentifiersCommand(int index)
+{
+    if (index != WriteButton) {
+        machine_.ShowLinkStatus(Lamp::Good, text::Reading);
+        machine_.PrepareIdentifyRead();
+        ClearPanels();
+        return;
+    }
+
+    const IdentifierEntries entries{
+        ui_.Text1->text().toStdString(), ui_.Text2->text().toStdString(),
+        ui_.Text3->text().toStdString(), ui_.Text4->text().toStdString()};
+    const IdentifyWriteCheck check
+        = CheckIdentifyWrite(entries, store_.Data().PowerKw(), services_.numberFormat);
+    if (check.energyFilledWithZero)
+        ui_.Text2->setText(QStringLiteral("0"));
+    if (check.refusal) {
+        const EntryRefusal<IdentifierEntry> &refusal = *check.refusal;
+        const auto [box, label] = EntryControls(ui_, refusal.entry);
+        QString message = LanguageText(refusal.textNumber);
+        if (refusal.withCaption && label != nullptr)
+            message += label->text();
+        services_.messages.ShowMessage(message);
+        if (box != nullptr) {
+            if (refusal.emptyEntry)
+                box->clear();
+            box->setFocus();
+        }
+        return;
+    }
+    // The requests are built from what passed the checks, whatever the entries hold by then.
+    identifyWrite_ = check.values;
+    machine_.ShowLinkStatus(Lamp::Good, text::Writing);
+    machine_.PrepareIdentifyWrite();
+}
+
+void Form1::BuildIdentifyRequest(int step, Channel &channel)
+{
+    BuildIdentifyStepRequest(step, identifyWrite_ ? &*identifyWrite_ : nullptr, channel);
+}
 
 } // namespace pv

@@ -57,9 +57,17 @@ MonitorTexts MonitorValueTexts(const InverterData &data, const NumberFormat &for
     return MonitorValueTexts(ReadingsOf(data), format);
 }
 
+float ShownInverterId(float inverterId)
+{
+    // The register is decoded as a signed word plus one, so IDs from 32769 on arrive as -32767..0;
+    // one word further on they are the unsigned word plus one again.
+    constexpr float WordSpan = 65536.0f;
+    return inverterId <= 0.0f ? inverterId + WordSpan : inverterId;
+}
+
 IdentifierTexts IdentifierValueTexts(const InverterData &data, const NumberFormat &format)
 {
-    return IdentifierTexts{GeneralNumberText(data.InverterId(), format),
+    return IdentifierTexts{GeneralNumberText(ShownInverterId(data.InverterId()), format),
                            IntegerText(data.EnergyTotal()), data.ModelName(), data.CompanyName()};
 }
 

@@ -34,6 +34,11 @@ MonitorTexts MonitorValueTexts(const InverterData &data, const NumberFormat &for
 std::string EfficiencyText(float outputPower, float inputAPower, float inputBPower,
                            const NumberFormat &format);
 
+// The ID as people count it, 1..65536: the register word 0xC080 read unsigned, plus one. The
+// decoded value reads the word signed, which would show the IDs from 32769 on as negative.
+// A word of 0xFFFF shows as 65536, an ID this tool cannot write back (it refuses it with 132).
+float ShownInverterId(float inverterId);
+
 // Text1 (ID), Text2 (KWH), Text3 (Model Name), Text4 (Company).
 struct IdentifierTexts
 {

@@ -53,5 +53,25 @@ TEST(MonitorTextsTest, LabelsAndIdentifiersFollowTheirRegisters)
               std::make_tuple("7", "1234", "PV", "AC"));
 }
 
+// The inverter keeps the ID minus one in a word that decodes as signed; the box shows the word
+// unsigned plus one, so no ID is ever shown negative.
+TEST(MonitorTextsTest, IdBoxShowsTheRegisterWordUnsignedPlusOne)
+{
+    const std::pair<std::uint16_t, const char *> cases[] = {
+        {0x0000, "1"},     {0x0006, "7"},     {0x7FFF, "32768"},
+        {0x8000, "32769"}, {0xFFFE, "65535"}, // the highest ID that can be written
+        {0xFFFF, "65536"},                    // shown as held; a Write refuses it
+    };
+    for (const auto &[word, shown] : cases) {
+        RegisterImage image;
+        image.CopyReplyToImage(
+            0, 2, Bytes{static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)},
+            2 * static_cast<std::size_t>(0xC080 - ImageBase));
+        InverterData data;
+        data.Decode(image);
+        EXPECT_EQ(IdentifierValueTexts(data, Point).id, shown) << "word " << word;
+    }
+}
+
 } // namespace
 } // namespace pv

@@ -1,0 +1,85 @@
+#pragma once
+// The identifiers panel's part of the identify exchange: the checks of a write, in the order the
+// panel makes them, and the request of every step. A write is built only from the values the
+// checks passed, so what reaches the inverter is exactly what was checked.
+
+#include "entry_refusal.h"
+#include "packing.h"
+
+#include "link/codec.h"
+#include "link/numbers.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace pv {
+
+// The entries of the panel, and the one value of the write that no entry holds.
+enum class IdentifierEntry {
+    Id,          // Text1, label Label5
+    Energy,      // Text2, label Label4
+    ModelName,   // Text3
+    CompanyName, // Text4
+    RatedPower,  // no entry: the rated power last read from the inverter
+};
+
+// The texts of Text1..Text4 as they stand when Write is pressed.
+struct IdentifierEntries
+{
+    std::string id;
+    std::string energy;
+    std::string modelName;
+    std::string companyName;
+};
+
+// Everything the four write requests carry.
+struct IdentifyWriteValues
+{
+    std::uint16_t ratedPowerWord = 0; // 0xC0B0 and 0xC0B1, as last read
+    NameBytes modelName{};
+    NameBytes companyName{};
+    std::uint16_t idWord = 0; // 0xC080: the ID minus one, as the inverter keeps it
+    std::int32_t energy = 0;  // kWh, sent half by half through function 0x64
+};
+
+// The IDs people use are 1..65535; the energy counter takes 0..2147483646 kWh.
+inline constexpr std::int32_t LowestId = 1;
+inline constexpr std::int32_t HighestId = 65535;
+inline constexpr std::int32_t HighestEnergy = 2147483646;
+
+struct IdentifyWriteCheck
+{
+    // Text2 was empty and now reads "0" (also when a later check refused the write).
+    bool energyFilledWithZero = false;
+    // Exactly one of the two is set.
+    EntryVerdict<IdentifierEntry> refusal;
+    std::optional<IdentifyWriteValues> values;
+};
+
+// The checks of an identify write, each stopping it when it fails:
+//  1. an empty ID: text 133 followed by the caption of the ID label;
+//  2. an ID that is no number in the regional format, or that rounds (halves to even) outside
+//     1..65535: text 132, the entry emptied;
+//  3. an empty energy counter counts as "0";
+//  4. an energy counter that is no number, or rounds outside 0..2147483646: text 132, emptied;
+//  5. a name longer than its ten code-page bytes: text 132, emptied;
+//  6. a rated power that no register word could have held: text 132 (see RatedPowerWord).
+// The focus goes to the refused entry.
+IdentifyWriteCheck CheckIdentifyWrite(const IdentifierEntries &entries, double powerKw,
+                                      const NumberFormat &format);
+
+// The rated power words of the names block write. That write must leave the rated power as the
+// inverter holds it, so it sends back the very word last read from 0xC0B1: the stored kW value
+// (a signed word over ten) times ten, rounded, as its 16-bit pattern. A value below zero was
+// read from a word of 0x8000 or above and goes back as that same word; it is not refused, or an
+// inverter holding such a word could never have its names written. Nothing for a value that no
+// signed word can give (outside -3276.8..3276.7 kW, or not a number).
+std::optional<std::uint16_t> RatedPowerWord(double powerKw);
+
+// The request of an identify step into the channel (reply address, function and count recorded
+// with it): reads at steps 0, 2, 4; the writes at 6, 8, 10, 12 from values. A write step without
+// values, or any other step, leaves the request empty, so nothing is sent.
+void BuildIdentifyStepRequest(int step, const IdentifyWriteValues *values, Channel &channel);
+
+} // namespace pv
