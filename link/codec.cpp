@@ -49,7 +49,7 @@ void PutWord(Bytes &frame, std::uint16_t value)
 // for start registers 0xC000..0xC0FF and points at nothing useful elsewhere.
 std::uint32_t ReplyAddressOf(std::uint16_t startRegister)
 {
-    return ImageBase + 2u * (startRegister & 0xFFu);
+    return reg::ImageFirst + 2u * (startRegister & 0xFFu);
 }
 
 } // namespace

@@ -11,41 +11,10 @@ namespace pv {
 
 namespace {
 
-constexpr std::uint16_t ImageLast = 0xC0FF;
-constexpr std::uint16_t CalibrationLast = 0xCF0F;
-
-// Register map of the 0xC000 block.
-constexpr std::uint16_t OutputPowerReg = 0xC020;
-constexpr std::uint16_t AcVoltageReg = 0xC021;
-constexpr std::uint16_t AcCurrentReg = 0xC024;
-constexpr std::uint16_t AcFrequencyReg = 0xC026;
-constexpr std::uint16_t DcBusVoltageReg = 0xC027;
-constexpr std::uint16_t InputAVoltageReg = 0xC02B;
-constexpr std::uint16_t InputBVoltageReg = 0xC02C;
-constexpr std::uint16_t InputACurrentReg = 0xC02D;
-constexpr std::uint16_t InputBCurrentReg = 0xC02E;
-constexpr std::uint16_t InputAPowerReg = 0xC02F;
-constexpr std::uint16_t InputBPowerReg = 0xC030;
-constexpr std::uint16_t EnergyHighReg = 0xC031;
-constexpr std::uint16_t EnergyLowReg = 0xC032;
-constexpr std::uint16_t IdReg = 0xC080;
-constexpr std::uint16_t FlagsCountryReg = 0xC081;
-constexpr std::uint16_t SleepPowerReg = 0xC084;
-constexpr std::uint16_t RetryTimeReg = 0xC085;
-constexpr std::uint16_t GridLimitsReg = 0xC088;
-constexpr std::uint16_t RatedPowerReg = 0xC0B0; // and 0xC0B1, kW x 10
-constexpr std::uint16_t ModelNameReg = 0xC0B2;
-constexpr std::uint16_t CompanyNameReg = 0xC0B7;
-constexpr std::uint16_t OperatingVersionReg = 0xC0BC;
-constexpr std::uint16_t CertificateVersionReg = 0xC0C0;
-constexpr std::size_t NameLength = 10;
-
-// The 0x64 targets: two selectors for the halves of the energy counter, the AC current offset
-// written by itself, and the calibration settings written from 0xCF03 on.
-constexpr std::uint16_t EnergyHighSelector = 0xCF01;
-constexpr std::uint16_t EnergyLowSelector = 0xCF02;
-constexpr std::uint16_t AcCurrentOffsetReg = 0xCF0A;
-constexpr std::uint16_t CalibrationWriteFirst = 0xCF03;
+// The inverter's register map is the one the tool speaks (link/register_map.h).
+using reg::CalibrationLast;
+using reg::ImageLast;
+using reg::NameLength;
 
 // Modbus limits the register count of one read to 125 and of one write to 123.
 constexpr std::uint16_t MaxReadCount = 125;
@@ -162,14 +131,14 @@ InverterSimulator::InverterSimulator(std::uint64_t seed)
 
 void InverterSimulator::LoadDefaults()
 {
-    SetRegister(IdReg, 0); // shown as ID 1
-    SetRegister(FlagsCountryReg, DefaultCountryCode);
-    SetRegister(SleepPowerReg, DefaultSleepPower);
-    SetRegister(RetryTimeReg, DefaultRetryTime);
+    SetRegister(reg::InverterId, 0); // shown as ID 1
+    SetRegister(reg::FlagsCountry, DefaultCountryCode);
+    SetRegister(reg::SleepPower, DefaultSleepPower);
+    SetRegister(reg::RetryTime, DefaultRetryTime);
     for (std::size_t i = 0; i < DefaultGridLimits.size(); ++i)
-        SetRegister(static_cast<std::uint16_t>(GridLimitsReg + i), DefaultGridLimits[i]);
-    SetRegister(RatedPowerReg, DefaultRatedPower);
-    SetRegister(RatedPowerReg + 1, DefaultRatedPower);
+        SetRegister(static_cast<std::uint16_t>(reg::GridLimits + i), DefaultGridLimits[i]);
+    SetRegister(reg::RatedPowerCopy, DefaultRatedPower);
+    SetRegister(reg::RatedPower, DefaultRatedPower);
     SetModelName("PV3600");
     SetCompanyName("PV Works");
     SetOperatingVersion("01000700");
@@ -188,26 +157,26 @@ void InverterSimulator::LoadDefaults()
 
 bool InverterSimulator::Holds(std::uint16_t reg)
 {
-    return (reg >= ImageBase && reg <= ImageLast)
-           || (reg >= CalibrationBase && reg <= CalibrationLast);
+    return (reg >= reg::ImageFirst && reg <= ImageLast)
+           || (reg >= reg::CalibrationFirst && reg <= CalibrationLast);
 }
 
 std::uint16_t InverterSimulator::Register(std::uint16_t reg) const
 {
-    if (reg >= ImageBase && reg <= ImageLast)
-        return image_[reg - ImageBase];
-    if (reg >= CalibrationBase && reg <= CalibrationLast)
-        return calibration_[reg - CalibrationBase];
+    if (reg >= reg::ImageFirst && reg <= ImageLast)
+        return image_[reg - reg::ImageFirst];
+    if (reg >= reg::CalibrationFirst && reg <= CalibrationLast)
+        return calibration_[reg - reg::CalibrationFirst];
     return 0;
 }
 
 void InverterSimulator::SetRegister(std::uint16_t reg, std::uint16_t value)
 {
-    if (reg >= ImageBase && reg <= ImageLast)
-        image_[reg - ImageBase] = value;
-    else if (reg >= CalibrationBase && reg <= CalibrationLast)
-        calibration_[reg - CalibrationBase] = value;
-    if (reg == EnergyHighReg || reg == EnergyLowReg)
+    if (reg >= reg::ImageFirst && reg <= ImageLast)
+        image_[reg - reg::ImageFirst] = value;
+    else if (reg >= reg::CalibrationFirst && reg <= CalibrationLast)
+        calibration_[reg - reg::CalibrationFirst] = value;
+    if (reg == reg::EnergyHigh || reg == reg::EnergyLow)
         energyKwh_ = EnergyTotal();
 }
 
@@ -223,36 +192,36 @@ void InverterSimulator::SetText(std::uint16_t firstReg, std::size_t length, std:
 
 void InverterSimulator::SetOperatingVersion(std::string_view text)
 {
-    SetText(OperatingVersionReg, OperatingVersionLength, text);
+    SetText(reg::OperatingVersion, OperatingVersionLength, text);
 }
 
 void InverterSimulator::SetCertificateVersion(std::string_view text)
 {
-    SetText(CertificateVersionReg, CertificateVersionLength, text);
+    SetText(reg::CertificateVersion, CertificateVersionLength, text);
 }
 
 void InverterSimulator::SetModelName(std::string_view text)
 {
-    SetText(ModelNameReg, NameLength, text);
+    SetText(reg::ModelName, NameLength, text);
 }
 
 void InverterSimulator::SetCompanyName(std::string_view text)
 {
-    SetText(CompanyNameReg, NameLength, text);
+    SetText(reg::CompanyName, NameLength, text);
 }
 
 std::int32_t InverterSimulator::EnergyTotal() const
 {
     const std::uint32_t value
-        = std::uint32_t{Register(EnergyHighReg)} << 16 | Register(EnergyLowReg);
+        = std::uint32_t{Register(reg::EnergyHigh)} << 16 | Register(reg::EnergyLow);
     return static_cast<std::int32_t>(value);
 }
 
 void InverterSimulator::SetEnergyTotal(std::int32_t kwh)
 {
     const auto value = static_cast<std::uint32_t>(kwh);
-    image_[EnergyHighReg - ImageBase] = static_cast<std::uint16_t>(value >> 16);
-    image_[EnergyLowReg - ImageBase] = static_cast<std::uint16_t>(value & 0xFFFF);
+    image_[reg::EnergyHigh - reg::ImageFirst] = static_cast<std::uint16_t>(value >> 16);
+    image_[reg::EnergyLow - reg::ImageFirst] = static_cast<std::uint16_t>(value & 0xFFFF);
     energyKwh_ = kwh;
 }
 
@@ -268,24 +237,24 @@ void InverterSimulator::UpdateReadings(std::int64_t nowMs)
         energyKwh_ += r.outputPower * static_cast<double>(nowMs - *lastUpdateMs_) / MsPerHour;
         const auto whole
             = static_cast<std::uint32_t>(static_cast<std::int64_t>(std::floor(energyKwh_)));
-        image_[EnergyHighReg - ImageBase] = static_cast<std::uint16_t>(whole >> 16);
-        image_[EnergyLowReg - ImageBase] = static_cast<std::uint16_t>(whole & 0xFFFF);
+        image_[reg::EnergyHigh - reg::ImageFirst] = static_cast<std::uint16_t>(whole >> 16);
+        image_[reg::EnergyLow - reg::ImageFirst] = static_cast<std::uint16_t>(whole & 0xFFFF);
     }
     if (!lastUpdateMs_ || nowMs > *lastUpdateMs_)
         lastUpdateMs_ = nowMs;
 
     // Scaling as the tool decodes it: currents and frequency x 10, powers (kW) x 100.
-    image_[OutputPowerReg - ImageBase] = Scaled(r.outputPower, 100);
-    image_[AcVoltageReg - ImageBase] = Scaled(r.acVoltage, 1);
-    image_[AcCurrentReg - ImageBase] = Scaled(r.acCurrent, 10);
-    image_[AcFrequencyReg - ImageBase] = Scaled(r.acFrequency, 10);
-    image_[DcBusVoltageReg - ImageBase] = Scaled(r.dcBusVoltage, 1);
-    image_[InputAVoltageReg - ImageBase] = Scaled(r.inputAVoltage, 1);
-    image_[InputBVoltageReg - ImageBase] = Scaled(r.inputBVoltage, 1);
-    image_[InputACurrentReg - ImageBase] = Scaled(r.inputACurrent, 10);
-    image_[InputBCurrentReg - ImageBase] = Scaled(r.inputBCurrent, 10);
-    image_[InputAPowerReg - ImageBase] = Scaled(r.inputAPower, 100);
-    image_[InputBPowerReg - ImageBase] = Scaled(r.inputBPower, 100);
+    image_[reg::OutputPower - reg::ImageFirst] = Scaled(r.outputPower, 100);
+    image_[reg::AcVoltage - reg::ImageFirst] = Scaled(r.acVoltage, 1);
+    image_[reg::AcCurrent - reg::ImageFirst] = Scaled(r.acCurrent, 10);
+    image_[reg::AcFrequency - reg::ImageFirst] = Scaled(r.acFrequency, 10);
+    image_[reg::DcBusVoltage - reg::ImageFirst] = Scaled(r.dcBusVoltage, 1);
+    image_[reg::InputAVoltage - reg::ImageFirst] = Scaled(r.inputAVoltage, 1);
+    image_[reg::InputBVoltage - reg::ImageFirst] = Scaled(r.inputBVoltage, 1);
+    image_[reg::InputACurrent - reg::ImageFirst] = Scaled(r.inputACurrent, 10);
+    image_[reg::InputBCurrent - reg::ImageFirst] = Scaled(r.inputBCurrent, 10);
+    image_[reg::InputAPower - reg::ImageFirst] = Scaled(r.inputAPower, 100);
+    image_[reg::InputBPower - reg::ImageFirst] = Scaled(r.inputBPower, 100);
 }
 
 void InverterSimulator::SetFaultRate(SimFault fault, double rate)
@@ -472,8 +441,8 @@ Bytes InverterSimulator::AnswerRead(const Bytes &frame)
     const std::uint16_t count = WordAt(frame, 4);
     if (count == 0 || count > MaxReadCount)
         return ExceptionReply(ReadFunction, IllegalDataValue);
-    if (!Within(start, count, ImageBase, ImageLast)
-        && !Within(start, count, CalibrationBase, CalibrationLast))
+    if (!Within(start, count, reg::ImageFirst, ImageLast)
+        && !Within(start, count, reg::CalibrationFirst, CalibrationLast))
         return ExceptionReply(ReadFunction, IllegalDataAddress);
 
     Bytes reply{SlaveAddress, ReadFunction, static_cast<std::uint8_t>(2 * count)};
@@ -528,7 +497,7 @@ Bytes InverterSimulator::StoreBlockWrite(const Bytes &frame, std::int64_t nowMs)
 
 Bytes InverterSimulator::AnswerWrite(const Bytes &frame, std::int64_t nowMs)
 {
-    if (auto code = CheckBlockWrite(frame, ImageBase, ImageLast))
+    if (auto code = CheckBlockWrite(frame, reg::ImageFirst, ImageLast))
         return ExceptionReply(WriteFunction, *code);
     return StoreBlockWrite(frame, nowMs);
 }
@@ -540,18 +509,18 @@ Bytes InverterSimulator::AnswerOwnWrite(const Bytes &frame, std::int64_t nowMs)
         const std::uint16_t value = WordAt(frame, 4);
         // The energy counter is written half by half through two selectors; the reply
         // repeats the request, so its byte 3 (1 or 2) tells which half it confirms.
-        if (reg == EnergyHighSelector)
-            SetRegister(EnergyHighReg, value);
-        else if (reg == EnergyLowSelector)
-            SetRegister(EnergyLowReg, value);
-        else if (reg == AcCurrentOffsetReg)
+        if (reg == reg::EnergyHighSelector)
+            SetRegister(reg::EnergyHigh, value);
+        else if (reg == reg::EnergyLowSelector)
+            SetRegister(reg::EnergyLow, value);
+        else if (reg == reg::AcCurrentOffset)
             SetRegister(reg, value);
         else
             return ExceptionReply(OwnWriteFunction, IllegalDataAddress);
         RecordWrite(frame, {value}, nowMs);
         return BlockWriteReply(frame);
     }
-    if (auto code = CheckBlockWrite(frame, CalibrationWriteFirst, CalibrationLast))
+    if (auto code = CheckBlockWrite(frame, reg::CalibrationSettings, CalibrationLast))
         return ExceptionReply(OwnWriteFunction, *code);
     return StoreBlockWrite(frame, nowMs);
 }

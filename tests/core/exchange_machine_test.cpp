@@ -66,7 +66,7 @@ struct Rig : ExchangeHost
         // A read gets its registers, all zero but for the version.
         port.responder = [this](ByteView rq) -> std::optional<Bytes> {
             Bytes reply{SlaveAddress, ReadFunction, static_cast<std::uint8_t>(2 * rq[5])};
-            const auto start = 2 * static_cast<std::size_t>((rq[2] << 8 | rq[3]) - ImageBase);
+            const auto start = 2 * static_cast<std::size_t>((rq[2] << 8 | rq[3]) - reg::ImageFirst);
             for (std::size_t i = start; i < start + 2 * rq[5]; ++i)
                 reply.push_back(i - 0x178 < version.size() ? version[i - 0x178] : 0);
             return WithCrc(reply);

@@ -42,7 +42,7 @@ TEST(MonitorTextsTest, LabelsAndIdentifiersFollowTheirRegisters)
     for (const auto &[reg, word] : words)
         image.CopyReplyToImage(
             0, 2, Bytes{static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)},
-            2 * static_cast<std::size_t>(reg - ImageBase));
+            2 * static_cast<std::size_t>(reg - reg::ImageFirst));
     InverterData data;
     data.Decode(image);
     EXPECT_EQ(
@@ -66,7 +66,7 @@ TEST(MonitorTextsTest, IdBoxShowsTheRegisterWordUnsignedPlusOne)
         RegisterImage image;
         image.CopyReplyToImage(
             0, 2, Bytes{static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)},
-            2 * static_cast<std::size_t>(0xC080 - ImageBase));
+            2 * static_cast<std::size_t>(0xC080 - reg::ImageFirst));
         InverterData data;
         data.Decode(image);
         EXPECT_EQ(IdentifierValueTexts(data, Point).id, shown) << "word " << word;
