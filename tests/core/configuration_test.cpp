@@ -225,17 +225,6 @@ const RefusalCase RefusalCases[] = {
 INSTANTIATE_TEST_SUITE_P(Configuration, ConfigurationRefusalTest, ::testing::ValuesIn(RefusalCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(ConfigurationWriteTest, RatedPowerTakesACommaAsThePointWhateverTheRegionalFormat)
-{
-    for (const NumberFormat &format : {PointDecimal, CommaDecimal}) {
-        const auto check
-            = Check(Ticked({RatedPowerGroup}, [](auto &e) { e.ratedPower = "3,5"; }), format);
-        ASSERT_TRUE(check.write);
-        EXPECT_EQ(check.write->ratedPower, 35);
-        EXPECT_EQ(check.write->enteredPowerKw, 3.5f);
-    }
-}
-
 TEST(ConfigurationWriteTest, SingleValuesFollowTheRegionalFormat)
 {
     const auto sleep = [](const char *text) {
@@ -251,13 +240,6 @@ TEST(ConfigurationWriteTest, SingleValuesFollowTheRegionalFormat)
     ASSERT_TRUE(point.write);
     EXPECT_EQ(point.write->sleepPower, 12);
     EXPECT_EQ(point.write->retryTime, 1);
-}
-
-TEST(ConfigurationWriteTest, EmptySleepPowerIsShownAsZero)
-{
-    EXPECT_TRUE(
-        Check(Ticked({SleepPowerGroup}, [](auto &e) { e.sleepPower = ""; })).sleepPowerFilled);
-    EXPECT_FALSE(Check(Ticked({SleepPowerGroup})).sleepPowerFilled);
 }
 
 // With no DC input or no communication mode chosen, the boxes take the flags the inverter
@@ -284,12 +266,6 @@ TEST(ConfigurationWriteTest, UnchosenOptionsTakeTheReportedFlags)
 
     const auto refused = Check(withOptions(false, "149"));
     EXPECT_TRUE(refused.refusal && refused.settledFlags);
-}
-
-TEST(ConfigurationWriteTest, FlagByteHasBox0AsBit7)
-{
-    EXPECT_EQ(FlagsByte({true}), 0x80);
-    EXPECT_EQ(FlagsByte({false, false, false, false, false, false, false, true}), 0x01);
 }
 
 // ---- what a read shows -------------------------------------------------------------------------

@@ -94,16 +94,5 @@ TEST(CountryPresetsTest, CodeReadChoosesThePresetOrOwnSettings)
     EXPECT_EQ(CountryToListIndex(9, 4), 4) << "beyond the list after a final line break";
 }
 
-TEST(CountryPresetsTest, PresetTextsFollowTheRegionalFormat)
-{
-    PresetValues values{};
-    values[9] = 47.5f;
-    values[RetryTimeSlot] = 60;
-    const PresetTexts texts = PresetValueTexts(values, NumberFormat{',', '.'});
-    EXPECT_EQ(texts.limits[9], "47,5");
-    EXPECT_EQ(texts.limits[0], "0");
-    EXPECT_EQ(texts.retryTime, "60");
-}
-
 } // namespace
 } // namespace pv

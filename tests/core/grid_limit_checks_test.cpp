@@ -146,14 +146,5 @@ TEST(GridLimitChecksTest, VoltagesAndTimesFollowTheRegionalFormat)
     EXPECT_TRUE(check.refusal->emptyEntry);
 }
 
-TEST(GridLimitChecksTest, DecimalEntryValueNeedsTheWholeTextToBeANumber)
-{
-    EXPECT_EQ(DecimalEntryValue("3,5"), 3.5f);
-    EXPECT_EQ(DecimalEntryValue(".5"), 0.5f);
-    EXPECT_FALSE(DecimalEntryValue(","));
-    EXPECT_FALSE(DecimalEntryValue("1,234.5"));
-    EXPECT_FALSE(DecimalEntryValue("5x"));
-}
-
 } // namespace
 } // namespace pv

@@ -235,21 +235,19 @@ TEST_F(Form1Configuration, CodeWithoutPresetShowsOwnSettingsAndIsWrittenAs255)
 {
     Connect();
     registers[0xC081] = 0x0009;
+    const int limits[14] = {264, 253, 195, 184, 1, 2, 3, 4, 502, 475, 605, 595, 5, 6};
+    for (int i = 0; i < 14; ++i)
+        registers[0xC088 + i] = limits[i];
     Read();
     EXPECT_EQ(ui().Combo2->currentIndex(), 3);
     EXPECT_EQ(ui().Combo2->Text(), Text(52));
     EXPECT_EQ(HeightTwips(form.get()), 11205) << "own settings show the whole grid";
-    ui().Text7[13]->setText("100"); // the read grid has no disconnect times
-    for (int i : {4, 5, 6, 7, 12})
-        ui().Text7[i]->setText("100");
-    for (int i : {0, 1, 2, 3})
-        ui().Text7[i]->setText("230");
-    ui().Text7[10]->setText("61");
-    ui().Text7[11]->setText("59");
     Tick({2});
     const auto frames = Write();
-    ASSERT_FALSE(frames.empty()) << around.shown.front().toStdString();
+    ASSERT_EQ(frames.size(), 2u) << around.shown.front().toStdString();
     EXPECT_EQ(frames[0], "FF 10 C0 81 00 01 02 00 FF");
+    EXPECT_EQ(frames[1], "FF 10 C0 88 00 0E 1C 01 08 00 FD 00 C3 00 B8 00 01 00 02 00 03 00 04 01 "
+                         "F6 01 DB 02 5D 02 53 00 05 00 06");
 }
 
 // With a final line break the own-settings position is past the records' count: a code without
