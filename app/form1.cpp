@@ -57,6 +57,7 @@ void Form1::ConnectControls()
 
     // Activated is a user's choice, also of the entry already shown.
     connect(ui_.Combo1, &QComboBox::activated, this, [this](int) { Combo1_Click(); });
+    connect(ui_.Combo2, &QComboBox::activated, this, [this](int) { Combo2_Click(); });
     ui_.Combo2->installEventFilter(this);
     for (QLabel *label : ui_.Label16)
         label->installEventFilter(this);

@@ -16,6 +16,8 @@
 #include "link/numbers.h"
 #include "link/value_store.h"
 #include "settings/identifiers.h"
+#include "settings/configuration.h"
+#include "settings/country_presets.h"
 #include "settings/write_mirror.h"
 
 #include <QWidget>
@@ -106,6 +108,8 @@ public:
     void Option1_Click(int index);
     void Option2_Click(int index);
     void Check2_Click(int index);
+    // The country list's choice: by the user, by a configuration read, after a language change.
+    void Combo2_Click();
     // 0 identify Write, 1 identify Read, 2 configuration Write, 3 configuration Read.
     void Command1_Click(int index);
 
@@ -115,6 +119,9 @@ public:
     void ShowMonitorPanel(bool show);
     // Empties the visible panel before a read.
     void ClearPanels();
+    // The limits grid from the limits last read, and from the chosen country's preset.
+    void ShowGridLimits();
+    void ShowPresetValues();
     // Every caption and message goes through here.
     QString LanguageText(int number) const;
     // The main window's captions, when it is the caption target.
@@ -153,6 +160,8 @@ private:
     // The Read and Write buttons of each panel, once the port is known to be open.
     void IdentifiersCommand(int index);   // form1_identifiers.cpp
     void ConfigurationCommand(int index); // form1_configuration.cpp
+    void StartConfigurationWrite();
+    void RefuseConfigurationEntry(const ConfigurationRefusal &refusal);
     QTimer *TimerOf(MainTimer timer) const;
     // No identify or configuration exchange is running.
     bool ConfigurationControlsFree() const;
@@ -167,6 +176,11 @@ private:
     Form1Values values_;
     // What the last identify Write passed its checks with; its requests are built from this.
     std::optional<IdentifyWriteValues> identifyWrite_;
+    // The configuration panel: the chosen country's values and code (SelectedCountryCode;
+    // nothing while the list stands for no country), and the write that passed its tests.
+    PresetValues presetValues_{};
+    std::optional<std::uint8_t> selectedCountryCode_;
+    std::optional<ConfigurationWrite> checkedWrite_;
     // The reason of a start-up failure met before the language table could be loaded.
     QString earlyFailure_;
 };

@@ -34,10 +34,11 @@ constexpr int NoteText = 150;
 // Check3 completes the hint sentence, so it follows the hint's text at this gap.
 constexpr int HintToCheckGapTwips = 40;
 
-void RefillCountryList(const LanguageTable &texts, DropList &list)
+// True when a country was chosen and is chosen again: its choice then runs once more.
+bool RefillCountryList(const LanguageTable &texts, DropList &list)
 {
-    // The list is rebuilt in place; its users react to a choice made by the user, not to the
-    // same position being chosen again here.
+    // The list is rebuilt in place without reporting the passing changes of position; the
+    // choice made again is reported once, by the caller, after the list is whole.
     const QSignalBlocker quiet(&list);
     const int chosen = list.currentIndex();
     list.clear();
@@ -47,6 +48,7 @@ void RefillCountryList(const LanguageTable &texts, DropList &list)
         list.setCurrentIndex(chosen);
     else
         list.SetText(texts.Text(text::CountryCaption));
+    return chosen >= 0;
 }
 
 } // namespace
@@ -80,7 +82,9 @@ void Form1::ApplyCaptions()
 
     for (int i = 0; i < 4; ++i)
         ui.Check1[i]->setText(texts.Text(WriteGroupTexts[i]));
-    RefillCountryList(texts, *ui.Combo2);
+    // Choosing the country again refills the limits grid and the retry time from its preset.
+    if (RefillCountryList(texts, *ui.Combo2))
+        Combo2_Click();
 
     ui.Frame3->setTitle(texts.Text(DcInputText));
     for (int i = 0; i < 2; ++i)

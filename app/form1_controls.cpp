@@ -2,6 +2,7 @@
 
 #include "form1_layout.h"
 #include "link/exchange_machine.h"
+#include "settings/grid_limit_checks.h"
 
 #include <QPainter>
 #include <QRadialGradient>
@@ -56,8 +57,7 @@ constexpr int FieldHeight = 315;
 constexpr int CaptionHeight = 255;
 constexpr int ButtonHeight = 435;
 
-// Limits grid: Text7 index -> Label8 index and design caption of that label.
-constexpr int LimitLabelOf[14] = {3, 1, 0, 2, 13, 11, 10, 12, 5, 4, 7, 6, 9, 8};
+// Limits grid: design caption of each Label8 (GridLimitLabels tells which Text7 it stands by).
 constexpr const char *LimitLabelCaptions[14] = {
     "Vmin_L1",
     "Vmax_L1",
@@ -335,7 +335,7 @@ void BuildLimitsFrame(QWidget *viewport, Form1Controls &ui)
     for (int i = 0; i < 14; ++i) {
         const int column = LimitColumn[i];
         const int top = LimitRowTop + LimitRow[i] * LimitRowPitch;
-        const int labelIndex = LimitLabelOf[i];
+        const int labelIndex = GridLimitLabels[static_cast<std::size_t>(i)];
         ui.Label8[labelIndex] = MakeLabel(
             frame, ArrayName("Label8", labelIndex), QLatin1String(LimitLabelCaptions[labelIndex]),
             LimitColumnLeft[column], top + 30, LimitLabelWidth[column]);

@@ -2,6 +2,8 @@
 // Places and sizes of the main window in twips (15 per pixel at 96 dpi) that more than one of
 // its routines uses: where the controls are built and where the menu and start-up move them.
 
+#include <cstdint>
+
 namespace pv::layout {
 
 inline constexpr int FormWidth = 12300;
@@ -20,6 +22,9 @@ inline constexpr int ViewportTopWithoutReadings = 1580;
 
 // The limits grid keeps this much of its height for the note and the picture below it.
 inline constexpr int NoteSpaceAtBottom = 2200;
+
+// Back and border colour (0x00BBGGRR) of the marked menu entry's rectangle.
+inline constexpr std::uint32_t ChosenShapeColor = 0x0000FF;
 
 // The lamp is painted into the status strip at its origin, this many twips square.
 inline constexpr int LampTwips = 400;

@@ -14,7 +14,6 @@ namespace {
 constexpr std::uint32_t MenuTextColor = 0xFFFFFF;
 constexpr std::uint32_t MenuShapeColor = 0x400000;
 constexpr std::uint32_t ChosenTextColor = 0x004000;
-constexpr std::uint32_t ChosenShapeColor = 0x0000FF;
 constexpr std::uint32_t ChosenFillColor = 0xC0C0FF;
 // A locked entry draws its caption greyed, whether chosen or not.
 constexpr std::uint32_t LockedTextColor = 0x909090;
@@ -72,8 +71,8 @@ void Form1::HighlightMenuEntry(int index)
         ui_.Shape2[i]->SetFillColor(MenuShapeColor);
     }
     SetMenuTextColor(ui_.Label16[index], ChosenTextColor);
-    ui_.Shape2[index]->SetBackColor(ChosenShapeColor);
-    ui_.Shape2[index]->SetBorderColor(ChosenShapeColor);
+    ui_.Shape2[index]->SetBackColor(layout::ChosenShapeColor);
+    ui_.Shape2[index]->SetBorderColor(layout::ChosenShapeColor);
     ui_.Shape2[index]->SetFillColor(ChosenFillColor);
     for (QGroupBox *frame : ui_.Frame1)
         frame->setVisible(false);

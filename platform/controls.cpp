@@ -137,8 +137,10 @@ QString DropList::Text() const
 
 void DropList::SetText(const QString &text)
 {
-    setCurrentIndex(-1);
+    // The text goes first: a list with no choice whose own text becomes empty chooses its first
+    // entry by itself, and an emptied country list would then show (and send) a country.
     setPlaceholderText(text);
+    setCurrentIndex(-1);
 }
 
 OptionButton::OptionButton(QWidget *parent) : QRadioButton(parent)

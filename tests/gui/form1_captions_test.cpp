@@ -28,13 +28,16 @@ TEST_F(Form1Test, ChosenPortAndCountryKeepTheirPositionAcrossALanguageChange)
     ASSERT_TRUE(Start());
     ChoosePort(1);
     ui().Combo2->setCurrentIndex(2);
+    ui().Text7[0]->setText("299");
     QSignalSpy changes(ui().Combo2, &QComboBox::currentIndexChanged);
     form->LanguagePicked(2);
     EXPECT_EQ(ui().Combo1->Text(), QStringLiteral("COM2"));
     EXPECT_EQ(ui().Combo2->currentIndex(), 2);
     EXPECT_EQ(ui().Combo2->Text(), QStringLiteral("L3-186"));
     EXPECT_EQ(ui().Label1->text(), QStringLiteral("L3-126")) << "the status caption follows";
-    EXPECT_EQ(changes.count(), 0); // the refill reports no country choice
+    EXPECT_EQ(changes.count(), 0) << "the position never moves";
+    // The country is chosen again: record 0 ("R0", then a last field) fills the presets.
+    EXPECT_EQ(ui().Text7[0]->text(), QStringLiteral("0"));
 }
 
 TEST_F(Form1Test, Check3FollowsTheHintText)

@@ -1,0 +1,297 @@
+// The configuration write: the tests made before anything is sent, and the exact frames of every
+// sending step of the configuration sequence.
+
+#include "settings/configuration.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+#include <vector>
+
+namespace pv {
+namespace {
+
+constexpr NumberFormat PointDecimal{'.', ','};
+constexpr NumberFormat CommaDecimal{',', '.'};
+
+std::string Hex(ByteView bytes)
+{
+    std::ostringstream out;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        out << (i ? " " : "") << std::uppercase << std::hex << (bytes[i] >> 4) << (bytes[i] & 15);
+    return out.str();
+}
+
+// A panel on which every group would pass: Germany chosen, both options chosen, the limits of a
+// 230 V / 50 Hz grid. Each case ticks its groups and changes what it is about.
+ConfigurationEntries Panel()
+{
+    ConfigurationEntries e;
+    e.sleepPower = "5";
+    e.ratedPower = "3.6";
+    e.retryTime = "60";
+    e.countryText = "Germany";
+    e.noCountryText = "Country";
+    e.countryCode = 6;
+    e.dcInputChosen = e.communicationChosen = true;
+    e.limits = {"264", "253",  "195",  "184",  "200",  "2000", "2000",
+                "200", "50.2", "47.5", "60.5", "59.5", "200",  "300"};
+    e.modelName = "PV3600";
+    e.companyName = "Sun";
+    return e;
+}
+
+using Edit = std::function<void(ConfigurationEntries &)>;
+
+Edit Ticked(
+    std::initializer_list<WriteGroup> list, Edit more = [](ConfigurationEntries &) {})
+{
+    return [groups = std::vector<WriteGroup>(list), more](ConfigurationEntries &e) {
+        for (WriteGroup g : groups)
+            e.groups[g] = true;
+        more(e);
+    };
+}
+
+ConfigurationWriteCheck Check(const Edit &edit, const NumberFormat &format = PointDecimal)
+{
+    ConfigurationEntries entries = Panel();
+    edit(entries);
+    return CheckConfigurationWrite(entries, format);
+}
+
+// ---- frames ------------------------------------------------------------------------------------
+
+struct FrameCase
+{
+    const char *name;
+    Edit edit; // the panel when Write was pressed; nothing pressed for the reads
+    int step;
+    const char *sent;           // before the CRC; empty: nothing is sent
+    std::uint32_t replyAddress; // where a read reply is filed
+};
+
+class ConfigurationFrame : public ::testing::TestWithParam<FrameCase>
+{
+};
+
+TEST_P(ConfigurationFrame, IsSentByteForByte)
+{
+    const FrameCase &c = GetParam();
+    std::optional<ConfigurationWrite> write;
+    if (c.edit) {
+        const ConfigurationWriteCheck check = Check(c.edit);
+        ASSERT_FALSE(check.refusal) << check.refusal->textNumber;
+        write = check.write;
+    }
+    Channel channel;
+    channel.request = {0x01}; // a stale request must not survive
+    BuildConfigurationFrame(c.step, write, channel);
+    if (*c.sent == '\0') {
+        EXPECT_TRUE(channel.request.empty());
+        return;
+    }
+    ASSERT_GE(channel.request.size(), 2u);
+    Bytes body(channel.request.begin(), channel.request.end() - 2);
+    EXPECT_EQ(Hex(body), c.sent);
+    AppendCrc(body);
+    EXPECT_EQ(body, channel.request) << "closed by its CRC";
+    EXPECT_EQ(channel.sent.replyAddress, c.replyAddress);
+}
+
+const char *const NamesPv3600Sun = "50 56 33 36 30 30 00 00 00 00 53 75 6E 00 00 00 00 00 00 00";
+const std::string RatedPower35 = std::string("FF 10 C0 B0 00 0C 18 00 23 00 23 ") + NamesPv3600Sun;
+const std::string RatedPowerMax = std::string("FF 10 C0 B0 00 0C 18 FF FF FF FF ") + NamesPv3600Sun;
+
+const FrameCase FrameCases[] = {
+    {"SettingsRead_FF03C0810015", nullptr, 0, "FF 03 C0 81 00 15", 0xC102},
+    {"RatedPowerRead_FF03C0B10001", nullptr, 2, "FF 03 C0 B1 00 01", 0xC162},
+    {"RetryTime600", Ticked({RetryTimeGroup}, [](auto &e) { e.retryTime = "600"; }), 12,
+     "FF 10 C0 85 00 01 02 02 58", 0xC10A},
+    {"EmptySleepPowerSendsZero", Ticked({SleepPowerGroup}, [](auto &e) { e.sleepPower = ""; }), 4,
+     "FF 10 C0 84 00 01 02 00 00", 0xC108},
+    {"RatedPowerWithComma", Ticked({RatedPowerGroup}, [](auto &e) { e.ratedPower = "3,5"; }), 6,
+     RatedPower35.c_str(), 0xC160},
+    {"RatedPower6553_5IsFFFF", Ticked({RatedPowerGroup}, [](auto &e) { e.ratedPower = "6553.5"; }),
+     6, RatedPowerMax.c_str(), 0xC160},
+    {"FlagsAllButBox0ThenTheCode",
+     Ticked({CountryGroup},
+            [](auto &e) { e.flags = {false, true, true, true, true, true, true, true}; }),
+     8, "FF 10 C0 81 00 01 02 7F 06", 0xC102},
+    {"SecondPresetWithMbusOnly",
+     Ticked({CountryGroup}, [](auto &e) { e.flags[1] = true, e.countryCode = 17; }), 8,
+     "FF 10 C0 81 00 01 02 40 11", 0xC102},
+    // Fmin(50HZ) 47.5 becomes 475 (01 DB) at 0xC091; the frequencies are sent in tenths.
+    {"LimitsInRegisterOrder", Ticked({CountryGroup}), 10,
+     "FF 10 C0 88 00 0E 1C 01 08 00 FD 00 C3 00 B8 00 C8 07 D0 07 D0 00 C8 01 F6 01 DB 02 5D 02 53 "
+     "00 C8 01 2C",
+     0xC110},
+    {"Fmin50OutOfRangeSends47_5",
+     Ticked({CountryGroup}, [](auto &e) { e.limits[9] = "44", e.limits[8] = "49,9"; }), 10,
+     "FF 10 C0 88 00 0E 1C 01 08 00 FD 00 C3 00 B8 00 C8 07 D0 07 D0 00 C8 01 F6 01 DB 02 5D 02 53 "
+     "00 C8 01 2C",
+     0xC110},
+    // A step whose group was not checked sends nothing, and nothing is sent without a check.
+    {"SleepStepOfAWriteWithoutIt", Ticked({RetryTimeGroup}), 4, "", 0},
+    {"LimitsStepOfAWriteWithoutCountry", Ticked({RatedPowerGroup}), 10, "", 0},
+    {"WriteStepWithoutACheckedWrite", nullptr, 12, "", 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Configuration, ConfigurationFrame, ::testing::ValuesIn(FrameCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// ---- tests before a write ----------------------------------------------------------------------
+
+struct RefusalCase
+{
+    const char *name;
+    Edit edit;
+    ConfigurationControl control; // None with text 0: the write passes
+    int textNumber;
+    bool withCaption, emptied;
+    int index = 0;
+};
+
+class ConfigurationRefusalTest : public ::testing::TestWithParam<RefusalCase>
+{
+};
+
+TEST_P(ConfigurationRefusalTest, StopsAtTheFirstFailedTestAndSendsNothing)
+{
+    const RefusalCase &c = GetParam();
+    const ConfigurationWriteCheck check = Check(c.edit);
+    if (c.textNumber == 0) {
+        EXPECT_FALSE(check.refusal);
+        EXPECT_TRUE(check.write);
+        return;
+    }
+    ASSERT_TRUE(check.refusal);
+    EXPECT_FALSE(check.write) << "a refused write builds no frame";
+    const ConfigurationRefusal &r = *check.refusal;
+    EXPECT_EQ(r.entry.control, c.control);
+    EXPECT_EQ(r.textNumber, c.textNumber);
+    EXPECT_EQ(r.withCaption, c.withCaption);
+    EXPECT_EQ(r.emptyEntry, c.emptied);
+    EXPECT_EQ(r.entry.index, c.index);
+}
+
+using C = ConfigurationControl;
+const RefusalCase RefusalCases[] = {
+    {"NoGroupTicked", [](auto &) {}, C::None, 134, false, false},
+    {"SleepPower20", Ticked({SleepPowerGroup}, [](auto &e) { e.sleepPower = "20"; }), C::None, 0,
+     false, false},
+    {"SleepPower21", Ticked({SleepPowerGroup}, [](auto &e) { e.sleepPower = "21"; }), C::Text5, 132,
+     false, true},
+    {"SleepPowerPastedText", Ticked({SleepPowerGroup}, [](auto &e) { e.sleepPower = "5%"; }),
+     C::Text5, 132, false, true},
+    {"RatedPowerEmpty", Ticked({RatedPowerGroup}, [](auto &e) { e.ratedPower = ""; }), C::Text6,
+     133, true, false},
+    {"RatedPowerLoneComma", Ticked({RatedPowerGroup}, [](auto &e) { e.ratedPower = ","; }),
+     C::Text6, 132, false, true},
+    {"RatedPower6553_6", Ticked({RatedPowerGroup}, [](auto &e) { e.ratedPower = "6553.6"; }),
+     C::Text6, 132, false, true},
+    {"RatedPowerNegative", Ticked({RatedPowerGroup}, [](auto &e) { e.ratedPower = "-1"; }),
+     C::Text6, 132, false, true},
+    {"RatedPowerTwoPoints", Ticked({RatedPowerGroup}, [](auto &e) { e.ratedPower = "3.5.1"; }),
+     C::Text6, 132, false, true},
+    {"CountryListShowsItsOwnText",
+     Ticked({CountryGroup}, [](auto &e) { e.countryText = e.noCountryText; }), C::Combo2, 138,
+     false, false},
+    {"CountryListEmpty", Ticked({CountryGroup}, [](auto &e) { e.countryText = ""; }), C::Combo2,
+     138, false, false},
+    {"CountryPositionWithoutCode", Ticked({CountryGroup}, [](auto &e) { e.countryCode.reset(); }),
+     C::Combo2, 138, false, false},
+    {"Fmin60HalfWithComma", Ticked({CountryGroup}, [](auto &e) { e.limits[11] = "0,5"; }), C::Text7,
+     133, true, true, 11},
+    {"RetryTimeEmpty", Ticked({RetryTimeGroup}, [](auto &e) { e.retryTime = ""; }), C::Text8, 133,
+     true, false},
+    {"RetryTime0", Ticked({RetryTimeGroup}, [](auto &e) { e.retryTime = "0"; }), C::Text8, 132,
+     false, true},
+    {"RetryTime601", Ticked({RetryTimeGroup}, [](auto &e) { e.retryTime = "601"; }), C::Text8, 132,
+     false, true},
+    {"RetryTime1", Ticked({RetryTimeGroup}, [](auto &e) { e.retryTime = "1"; }), C::None, 0, false,
+     false},
+    // Sleep power is tested before rated power, rated power before the country.
+    {"OnlyTheFirstFailureCounts",
+     Ticked({SleepPowerGroup, RatedPowerGroup, CountryGroup},
+            [](auto &e) { e.sleepPower = "25", e.ratedPower = "", e.countryText = ""; }),
+     C::Text5, 132, false, true},
+    {"UntickedGroupsAreNotTested",
+     Ticked({RetryTimeGroup}, [](auto &e) { e.sleepPower = "25", e.limits[2] = ""; }), C::None, 0,
+     false, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Configuration, ConfigurationRefusalTest, ::testing::ValuesIn(RefusalCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ConfigurationWriteTest, SingleValuesFollowTheRegionalFormat)
+{
+    const auto sleep = [](const char *text) {
+        return Ticked({SleepPowerGroup, RetryTimeGroup},
+                      [text](auto &e) { e.sleepPower = text, e.retryTime = "1.000"; });
+    };
+    // Where "." groups thousands, "1.000" s is a thousand seconds: too long a retry time.
+    const auto comma = Check(sleep("12,5"), CommaDecimal);
+    ASSERT_TRUE(comma.refusal);
+    EXPECT_EQ(comma.refusal->entry.control, ConfigurationControl::Text8);
+    // Where "." is the point it is one second; 12.5 % is sent as 12 (halves to the even).
+    const auto point = Check(sleep("12.5"), PointDecimal);
+    ASSERT_TRUE(point.write);
+    EXPECT_EQ(point.write->sleepPower, 12);
+    EXPECT_EQ(point.write->retryTime, 1);
+}
+
+// With no DC input or no communication mode chosen, the boxes take the flags the inverter
+// reported before the byte is made; that stays even when a limit is then refused.
+TEST(ConfigurationWriteTest, UnchosenOptionsTakeTheReportedFlags)
+{
+    const auto withOptions = [](bool chosen, const char *vminL1) {
+        return Ticked({CountryGroup}, [chosen, vminL1](auto &e) {
+            e.flags = {false, false, true, false, false, false, false, false};
+            e.optionFlags = {true, false, false, false, false, false, false, true};
+            e.communicationChosen = chosen;
+            e.limits[2] = vminL1;
+        });
+    };
+    const auto settled = Check(withOptions(false, "195"));
+    ASSERT_TRUE(settled.write && settled.settledFlags);
+    EXPECT_EQ(*settled.settledFlags,
+              (FlagBoxes{true, false, true, false, false, false, false, true}));
+    EXPECT_EQ(settled.write->flags, 0xA1);
+
+    const auto chosen = Check(withOptions(true, "195"));
+    EXPECT_FALSE(chosen.settledFlags);
+    EXPECT_EQ(chosen.write->flags, 0x20);
+
+    const auto refused = Check(withOptions(false, "149"));
+    EXPECT_TRUE(refused.refusal && refused.settledFlags);
+}
+
+// ---- what a read shows -------------------------------------------------------------------------
+
+TEST(ConfigurationTextsTest, ShowTheValuesReadInTheRegionalFormat)
+{
+    // 0xC081 = 80 11 (flag 0, code 17), 0xC084 = 7, 0xC085 = 600, 0xC091 = 475, 0xC0B1 = 35.
+    RegisterImage image;
+    const auto put = [&image](std::uint16_t reg, Bytes word) {
+        image.CopyReplyToImage(0, 2, word, reg::ImageIndex(reg));
+    };
+    put(reg::FlagsCountry, {0x80, 0x11});
+    put(reg::SleepPower, {0x00, 0x07});
+    put(reg::RetryTime, {0x02, 0x58});
+    put(reg::GridLimits + 9, {0x01, 0xDB});
+    put(reg::RatedPower, {0x00, 0x23});
+    InverterData data;
+    data.Decode(image);
+    const ConfigurationTexts texts = ConfigurationValueTexts(data, CommaDecimal);
+    EXPECT_EQ(texts.sleepPower, "7");
+    EXPECT_EQ(texts.ratedPower, "3,5");
+    EXPECT_EQ(texts.retryTime, "600");
+    EXPECT_EQ(texts.flags, (FlagBoxes{true}));
+    EXPECT_EQ(texts.limits[9], "47,5");
+    EXPECT_EQ(texts.limits[0], "0");
+}
+
+} // namespace
+} // namespace pv

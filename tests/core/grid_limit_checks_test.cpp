@@ -1,0 +1,150 @@
+// The checks of the fourteen grid limits: every rule at its boundary, the 50 Hz defaults, the
+// reactions to empty and out-of-range entries, and the words the limits become.
+
+#include "settings/grid_limit_checks.h"
+
+#include <gtest/gtest.h>
+
+namespace pv {
+namespace {
+
+constexpr NumberFormat PointDecimal{'.', ','};
+constexpr NumberFormat CommaDecimal{',', '.'};
+
+// Valid limits of a 230 V / 50 Hz grid, by Text7 index.
+GridLimitTexts ValidLimits()
+{
+    return {"264", "253",  "195",  "184",  "200",  "2000", "2000",
+            "200", "50.2", "47.5", "60.5", "59.5", "200",  "300"};
+}
+
+struct LimitCase
+{
+    const char *name;
+    int entry; // Text7 index changed from the valid limits
+    const char *text;
+    int textNumber; // 0: the check passes
+    bool withCaption = false;
+    bool emptied = false;
+};
+
+class GridLimitRule : public ::testing::TestWithParam<LimitCase>
+{
+};
+
+TEST_P(GridLimitRule, PassesOrRefusesThisEntryAlone)
+{
+    const LimitCase &c = GetParam();
+    GridLimitTexts texts = ValidLimits();
+    texts[static_cast<std::size_t>(c.entry)] = c.text;
+    const GridLimitCheck check = CheckGridLimitEntries(texts, PointDecimal);
+    if (c.textNumber == 0) {
+        EXPECT_FALSE(check.refusal);
+        return;
+    }
+    ASSERT_TRUE(check.refusal);
+    EXPECT_EQ(check.refusal->entry, c.entry);
+    EXPECT_EQ(check.refusal->textNumber, c.textNumber);
+    EXPECT_EQ(check.refusal->withCaption, c.withCaption);
+    EXPECT_EQ(check.refusal->emptyEntry, c.emptied);
+}
+
+// One boundary per rule, in the order of the checks.
+const LimitCase LimitCases[] = {
+    {"VminL1_150Accepted", 2, "150", 0},
+    {"VminL1_149_9Refused", 2, "149.9", 132, false, true},
+    {"VminL1_EmptyKeepsItsText", 2, "", 133, true, false},
+    {"VmaxL1_300Accepted", 1, "300", 0},
+    {"VmaxL1_300_1Refused", 1, "300.1", 132, false, true},
+    {"Fmin50_44NeverRefused", 9, "44", 0},
+    {"Fmax50_EmptyNeverRefused", 8, "", 0},
+    {"Fmin60_55_1Accepted", 11, "55.1", 0},
+    {"Fmin60_55Refused", 11, "55", 132, false, true},
+    {"Fmin60_HalfWithCommaIsEmptyAndEmptied", 11, "0,5", 133, true, true},
+    {"Fmax60_65Accepted", 10, "65", 0},
+    {"Fmax60_65_1Refused", 10, "65.1", 132, false, true},
+    {"Fmax60_EmptyIsEmptied", 10, "", 133, true, true},
+    {"FminTime_0Refused", 13, "0", 132, false, true},
+    {"FmaxTime_65535Accepted", 12, "65535", 0},
+    {"VminL1Time_65536Refused", 6, "65536", 132, false, true},
+    {"VmaxL1Time_EmptyKeepsItsText", 5, "", 133, true, false},
+    {"VminL2Time_1Accepted", 7, "1", 0},
+    {"VmaxL2Time_PastedTextRefused", 4, "20O", 132, false, true},
+    {"VminL2_100Accepted", 3, "100", 0},
+    {"VminL2_99Refused", 3, "99", 132, false, true},
+    {"VmaxL2_EmptyKeepsItsText", 0, "", 133, true, false},
+    {"Fmax60_PastedTextRefused", 10, "62.4.1", 132, false, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(GridLimits, GridLimitRule, ::testing::ValuesIn(LimitCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(GridLimitChecksTest, OnlyTheFirstFailureIsReported)
+{
+    GridLimitTexts texts = ValidLimits();
+    texts[2] = "";    // Vmin_L1, checked first
+    texts[1] = "400"; // Vmax_L1, checked second
+    texts[0] = "";    // Vmax_L2, checked last
+    const GridLimitCheck check = CheckGridLimitEntries(texts, PointDecimal);
+    ASSERT_TRUE(check.refusal);
+    EXPECT_EQ(check.refusal->entry, 2);
+    EXPECT_EQ(check.refusal->textNumber, 133);
+}
+
+// The 50 Hz limits fall back to 47.5 and 50.2 when empty, zero or out of range; the entries
+// keep their texts, only what is sent changes.
+TEST(GridLimitChecksTest, FiftyHertzLimitsFallBackToTheirDefaults)
+{
+    struct Row
+    {
+        const char *fmin, *fmax;
+        float enteredFmin, enteredFmax;
+        std::uint16_t fminWord, fmaxWord;
+    };
+    const Row rows[] = {
+        {"44", "55", 47.5f, 50.2f, 475, 502},       {"", "0", 47.5f, 50.2f, 475, 502},
+        {"45.1", "54.9", 45.1f, 54.9f, 451, 549},   {"49,5", "50,1", 49.5f, 50.1f, 495, 501},
+        {"49.95", "50.05", 47.5f, 50.2f, 475, 502},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::string(row.fmin) + " / " + row.fmax);
+        GridLimitTexts texts = ValidLimits();
+        texts[9] = row.fmin;
+        texts[8] = row.fmax;
+        const GridLimitCheck check = CheckGridLimitEntries(texts, PointDecimal);
+        ASSERT_FALSE(check.refusal);
+        EXPECT_EQ(check.EnteredFmin50, row.enteredFmin);
+        EXPECT_EQ(check.EnteredFmax50, row.enteredFmax);
+        EXPECT_EQ(check.words[9], row.fminWord);
+        EXPECT_EQ(check.words[8], row.fmaxWord);
+    }
+}
+
+TEST(GridLimitChecksTest, WordsInRegisterOrderWithTheFrequenciesInTenths)
+{
+    GridLimitTexts texts = ValidLimits();
+    texts[11] = "57,5"; // a comma is the point in the frequencies whatever the format
+    const GridLimitCheck check = CheckGridLimitEntries(texts, CommaDecimal);
+    ASSERT_FALSE(check.refusal);
+    EXPECT_EQ(check.words, (GridLimitWords{264, 253, 195, 184, 200, 2000, 2000, 200, 502, 475, 605,
+                                           575, 200, 300}));
+    EXPECT_EQ(check.EnteredFmin60, 57.5f);
+    EXPECT_EQ(check.EnteredFmax60, 60.5f);
+}
+
+TEST(GridLimitChecksTest, VoltagesAndTimesFollowTheRegionalFormat)
+{
+    GridLimitTexts texts = ValidLimits();
+    texts[2] = "149,9";
+    EXPECT_TRUE(CheckGridLimitEntries(texts, CommaDecimal).refusal) << "149.9 V is too low";
+    texts[2] = "150,4"; // sent rounded
+    EXPECT_EQ(CheckGridLimitEntries(texts, CommaDecimal).words[2], 150);
+    texts[2] = "230.5"; // where "." groups thousands this is no number
+    const auto check = CheckGridLimitEntries(texts, CommaDecimal);
+    ASSERT_TRUE(check.refusal);
+    EXPECT_EQ(check.refusal->textNumber, 132);
+    EXPECT_TRUE(check.refusal->emptyEntry);
+}
+
+} // namespace
+} // namespace pv
