@@ -260,7 +260,10 @@ void Form1::ShowMessage(int textNumber)
 }
 
 // No calibration window exists yet to take the values.
-void Form1::ShowCalibrationValues() {}
+bool Form1::ShowCalibrationValues()
+{
+    return false;
+}
 
 void Form1::OpenCalibrationWindow()
 {

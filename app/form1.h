@@ -126,7 +126,7 @@ public:
     void ShowMessage(int textNumber) override;
     void ShowIdentifierValues() override;
     void ShowConfiguration() override;
-    void ShowCalibrationValues() override;
+    bool ShowCalibrationValues() override;
     void OpenCalibrationWindow() override;
     bool WriteGroupTicked(int index) const override;
     void BuildIdentifyRequest(int step, Channel &channel) override;
