@@ -26,6 +26,7 @@
 
 namespace pv {
 
+class Form2;
 class LanguageStore;
 class MessageSink;
 class ModalPresenter;
@@ -163,6 +164,8 @@ private:
     Form1Values values_;
     // The reason of a start-up failure met before the language table could be loaded.
     QString earlyFailure_;
+    // The calibration window while it is open: it lays out the calibration read replies.
+    Form2 *calibrationWindow_ = nullptr;
 };
 
 } // namespace pv

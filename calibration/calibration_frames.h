@@ -66,6 +66,8 @@ inline constexpr ReadBackCell CalibrationReadLayout[] = {
     {17, 5},  // 0xCF07 high
     {18, 11}, // 0xCF07 low
 };
+// No reply byte goes to Text1(4); it keeps whatever it holds.
+inline constexpr int UnusedReadBackIndex = 4;
 // Bytes a read reply must carry before its CRC to fill the row.
 inline constexpr std::size_t CalibrationReplyBytesNeeded = 19;
 
