@@ -380,58 +380,43 @@ TEST(CalibrationReplies, EndInTheEmptyState)
     }
 }
 
-// The calibration window's ticks on its own channel, through the machine's step runner.
+// The calibration window's ticks on its own channel, through the machine's step runner: a read
+// sent and judged once, a build refused with 132 and nothing sent, a send that failed and whose
+// reply step therefore takes nothing.
 TEST(CalibrationSteps, SendAfterDiscardingTakeOnceAndRefuseWhatCannotBeBuilt)
 {
-    const std::string read = "FF 03 CF 00 00 0F 2F 04";
+    const std::string read = "Output FF 03 CF 00 00 0F 2F 04";
     const Bytes readReply = WithCrc(Bytes{0xFF, 0x03, 0x1E} + Bytes(30, 0x80));
-    struct Case
-    {
-        const char *name;
-        S state;
-        std::vector<int> steps;
-        bool unbuildable, sendFails;
-        Calls log, calls;
-    };
-    const Case cases[] = {
-        {"ReadSendsThenJudgesTheReplyOnce",
-         S::CalibrationRead,
-         {0, 1, 1, 7},
-         false,
-         false,
-         {"Input 0 bytes", "Output " + read, "Input 35 bytes"},
-         {"Build 0", "ShowCalibrationValues"}},
-        {"RefusedBuildSendsNothingAndSays132",
-         S::CalibrationWrite,
-         {2, 3},
-         true,
-         false,
-         {},
-         {"Build 2", "Message 132 in ''"}},
-        {"FailedSendTakesNothingAsItsReply",
-         S::CalibrationRead,
-         {0, 1},
-         false,
-         true,
-         {"Input 0 bytes", "Output failed"},
-         {"Build 0", "Message 127 in ''"}},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+    enum Fault { None, Unbuildable, SendFails };
+    // State begun, fault, steps ticked, port log, calls.
+    const std::tuple<S, Fault, std::vector<int>, Calls, Calls> cases[]
+        = {{S::CalibrationRead,
+            None,
+            {0, 1, 1, 7},
+            {"Input 0 bytes", read, "Input 35 bytes"},
+            {"Build 0", "ShowCalibrationValues"}},
+           {S::CalibrationWrite, Unbuildable, {2, 3}, {}, {"Build 2", "Message 132 in ''"}},
+           {S::CalibrationRead,
+            SendFails,
+            {0, 1},
+            {"Input 0 bytes", "Output failed"},
+            {"Build 0", "Message 127 in ''"}}};
+    for (const auto &[state, fault, steps, log, calls] : cases) {
+        SCOPED_TRACE(testing::Message() << "fault " << fault);
         Rig rig(6);
         Channel channel;
-        rig.Prepare(c.state);
+        rig.Prepare(state);
         rig.port.responder = [&](ByteView) { return readReply; };
-        rig.port.outputFailuresLeft = c.sendFails ? 1 : 0;
-        for (int step : c.steps) {
+        rig.port.outputFailuresLeft = fault == SendFails ? 1 : 0;
+        for (int step : steps) {
             rig.machine.CalibrationExchangeStep(step, channel, [&](int s, Channel &ch) {
                 rig.Add("Build " + std::to_string(s));
-                if (!c.unbuildable)
+                if (fault != Unbuildable)
                     BuildReadRequest(ch, 0xCF00, 15);
             });
         }
-        EXPECT_EQ(rig.port.log, c.log);
-        EXPECT_EQ(rig.calls, c.calls);
+        EXPECT_EQ(rig.port.log, log);
+        EXPECT_EQ(rig.calls, calls);
         EXPECT_EQ(rig.machine.State(), S::Idle);
     }
 }

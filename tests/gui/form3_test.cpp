@@ -63,15 +63,5 @@ const AboutCase AboutCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Form3, Form3About, ::testing::ValuesIn(AboutCases), RowName);
 
-TEST_F(Form1Test, AboutWithThePortClosedSays131AndDoesNotOpen)
-{
-    ASSERT_TRUE(Start());
-    bool opened = false;
-    around.whileOpen = [&](QDialog &) { opened = true; };
-    Press(MenuAbout);
-    EXPECT_EQ(around.shown, std::vector<QString>{Text(131)});
-    EXPECT_FALSE(opened);
-}
-
 } // namespace
 } // namespace pv
