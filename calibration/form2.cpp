@@ -129,7 +129,7 @@ void Form2::ShowMessage(int textNumber)
     services_.messages.ShowMessage(services_.texts.Text(textNumber));
 }
 
-// ---- opening and closing -----------------------------------------------------------------------
+// ---- opening and closing ------------------------------------------------------------------------
 
 void Form2::Form_Load()
 {
@@ -167,8 +167,7 @@ void Form2::done(int result)
     QDialog::done(result);
 }
 
-// ---- buttons
-// -------------------------------------------------------------------------------------
+// ---- buttons ------------------------------------------------------------------------------------
 
 void Form2::StartExchange(bool write, int firstStep, int intervalMs)
 {
@@ -243,7 +242,7 @@ bool Form2::FillWriteSettingData()
     return true;
 }
 
-// ---- the exchange ------------------------------------------------------------------------------
+// ---- the exchange -------------------------------------------------------------------------------
 
 void Form2::Timer1_Timer()
 {
