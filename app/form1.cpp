@@ -1,9 +1,11 @@
 #include "form1.h"
 
+#include "calibration/form2.h"
 #include "form1_layout.h"
 #include "link/text_numbers.h"
 #include "monitor/monitor_texts.h"
 #include "platform/message_box.h"
+#include "platform/modal_presenter.h"
 
 #include <QMouseEvent>
 
@@ -261,13 +263,22 @@ void Form1::ShowMessage(int textNumber)
 }
 
 // No calibration window exists yet to take the values.
-void Form1::ShowCalibrationValues() {}
+bool Form1::ShowCalibrationValues()
+{
+    return calibrationWindow_ != nullptr && calibrationWindow_->OutInterface_Calibrate();
+}
 
 void Form1::OpenCalibrationWindow()
 {
-    // Without a calibration window there is nothing to wait for: monitoring resumes at once, as
-    // it does when that window closes.
-    machine_.ResumeMonitoring();
+    Form2 calibration(Form2Services{services_.messages, texts_, captionTargets_, machine_,
+                                    services_.numberFormat},
+                      this);
+    calibrationWindow_ = &calibration;
+    calibration.Form_Load();
+    services_.presenter.ShowModal(calibration);
+    // However the window went, monitoring resumes once it is gone (the unload runs only once).
+    calibration.Form_Unload();
+    calibrationWindow_ = nullptr;
 }
 
 } // namespace pv

@@ -31,6 +31,7 @@
 namespace pv {
 
 class FileDialogs;
+class Form2;
 class LanguageStore;
 class MessageSink;
 class ModalPresenter;
@@ -137,7 +138,7 @@ public:
     void ShowMessage(int textNumber) override;
     void ShowIdentifierValues() override;
     void ShowConfiguration() override;
-    void ShowCalibrationValues() override;
+    bool ShowCalibrationValues() override;
     void OpenCalibrationWindow() override;
     bool WriteGroupTicked(int index) const override;
     void BuildIdentifyRequest(int step, Channel &channel) override;
@@ -183,6 +184,8 @@ private:
     std::optional<ConfigurationWrite> checkedWrite_;
     // The reason of a start-up failure met before the language table could be loaded.
     QString earlyFailure_;
+    // The calibration window while it is open: it lays out the calibration read replies.
+    Form2 *calibrationWindow_ = nullptr;
 };
 
 } // namespace pv

@@ -2,6 +2,7 @@
 
 #include "form1.h"
 
+#include "about/form3.h"
 #include "form1_layout.h"
 #include "language/language_form.h"
 #include "link/text_numbers.h"
@@ -48,8 +49,14 @@ void Form1::Label16_MouseDown(int index, int button, int /*shift*/, int /*x*/, i
             machine_.OpenCalibrationOnNextTick();
         break;
     case MenuAbout:
-        if (!services_.port.IsOpen())
+        if (!services_.port.IsOpen()) {
             ShowMessage(text::PortNotOpen);
+        } else {
+            Form3 about(Form3Services{texts_, captionTargets_, store_.Data()}, this);
+            about.Form_Load();
+            services_.presenter.ShowModal(about);
+            about.Form_Unload();
+        }
         break;
     case MenuLanguage: {
         LanguageForm picker([this](int picked) { LanguagePicked(picked); }, this);

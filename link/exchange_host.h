@@ -29,8 +29,9 @@ public:
 
     virtual void ShowIdentifierValues() = 0;
     virtual void ShowConfiguration() = 0;
-    // Lays a passing calibration read reply into the calibration window.
-    virtual void ShowCalibrationValues() = 0;
+    // Lays a passing calibration read reply into the calibration window; false when the reply
+    // is too short to fill its row, which then stays as it was.
+    virtual bool ShowCalibrationValues() = 0;
     // Shows the calibration window modally; returns when it is closed.
     virtual void OpenCalibrationWindow() = 0;
 

@@ -22,6 +22,7 @@ constexpr int IdentifyWriteFirstStep = 6;
 constexpr int ConfigurationReadFirstStep = 0;
 constexpr int ConfigurationGroupSteps[4] = {4, 6, 8, 12};
 constexpr int LastStep = 13;
+constexpr int LastCalibrationStep = 5; // the reply of the offset write
 
 constexpr bool IsRequestStep(int step)
 {
@@ -306,7 +307,7 @@ void ExchangeMachine::HandBackIfMonitoring()
 }
 
 void ExchangeMachine::ExchangeStep(int step, Channel &channel, bool &sendFailed, bool discardFirst,
-                                   void (ExchangeHost::*build)(int, Channel &))
+                                   const BuildRequest &build)
 {
     if (step < 0 || step > LastStep)
         return;
@@ -315,7 +316,7 @@ void ExchangeMachine::ExchangeStep(int step, Channel &channel, bool &sendFailed,
         return;
     }
     channel.request.clear();
-    (host_.*build)(step, channel);
+    build(step, channel);
     // A request that could not be built is not sent; its reply step then fails the exchange.
     if (channel.request.empty()) {
         sendFailed = true;
@@ -345,7 +346,7 @@ void ExchangeMachine::IdentifyExchangeStep()
     // Only the first request of the read or of the write clears what monitoring left.
     ExchangeStep(step, identify_, identifySendFailed_,
                  step == IdentifyReadFirstStep || step == IdentifyWriteFirstStep,
-                 &ExchangeHost::BuildIdentifyRequest);
+                 [this](int s, Channel &c) { host_.BuildIdentifyRequest(s, c); });
     identifyStep_ = NextIdentifyStep(step);
     HandBackIfMonitoring();
 }
@@ -360,9 +361,23 @@ void ExchangeMachine::ConfigurationExchangeStep()
                                IsRequestStep(step) ? WriteStepIntervalMs : ReadStepIntervalMs);
     // Every write send clears the buffer first; the read only before its first request.
     ExchangeStep(step, configuration_, configurationSendFailed_, step != 2,
-                 &ExchangeHost::BuildConfigurationRequest);
+                 [this](int s, Channel &c) { host_.BuildConfigurationRequest(s, c); });
     configurationStep_ = NextConfigurationStep(step, TickedGroups());
     HandBackIfMonitoring();
+}
+
+void ExchangeMachine::CalibrationExchangeStep(int step, Channel &channel, const BuildRequest &build)
+{
+    // The calibration window's timer ticks on while a message box of this exchange is open; an
+    // exchange that has ended sends nothing more and shows nothing twice.
+    if (state_ != ExchangeState::CalibrationRead && state_ != ExchangeState::CalibrationWrite)
+        return;
+    if (step < 0 || step > LastCalibrationStep)
+        return;
+    // Every send clears what monitoring or an earlier exchange left in the buffer.
+    ExchangeStep(step, channel, calibrationSendFailed_, true, build);
+    if (IsRequestStep(step) && channel.request.empty())
+        EndExchange(ExchangeState::Idle, text::EntryRefused);
 }
 
 void ExchangeMachine::EndExchange(ExchangeState state, int messageNumber)
@@ -469,12 +484,12 @@ void ExchangeMachine::HandleReply(ByteView reply, const RequestInfo &request)
         break;
     }
     case ExchangeState::CalibrationRead:
-        if (accepted) {
-            host_.ShowCalibrationValues();
+        // A reply that passes its CRC but is too short to fill the window's row is a failed
+        // read all the same: the technician must not take an empty row for values read.
+        if (accepted && host_.ShowCalibrationValues())
             state_ = ExchangeState::Idle;
-        } else {
+        else
             EndExchange(ExchangeState::Idle, text::ReadFailed);
-        }
         break;
     case ExchangeState::CalibrationWrite:
         EndExchange(ExchangeState::Idle, accepted ? text::WriteDone : text::WriteFailed);

@@ -9,6 +9,7 @@
 #include "value_store.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -64,6 +65,9 @@ int NextConfigurationStep(int step, const WriteGroups &ticked);
 // The first step of a configuration write: that of the first ticked group (12 with none).
 int FirstConfigurationWriteStep(const WriteGroups &ticked);
 
+// Builds the request of a send step into channel.request; a build that fails leaves it empty.
+using BuildRequest = std::function<void(int step, Channel &channel)>;
+
 class ExchangeMachine
 {
 public:
@@ -89,6 +93,12 @@ public:
     // The calibration window's exchanges; each ends in the empty state again.
     void BeginCalibrationRead();
     void BeginCalibrationWrite();
+    // One tick of the calibration window's own timer, on the channel that window owns. Send
+    // steps (0, 2, 4) build through `build`, clear what the port holds and send; a request that
+    // cannot be built is not sent and ends the exchange with text 132. Reply steps (1, 3, 5)
+    // take the reply and hand it to HandleReply. Other steps, and any tick outside the two
+    // calibration states, do nothing.
+    void CalibrationExchangeStep(int step, Channel &channel, const BuildRequest &build);
     // Monitoring from step 0, as after the calibration window has closed.
     void ResumeMonitoring();
     // The link starts over: the next port opened has its firmware version rated first.
@@ -121,15 +131,16 @@ private:
     // A request that never left leaves nothing to take: its reply step sees an empty reply.
     bool identifySendFailed_ = false;
     bool configurationSendFailed_ = false;
+    bool calibrationSendFailed_ = false;
 
     void DiscardReceived();
     bool Send(const Channel &channel);
     Bytes TakeReceived();
     void TakeReply(Channel &channel, bool &sendFailed);
-    // One step of the identify or configuration table: build, discard if asked, send; or take
-    // the reply and hand it on.
+    // One step of the identify, configuration or calibration table: build, discard if asked,
+    // send; or take the reply and hand it on.
     void ExchangeStep(int step, Channel &channel, bool &sendFailed, bool discardFirst,
-                      void (ExchangeHost::*build)(int, Channel &));
+                      const BuildRequest &build);
     void HandBackIfMonitoring();
     void RateOperatingVersion();
     void EndExchange(ExchangeState state, int messageNumber);

@@ -22,7 +22,8 @@ const std::string C0B0 = "FF 03 C0 B0 00 13 2C 3E";
 const std::string C080 = "FF 03 C0 80 00 16 EC 32";
 const Calls BackToMonitor{"Controls on", "Timer1 on", "Timer2 off", "Timer3 off"};
 
-Calls operator+(Calls a, const Calls &b)
+template <class T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T> &b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -142,7 +143,12 @@ struct Rig : ExchangeHost
     std::function<void()> duringMessage; // what the event loop runs while the box is open
     void ShowIdentifierValues() override { Add("ShowIdentifierValues"); }
     void ShowConfiguration() override { Add("ShowConfiguration"); }
-    void ShowCalibrationValues() override { Add("ShowCalibrationValues"); }
+    bool ShowCalibrationValues() override
+    {
+        Add("ShowCalibrationValues");
+        return calibrationRowFilled;
+    }
+    bool calibrationRowFilled = true; // false: the reply is too short for the window's row
     void OpenCalibrationWindow() override { Add("OpenCalibrationWindow"); }
     bool WriteGroupTicked(int i) const override { return ticked.at(static_cast<std::size_t>(i)); }
     void BuildIdentifyRequest(int step, Channel &channel) override { Build(step, channel); }
@@ -355,18 +361,63 @@ TEST(Exchanges, ARequestThatCannotBeBuiltIsNotSentAndEndsTheExchange)
 
 TEST(CalibrationReplies, EndInTheEmptyState)
 {
-    // Accepted on the CRC alone, whatever was asked.
-    const std::tuple<S, bool, std::string> cases[]
-        = {{S::CalibrationRead, false, "ShowCalibrationValues"},
-           {S::CalibrationRead, true, "Message 127 in ''"},
-           {S::CalibrationWrite, false, "Message 129 in ''"},
-           {S::CalibrationWrite, true, "Message 128 in ''"}};
-    for (const auto &[state, broken, call] : cases) {
+    // Accepted on the CRC alone, whatever was asked; a read whose reply the window cannot lay
+    // out (too short for its row) fails like a broken one.
+    constexpr bool Fits = true, TooShort = false;
+    const std::tuple<S, bool, bool, Calls> cases[]
+        = {{S::CalibrationRead, false, Fits, {"ShowCalibrationValues"}},
+           {S::CalibrationRead, false, TooShort, {"ShowCalibrationValues", "Message 127 in ''"}},
+           {S::CalibrationRead, true, Fits, {"Message 127 in ''"}},
+           {S::CalibrationWrite, false, Fits, {"Message 129 in ''"}},
+           {S::CalibrationWrite, true, Fits, {"Message 128 in ''"}}};
+    for (const auto &[state, broken, fits, calls] : cases) {
         Rig rig;
+        rig.calibrationRowFilled = fits;
         rig.Prepare(state);
         rig.machine.HandleReply(WithCrc({0xFF, 0x64, 0xCF, 0x01, 0x00, 0x05}, broken), {});
         EXPECT_EQ(rig.machine.State(), S::Idle);
-        EXPECT_EQ(rig.calls, Calls{call});
+        EXPECT_EQ(rig.calls, calls);
+    }
+}
+
+// The calibration window's ticks on its own channel, through the machine's step runner: a read
+// sent and judged once, a build refused with 132 and nothing sent, a send that failed and whose
+// reply step therefore takes nothing.
+TEST(CalibrationSteps, SendAfterDiscardingTakeOnceAndRefuseWhatCannotBeBuilt)
+{
+    const std::string read = "Output FF 03 CF 00 00 0F 2F 04";
+    const Bytes readReply = WithCrc(Bytes{0xFF, 0x03, 0x1E} + Bytes(30, 0x80));
+    enum Fault { None, Unbuildable, SendFails };
+    // State begun, fault, steps ticked, port log, calls.
+    const std::tuple<S, Fault, std::vector<int>, Calls, Calls> cases[]
+        = {{S::CalibrationRead,
+            None,
+            {0, 1, 1, 7},
+            {"Input 0 bytes", read, "Input 35 bytes"},
+            {"Build 0", "ShowCalibrationValues"}},
+           {S::CalibrationWrite, Unbuildable, {2, 3}, {}, {"Build 2", "Message 132 in ''"}},
+           {S::CalibrationRead,
+            SendFails,
+            {0, 1},
+            {"Input 0 bytes", "Output failed"},
+            {"Build 0", "Message 127 in ''"}}};
+    for (const auto &[state, fault, steps, log, calls] : cases) {
+        SCOPED_TRACE(testing::Message() << "fault " << fault);
+        Rig rig(6);
+        Channel channel;
+        rig.Prepare(state);
+        rig.port.responder = [&](ByteView) { return readReply; };
+        rig.port.outputFailuresLeft = fault == SendFails ? 1 : 0;
+        for (int step : steps) {
+            rig.machine.CalibrationExchangeStep(step, channel, [&](int s, Channel &ch) {
+                rig.Add("Build " + std::to_string(s));
+                if (fault != Unbuildable)
+                    BuildReadRequest(ch, 0xCF00, 15);
+            });
+        }
+        EXPECT_EQ(rig.port.log, log);
+        EXPECT_EQ(rig.calls, calls);
+        EXPECT_EQ(rig.machine.State(), S::Idle);
     }
 }
 

@@ -30,7 +30,7 @@ struct Host : ExchangeHost
     void ShowMessage(int text) override { messages.push_back(text); }
     void ShowIdentifierValues() override {}
     void ShowConfiguration() override {}
-    void ShowCalibrationValues() override {}
+    bool ShowCalibrationValues() override { return true; }
     void OpenCalibrationWindow() override {}
     bool WriteGroupTicked(int) const override { return true; }
     void BuildIdentifyRequest(int step, Channel &channel) override { frames.at(step)(channel); }

@@ -29,11 +29,13 @@ TEST_F(Form1Test, ALimitedBoxShowsTheWholeTextThatTheProgramPutsInIt)
     EXPECT_EQ(ui().Text2->text(), QStringLiteral("-123456789")) << "a long text can be shortened";
 }
 
-// Keys typed into an entry that starts empty, and the text they leave.
+// Keys typed into an entry of the main window or of the calibration window, emptied first, and
+// the text they leave.
 struct KeyCase
 {
     const char *name;
     std::function<QWidget *(Form1Controls &)> entry;
+    std::function<QWidget *(Form2Controls &)> calibrationEntry; // instead of entry
     const char *typed, *after;
 };
 
@@ -41,20 +43,45 @@ using Form1Keys = Form1With<KeyCase>;
 
 TEST_P(Form1Keys, OnlyTheCharactersOfTheEntrysNumberGetIn)
 {
-    ASSERT_TRUE(Start());
-    auto *entry = qobject_cast<QLineEdit *>(GetParam().entry(ui()));
-    ASSERT_NE(entry, nullptr);
-    QTest::keyClicks(entry, QString::fromUtf8(GetParam().typed));
-    EXPECT_EQ(entry->text(), QString::fromUtf8(GetParam().after));
+    const auto typeInto = [](QWidget *widget) {
+        auto *entry = qobject_cast<QLineEdit *>(widget);
+        EXPECT_NE(entry, nullptr);
+        if (entry == nullptr)
+            return;
+        entry->clear();
+        QTest::keyClicks(entry, QString::fromUtf8(GetParam().typed));
+        EXPECT_EQ(entry->text(), QString::fromUtf8(GetParam().after));
+    };
+    if (GetParam().calibrationEntry) {
+        EXPECT_TRUE(WhileCalibrating([&](Form2 &calibration) {
+            typeInto(GetParam().calibrationEntry(calibration.Controls()));
+        }));
+    } else {
+        ASSERT_TRUE(Start());
+        typeInto(GetParam().entry(ui()));
+    }
 }
 
+using F1 = Form1Controls;
+using F2 = Form2Controls;
 const KeyCase KeyCases[] = {
-    {"SleepPowerTakesDigitsOnly", [](Form1Controls &u) { return u.Text5; }, "1a-2", "12"},
-    {"FrequencyTakesOneComma", [](Form1Controls &u) { return u.Text7[9]; }, "1,5.", "1,5"},
-    {"VoltageRefusesAPoint", [](Form1Controls &u) { return u.Text7[0]; }, "23.0", "230"},
-    {"KwTakesALonePoint", [](Form1Controls &u) { return u.Text6; }, ".5,", ".5"},
-    {"RetryTimeRefusesEnter", [](Form1Controls &u) { return u.Text8; }, "6\r0", "60"},
-    {"ModelNameTakesAnyText", [](Form1Controls &u) { return u.Text3; }, "PV-3,6k", "PV-3,6k"},
+    {"SleepPowerTakesDigitsOnly", [](F1 &u) { return u.Text5; }, {}, "1a-2", "12"},
+    {"FrequencyTakesOneComma", [](F1 &u) { return u.Text7[9]; }, {}, "1,5.", "1,5"},
+    {"VoltageRefusesAPoint", [](F1 &u) { return u.Text7[0]; }, {}, "23.0", "230"},
+    {"KwTakesALonePoint", [](F1 &u) { return u.Text6; }, {}, ".5,", ".5"},
+    {"RetryTimeRefusesEnter", [](F1 &u) { return u.Text8; }, {}, "6\r0", "60"},
+    {"ModelNameTakesAnyText", [](F1 &u) { return u.Text3; }, {}, "PV-3,6k", "PV-3,6k"},
+    {"ReadBackRowTakesDigits", {}, [](F2 &u) { return u.Text1[11]; }, "1a2", "12"},
+    {"OffsetRefusesAPoint", {}, [](F2 &u) { return u.Text2; }, "12.5", "125"},
+    {"VoltagePointRefusesAComma", {}, [](F2 &u) { return u.Text3[2]; }, "3,00", "300"},
+    {"StringAGainRefusesAPoint", {}, [](F2 &u) { return u.Text3[4]; }, "12.8", "128"},
+    {"CurrentReadingTakesOneSeparator", {}, [](F2 &u) { return u.Text3[5]; }, "5,1.2", "5,12"},
+    {"AcLcdCurrentTakesALonePoint", {}, [](F2 &u) { return u.Text3[10]; }, ".5", ".5"},
+    {"StringBGainRefusesAMinus", {}, [](F2 &u) { return u.Text4[4]; }, "-12", "12"},
+    {"DcBusMeterRefusesEnter", {}, [](F2 &u) { return u.Text5; }, "30\r0", "300"},
+    {"AcMeterRefusesAPoint", {}, [](F2 &u) { return u.Text6; }, "230.5", "2305"},
+    {"AcGainRefusesALetter", {}, [](F2 &u) { return u.Text7; }, "1e2", "12"},
+    {"WriteRowTakesDigits", {}, [](F2 &u) { return u.Text8[10]; }, "2+5", "25"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Form1, Form1Keys, ::testing::ValuesIn(KeyCases), RowName);

@@ -3,6 +3,7 @@
 // tests of every panel.
 
 #include "app/form1.h"
+#include "calibration/form2.h"
 #include "support/fake_serial_port.h"
 #include "support/form1_world.h"
 
@@ -13,6 +14,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -62,6 +64,38 @@ protected:
     void ChoosePort(int i) { ui().Combo1->setCurrentIndex(i), emit ui().Combo1->activated(i); }
     void Press(int entry) { form->Label16_MouseDown(entry, LeftButton, 0, 0, 0); }
     QColor Lamp() { return ui().Picture1->Canvas().pixelColor(13, 13); }
+
+    // Brings the main window to monitoring an inverter that answers every read from registers
+    // (operating version "V1000700", the calibration block at mid-scale) and every write with
+    // its echo, then opens the calibration window from the menu and runs inside while it is
+    // open, with the wire and the messages recorded from the opening on. True when it opened.
+    bool WhileCalibrating(const std::function<void(Form2 &)> &inside)
+    {
+        if (!Start())
+            return false;
+        port.responder = [this](ByteView request) -> std::optional<Bytes> {
+            if (request[1] == ReadFunction)
+                return Answer(registers, request);
+            Bytes echo(request.begin(), request.begin() + 6);
+            AppendCrc(echo);
+            return echo;
+        };
+        ChoosePort(0);
+        for (int tick = 0; tick < 6; ++tick)
+            form->Timer1_Timer();
+        bool opened = false;
+        around.whileOpen = [&](QDialog &window) {
+            opened = true;
+            port.ClearRecord();
+            around.shown.clear();
+            inside(dynamic_cast<Form2 &>(window));
+        };
+        Press(MenuCalibration);
+        form->Timer1_Timer();
+        return opened;
+    }
+    std::map<int, int> registers{{0xC0BC, 0x5631}, {0xC0BD, 0x3030}, {0xC0BE, 0x3037},
+                                 {0xC0BF, 0x3030}, {0xCF00, 0x8080}, {0xCF05, 0x012C}};
 
     QTemporaryDir folder;
     const std::filesystem::path program{folder.path().toStdString()};

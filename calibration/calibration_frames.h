@@ -1,0 +1,84 @@
+#pragma once
+// The calibration window's three exchanges with the inverter's 0xCF00 block: the read of
+// 0xCF00..0xCF0E, the write of the settings 0xCF03..0xCF09 with the inverter's own function
+// 0x64, and the write of the AC current offset 0xCF0A by itself. Here are the step counter,
+// the request frames and the layout of a read reply in the Read Setting Data row.
+
+#include "calibration_entries.h"
+
+#include "link/codec.h"
+#include "link/numbers.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pv {
+
+// CalibrationStep: an even step sends its request on the next tick, the odd step after it
+// takes the reply.
+inline constexpr int CalibrationReadStep = 0;
+inline constexpr int CalibrationWriteStep = 2;
+inline constexpr int OffsetWriteStep = 4;
+inline constexpr int LastCalibrationStep = 5;
+
+// 0 -> 1, 2 -> 3, 4 -> 5; any other value stays.
+int AdvanceCalibrationStep(int step);
+
+// The 14 data bytes of the settings write, in register order 0xCF03..0xCF09: the Text8 row
+// for the voltage gains, offsets and meter voltages, and the three current gains from their
+// own entries (Text3(4), Text4(4), Text7), each followed by a zero low byte. Each byte is its
+// text as a strict regional number rounded half to even; nothing when one is no number or
+// lies outside 0..255.
+std::optional<Bytes> CalibrationWriteData(const CalibrationTexts &texts,
+                                          const NumberFormat &format);
+
+// Text2 as a strict regional number rounded half to even; nothing when it is no number or
+// lies outside 0..65535 (the two bytes of register 0xCF0A).
+std::optional<std::uint16_t> AcCurrentOffsetValue(const std::string &text2,
+                                                  const NumberFormat &format);
+
+// The request of a send step into channel.request, CRC appended: step 0 the read
+// FF 03 CF 00 00 0F, step 2 the settings write FF 64 CF 03 00 07 0E + 14 bytes, step 4 the
+// offset write FF 64 CF 0A + word. False, with the request left empty, when an entry cannot be
+// converted; any other step leaves the channel alone and gives true.
+bool BuildCalibrationRequest(int step, const CalibrationTexts &texts, const NumberFormat &format,
+                             Channel &channel);
+
+// Which reply byte of a read is shown in which element of the Read Setting Data row (Text1).
+// The row is laid out for the technician, not in register order, and Text1(4) is never
+// written.
+struct ReadBackCell
+{
+    std::size_t replyByte;
+    int text1Index;
+};
+inline constexpr ReadBackCell CalibrationReadLayout[] = {
+    {3, 0},   // 0xCF00 high
+    {4, 6},   // 0xCF00 low
+    {5, 2},   // 0xCF01 high
+    {6, 7},   // 0xCF01 low
+    {9, 8},   // 0xCF03 high
+    {10, 10}, // 0xCF03 low
+    {11, 9},  // 0xCF04 high
+    {13, 1},  // 0xCF05 high
+    {15, 3},  // 0xCF06 high
+    {17, 5},  // 0xCF07 high
+    {18, 11}, // 0xCF07 low
+};
+// No reply byte goes to Text1(4); it keeps whatever it holds.
+inline constexpr int UnusedReadBackIndex = 4;
+// Bytes a read reply must carry before its CRC to fill the row.
+inline constexpr std::size_t CalibrationReplyBytesNeeded = 19;
+
+struct ReadBackText
+{
+    int text1Index;
+    std::string text; // the byte's unsigned decimal value
+};
+
+// The texts of the Read Setting Data row for a reply (CRC already checked), in layout order;
+// nothing when the reply is too short to fill the row, which then stays as it was.
+std::optional<std::vector<ReadBackText>> LayOutCalibrationReply(ByteView reply);
+
+} // namespace pv

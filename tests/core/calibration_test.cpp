@@ -1,0 +1,199 @@
+// The calibration core without a window: the three request frames byte for byte, the read
+// reply laid into the Read Setting Data row, the gain and offset arithmetic, and the entries
+// each action needs filled in.
+
+#include "calibration/calibration_frames.h"
+#include "calibration/gain_calculation.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+namespace pv {
+namespace {
+
+using E = CalibrationEntry;
+
+std::string Hex(ByteView bytes)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (std::uint8_t b : bytes)
+        hex += std::string(hex.empty() ? "" : " ") + digits[b >> 4] + digits[b & 15];
+    return hex;
+}
+
+const NumberFormat Point{'.', ','};
+const NumberFormat Comma{',', '.'};
+
+// ---- frames ------------------------------------------------------------------------------
+
+struct FrameCase
+{
+    const char *name;
+    int step;
+    std::function<void(CalibrationTexts &)> edit;
+    const char *frame; // nullptr: refused, nothing to send
+};
+
+class CalibrationFrames : public ::testing::TestWithParam<FrameCase>
+{
+};
+
+TEST_P(CalibrationFrames, AreBuiltByteForByteOrRefused)
+{
+    CalibrationTexts texts = DesignCalibrationTexts();
+    GetParam().edit(texts);
+    Channel channel;
+    channel.request = {0x01}; // what an earlier exchange left
+    const bool built = BuildCalibrationRequest(GetParam().step, texts, Point, channel);
+    if (GetParam().frame == nullptr) {
+        EXPECT_FALSE(built);
+        EXPECT_TRUE(channel.request.empty()) << "nothing unchecked may be sent";
+    } else {
+        EXPECT_TRUE(built);
+        EXPECT_EQ(Hex(channel.request), GetParam().frame);
+    }
+}
+
+const auto Unchanged = [](CalibrationTexts &) {};
+const FrameCase FrameCases[] = {
+    {"Read", CalibrationReadStep, Unchanged, "FF 03 CF 00 00 0F 2F 04"},
+    {"WriteWithDesignTexts", CalibrationWriteStep, Unchanged,
+     "FF 64 CF 03 00 07 0E 80 80 80 80 01 2C 80 00 80 00 00 E6 80 00 F0 EF"},
+    // The current gains come from their own entries, not from the row's copies of them.
+    {"AcGain254Point5GoesAs254", CalibrationWriteStep,
+     [](CalibrationTexts &t) { t.text7 = "254.5", t.text8[10] = "1"; },
+     "FF 64 CF 03 00 07 0E 80 80 80 80 01 2C 80 00 80 00 00 E6 FE 00 D1 4F"},
+    {"AcGain255Point5IsNoByte", CalibrationWriteStep,
+     [](CalibrationTexts &t) { t.text7 = "255.5"; }, nullptr},
+    {"RowCellNoNumber", CalibrationWriteStep, [](CalibrationTexts &t) { t.text8[5] = "4x"; },
+     nullptr},
+    {"RowCellAbove255", CalibrationWriteStep, [](CalibrationTexts &t) { t.text8[9] = "256"; },
+     nullptr},
+    {"Offset300", OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "300"; },
+     "FF 64 CF 0A 01 2C 7A 87"},
+    {"Offset70000", OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "70000"; }, nullptr},
+    {"OffsetNoNumber", OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "12a"; }, nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(Calibration, CalibrationFrames, ::testing::ValuesIn(FrameCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// ---- read reply ------------------------------------------------------------------------------
+
+// A read reply FF 03 1E whose data byte at reply index i holds i, but 0x80 at index 3.
+Bytes ReadReply(std::size_t dataBytes = 30)
+{
+    Bytes reply{0xFF, 0x03, static_cast<std::uint8_t>(dataBytes)};
+    for (std::size_t i = 3; i < 3 + dataBytes; ++i)
+        reply.push_back(static_cast<std::uint8_t>(i == 3 ? 0x80 : i));
+    AppendCrc(reply);
+    return reply;
+}
+
+TEST(CalibrationReadLayout, ShowsEachNamedByteInItsColumnWhenTheReplyFillsTheRow)
+{
+    const auto texts = LayOutCalibrationReply(ReadReply());
+    ASSERT_TRUE(texts);
+    std::map<int, std::string> row;
+    for (const auto &[index, text] : *texts)
+        row[index] = text;
+    // Byte 3 (0xCF00 high) in Text1(0), byte 4 in Text1(6), not Text1(1); Text1(4) untouched.
+    const std::map<int, std::string> expected{{0, "128"}, {6, "4"},   {2, "5"},  {7, "6"},
+                                              {8, "9"},   {10, "10"}, {9, "11"}, {1, "13"},
+                                              {3, "15"},  {5, "17"},  {11, "18"}};
+    EXPECT_EQ(row, expected);
+    EXPECT_FALSE(LayOutCalibrationReply(ReadReply(15))); // bytes 0..17 before the CRC
+    EXPECT_TRUE(LayOutCalibrationReply(ReadReply(16)));  // bytes 0..18: just enough
+}
+
+// ---- arithmetic ------------------------------------------------------------------------------
+
+TEST(CurrentGain, IsTheMeterToLcdRatioOnTheGainScale)
+{
+    // 148.48, 107.52; no LCD reading; 408704 does not fit 16 bits; no byte limit here.
+    const std::tuple<float, float, std::optional<std::int16_t>> cases[]
+        = {{5.1f, 5.0f, 148},
+           {4.9f, 5.0f, 108},
+           {10.0f, 10.0f, 128},
+           {5.0f, 0.0f, std::nullopt},
+           {400.0f, 1.0f, std::nullopt},
+           {-30.0f, 1.0f, -31616}};
+    for (const auto &[meter, lcd, gain] : cases)
+        EXPECT_EQ(CurrentGain(meter, lcd), gain) << meter << " / " << lcd;
+}
+
+TEST(CurrentGain, ReadsADecimalCommaAndStopsAtTheFirstPairWithoutAGain)
+{
+    CalibrationTexts texts = DesignCalibrationTexts();
+    texts.text3[5] = "5,1";
+    texts.text3[7] = "4.9";
+    EXPECT_EQ(CalculateCurrentGains(texts), (std::vector<std::string>{"148", "108", "128"}));
+    texts.text3[8] = "0";
+    EXPECT_EQ(CalculateCurrentGains(texts), std::vector<std::string>{"148"});
+}
+
+TEST(FillWriteSettingData, ComputesTheWholeRowOrRefusesIt)
+{
+    using Row = std::array<std::string, Text8Count>;
+    const Row design = DesignCalibrationTexts().text8;
+    const auto edit = [](auto change) { return std::function<void(CalibrationTexts &)>(change); };
+    // The texts changed from the design ones, and the row (nothing: refused, no cell changed).
+    const std::tuple<const char *, std::function<void(CalibrationTexts &)>, std::optional<Row>>
+        cases[] = {
+            {"DesignTexts", Unchanged, design},
+            // The row shows a negative meter voltage; the build refuses its cells later. The
+            // current gains are copied as they stand.
+            {"MeasuredPoints", edit([](CalibrationTexts &t) {
+                 t.text4 = {"150", "148", "300", "297", "131"};
+                 t.text5 = "-300", t.text6 = "1,024.4", t.text7 = "12x";
+             }),
+             Row{"128", "128", "135", "129", "-1", "-44", "128", "131", "4", "0", "12x"}},
+            {"LcdPointsEqual", edit([](CalibrationTexts &t) { t.text3[3] = "150"; }), {}},
+            {"PointNoNumber", edit([](CalibrationTexts &t) { t.text4[2] = "3OO"; }), {}},
+            {"CommaUnderPointFormat", edit([](CalibrationTexts &t) { t.text3[0] = "150,5"; }), {}},
+            {"DcBusNoNumber", edit([](CalibrationTexts &t) { t.text5 = "300V"; }), {}},
+            {"GainBeyond16Bits", edit([](CalibrationTexts &t) { t.text3[2] = "40000"; }), {}},
+        };
+    for (const auto &[name, change, row] : cases) {
+        CalibrationTexts texts = DesignCalibrationTexts();
+        change(texts);
+        EXPECT_EQ(FillWriteSettingData(texts, Point), row) << name;
+    }
+    EXPECT_EQ(FillWriteSettingData(DesignCalibrationTexts(), Comma), design) << "any format";
+}
+
+TEST(StepAcCurrentOffset, StepsOneAndStaysWithin118To138)
+{
+    const std::tuple<const char *, int, const char *> cases[]
+        = {{"128", OffsetUpButton, "129"},   {"128", OffsetDownButton, "127"},
+           {"138", OffsetUpButton, "138"},   {"200", OffsetDownButton, "138"},
+           {"", OffsetUpButton, "118"},      {"abc", OffsetDownButton, "118"},
+           {"127.5", OffsetUpButton, "129"}, {"1e400", OffsetDownButton, "138"}};
+    for (const auto &[before, index, after] : cases)
+        EXPECT_EQ(StepAcCurrentOffset(before, index), after) << before << " button " << index;
+}
+
+// ---- entry checks ----------------------------------------------------------------------------
+
+TEST(FirstEmptyEntry, WalksTheModesListInOrderAndOnlyEmptinessCounts)
+{
+    CalibrationTexts texts = DesignCalibrationTexts();
+    texts.text6.clear();
+    texts.text7.clear();
+    texts.text3[9].clear();
+    texts.text5 = "no number";
+    const std::pair<int, std::optional<EntryId>> cases[] = {
+        {1, EntryId{E::Text3, 9}}, {2, EntryId{E::Text6, 0}}, // Text7 is not examined
+        {3, std::nullopt},         {0, std::nullopt},         {4, std::nullopt},
+    };
+    for (const auto &[mode, empty] : cases)
+        EXPECT_EQ(FirstEmptyEntry(mode, texts), empty) << "mode " << mode;
+    texts.text2.clear();
+    EXPECT_EQ(FirstEmptyEntry(3, texts), (EntryId{E::Text2, 0}));
+}
+
+} // namespace
+} // namespace pv
