@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth xdotool
   locales
+  clang libclang-rt-14-dev
 )
 comma_locale=de_DE.UTF-8
 

@@ -1,0 +1,31 @@
+// Runs a fuzz target over every file of the corpus folders given on the command line, so that
+// the seeds and every crash once found stay tests of the ordinary build (and of the sanitizer
+// build) without the fuzzing engine.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
+
+int main(int argc, char **argv)
+{
+    std::size_t inputs = 0;
+    for (int i = 1; i < argc; ++i) {
+        for (const auto &entry : std::filesystem::recursive_directory_iterator(argv[i])) {
+            if (!entry.is_regular_file())
+                continue;
+            std::ifstream file(entry.path(), std::ios::binary);
+            const std::vector<char> bytes{std::istreambuf_iterator<char>(file), {}};
+            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.data()),
+                                   bytes.size());
+            ++inputs;
+        }
+    }
+    std::printf("%zu inputs replayed\n", inputs);
+    return inputs > 0 ? 0 : 1;
+}
