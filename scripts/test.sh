@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test: the whole suite in the dev build and
+# again in the sanitizer build (address and undefined behaviour), then every fuzz target for a
+# short while (scripts/fuzz.sh SECONDS runs them longer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake --preset dev >/dev/null
-cmake --build --preset dev
-ctest --preset dev -j2
+for preset in dev asan; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset" -j2
+done
+scripts/fuzz.sh "${PV_FUZZ_SECONDS:-10}"
