@@ -39,11 +39,12 @@ int ShiftNumber(Qt::KeyboardModifiers modifiers)
 } // namespace
 
 Form1::Form1(const Form1Services &services, QWidget *parent)
-    : QWidget(parent), services_(services), machine_(services.port, store_, *this)
+    : QWidget(parent), services_(services), machine_(linePort_, store_, *this)
 {
     store_.SetWriteAcknowledge(&mirror_);
     BuildForm1Controls(this, ui_);
     ConnectControls();
+    ConnectLine();
     InstallKeyFilters();
 }
 
