@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "form1_layout.h"
+#include "line_view.h"
 #include "link/text_numbers.h"
 #include "monitor/monitor_texts.h"
 #include "platform/message_box.h"

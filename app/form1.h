@@ -24,6 +24,7 @@
 
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -146,7 +147,7 @@ public:
     ExchangeMachine &Machine() { return machine_; }
     LineRecorder &Line() { return line_; }
     // The line view once it has been opened, else null.
-    LineView *LineWindow() const { return lineView_; }
+    LineView *LineWindow() const { return lineView_.get(); }
     const ValueStore &Store() const { return store_; }
 
 protected:
@@ -183,7 +184,8 @@ private:
     std::optional<IdentifyWriteValues> identifyWrite_;
     // The reason of a start-up failure met before the language table could be loaded.
     QString earlyFailure_;
-    LineView *lineView_ = nullptr; // a child window of this one
+    // A child window of this one, closed before the members its texts come from go.
+    std::unique_ptr<LineView> lineView_;
 };
 
 } // namespace pv

@@ -24,7 +24,7 @@ void Form1::ConnectLine()
 void Form1::CommandLine_Click()
 {
     if (lineView_ == nullptr) {
-        lineView_ = new LineView(
+        lineView_ = std::make_unique<LineView>(
             line_, [this](int number) { return LanguageText(number); }, services_.files,
             services_.messages, this);
     }
