@@ -171,12 +171,9 @@ QString CountersText(const LineCounters &c, const TextSource &text)
 
 QString RoundTripText(const RoundTripFigures &figures, const TextSource &text)
 {
-    QString shown = FillText(text(linetext::RoundTrip),
-                             {MillisecondsText(figures.lastMs), MillisecondsText(figures.medianMs),
-                              MillisecondsText(figures.maxMs)});
-    if (figures.measuredAtTake)
-        shown += QLatin1Char(' ') + text(linetext::RoundTripAtTake);
-    return shown;
+    return FillText(text(linetext::RoundTrip),
+                    {MillisecondsText(figures.lastMs), MillisecondsText(figures.medianMs),
+                     MillisecondsText(figures.maxMs)});
 }
 
 QStringList HintTexts(const std::vector<LineHint> &hints, const TextSource &text)
@@ -203,7 +200,8 @@ QStringList HintTexts(const std::vector<LineHint> &hints, const TextSource &text
 }
 
 LineListModel::LineListModel(const LineRecorder &recorder, TextSource text, QObject *parent)
-    : QAbstractTableModel(parent), recorder_(recorder), text_(std::move(text))
+    : QAbstractTableModel(parent), recorder_(recorder), text_(std::move(text)),
+      bytesFont_(QFontDatabase::systemFont(QFontDatabase::FixedFont))
 {}
 
 int LineListModel::rowCount(const QModelIndex &parent) const
@@ -225,9 +223,7 @@ QVariant LineListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return LineCellText(entry, index.column(), recorder_.Origin(), text_);
     case Qt::FontRole:
-        if (index.column() == BytesColumn)
-            return QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        return {};
+        return index.column() == BytesColumn ? QVariant(bytesFont_) : QVariant();
     case Qt::ForegroundRole:
         return IsTrouble(entry) ? QVariant(TroubleColor) : QVariant();
     default:

@@ -8,6 +8,7 @@
 #include "link/line_recorder.h"
 
 #include <QAbstractTableModel>
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +35,7 @@ QString LineCellText(const LineEntry &entry, int column, LineClock::time_point o
                      const TextSource &text);
 
 QString CountersText(const LineCounters &counters, const TextSource &text);
+// The figures alone; whether they were measured at the take is said beside them.
 QString RoundTripText(const RoundTripFigures &figures, const TextSource &text);
 QStringList HintTexts(const std::vector<LineHint> &hints, const TextSource &text);
 
@@ -63,6 +65,7 @@ public:
 private:
     const LineRecorder &recorder_;
     TextSource text_;
+    QFont bytesFont_; // fixed pitch, so that the bytes of like frames line up
     std::deque<LineEntry> entries_;
     std::uint64_t nextSequence_ = 0;
 };

@@ -56,8 +56,10 @@ void LineView::BuildControls()
     clear_->setObjectName(QStringLiteral("ClearButton"));
     save_ = new QPushButton(this);
     save_->setObjectName(QStringLiteral("SaveButton"));
+    // The figures change with every reply; unwrapped labels cost no layout when they do.
     roundTrip_ = new QLabel(this);
-    roundTrip_->setWordWrap(true);
+    atTake_ = new QLabel(this);
+    atTake_->hide();
     hints_ = new QLabel(this);
     hints_->setWordWrap(true);
     hints_->setStyleSheet(QLatin1String(HintStyle));
@@ -68,6 +70,7 @@ void LineView::BuildControls()
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setWordWrap(false);
+    list_->setTextElideMode(Qt::ElideNone);
     list_->verticalHeader()->hide();
     // Fixed row heights and column widths: the view never measures ten thousand rows.
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -83,7 +86,10 @@ void LineView::BuildControls()
     top->addWidget(save_);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(roundTrip_);
+    auto *figures = new QHBoxLayout;
+    figures->addWidget(roundTrip_);
+    figures->addWidget(atTake_, 1);
+    layout->addLayout(figures);
     layout->addWidget(hints_);
     layout->addWidget(list_, 1);
 }
@@ -94,6 +100,7 @@ void LineView::ApplyCaptions()
     pause_->setText(text_(linetext::Pause));
     clear_->setText(text_(linetext::Clear));
     save_->setText(text_(linetext::Save));
+    atTake_->setText(text_(linetext::RoundTripAtTake));
     model_->CaptionsChanged();
     Refresh();
 }
@@ -107,7 +114,9 @@ void LineView::Refresh()
             list_->scrollToBottom();
     }
     counters_->setText(CountersText(recorder_.Counters(), text_));
-    roundTrip_->setText(RoundTripText(recorder_.RoundTrip(), text_));
+    const RoundTripFigures figures = recorder_.RoundTrip();
+    roundTrip_->setText(RoundTripText(figures, text_));
+    atTake_->setVisible(figures.measuredAtTake);
     const QStringList hints = HintTexts(recorder_.Hints(), text_);
     hints_->setText(hints.join(QLatin1Char('\n')));
     hints_->setVisible(!hints.isEmpty());

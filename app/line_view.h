@@ -46,6 +46,8 @@ public:
     QTableView *List() const { return list_; }
     QLabel *CountersLabel() const { return counters_; }
     QLabel *RoundTripLabel() const { return roundTrip_; }
+    // Shown while round trips are measured at the take (the port cannot tell arrivals).
+    QLabel *AtTakeLabel() const { return atTake_; }
     QLabel *HintsLabel() const { return hints_; }
     QPushButton *PauseButton() const { return pause_; }
     QPushButton *ClearButton() const { return clear_; }
@@ -67,6 +69,7 @@ private:
     QTableView *list_ = nullptr;
     QLabel *counters_ = nullptr;
     QLabel *roundTrip_ = nullptr;
+    QLabel *atTake_ = nullptr;
     QLabel *hints_ = nullptr;
     QPushButton *pause_ = nullptr;
     QPushButton *clear_ = nullptr;

@@ -39,6 +39,7 @@ TEST_P(LineViewLink, RoundTripsRunToTheArrivalAndTheHintsNameTheLine)
     view.Refresh();
     EXPECT_GE(view.Model().rowCount(), 2 * static_cast<int>(LineRecorder::HintWindow));
     EXPECT_EQ(view.HintsLabel()->isHidden(), GetParam().hints.empty());
+    EXPECT_TRUE(view.AtTakeLabel()->isHidden());
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, LineViewLink,

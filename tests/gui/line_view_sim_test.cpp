@@ -83,8 +83,9 @@ TEST_F(LineViewSimTest, TheThreeMonitorRequestsAreListedWithTheirMeaning)
     EXPECT_EQ(View().CountersLabel()->text(),
               QString::fromUtf8("Requests 3 · good 3 · CRC failed 0 · no answer 0 · too short 0 · "
                                 "refused 0 · exception replies 0"));
-    EXPECT_TRUE(
-        View().RoundTripLabel()->text().contains(QStringLiteral("measured when the reply")));
+    EXPECT_TRUE(View().RoundTripLabel()->text().startsWith(QStringLiteral("Round trip of good")));
+    EXPECT_FALSE(View().AtTakeLabel()->isHidden());
+    EXPECT_TRUE(View().AtTakeLabel()->text().contains(QStringLiteral("measured when the reply")));
     EXPECT_TRUE(View().HintsLabel()->isHidden());
     EXPECT_EQ(form->Machine().State(), ExchangeState::Monitor);
 }
