@@ -213,6 +213,26 @@ TEST_F(LineViewTest, APausedListStaysAsItIsAndClearEmptiesItWhileTheCountersGoOn
     EXPECT_EQ(form->Line().Counters().requests, 3u);
 }
 
+TEST_F(LineViewTest, AReplyTakenWhileAnExchangeWaitsIsListedAsNotFiled)
+{
+    ASSERT_TRUE(Start());
+    ChoosePort(0);
+    LineView &view = OpenView();
+    Ticks(7); // the version check's cycle, and the next request
+    form->Command1_Click(1);
+    Ticks(1); // takes that request's reply, then hands over to the identify read
+    ASSERT_EQ(form->Machine().State(), ExchangeState::IdentifyRead);
+    view.Refresh();
+    const int last = view.Model().rowCount() - 1;
+    EXPECT_FALSE(view.Model().Entry(last).filed);
+    // Texts without their marks show the figures after them; the round trip varies.
+    const QString meaning = Cell(view, last, MeaningColumn);
+    EXPECT_TRUE(meaning.startsWith(QStringLiteral("L1-209 0xC020 32 → L1-211, L1-221 69, ≤ ")))
+        << meaning.toStdString();
+    EXPECT_TRUE(meaning.endsWith(QStringLiteral(" ms · L1-218"))) << meaning.toStdString();
+    EXPECT_EQ(form->Line().Counters().goodReplies, 3u) << "the dispatcher did not take it";
+}
+
 TEST_F(LineViewTest, TheListFollowsTheNewestEntryUnlessScrolledUp)
 {
     ASSERT_TRUE(Start());
