@@ -2,6 +2,7 @@
 
 #include "calibration/form2.h"
 #include "form1_layout.h"
+#include "line_view.h"
 #include "link/text_numbers.h"
 #include "monitor/monitor_texts.h"
 #include "platform/message_box.h"
@@ -41,11 +42,12 @@ int ShiftNumber(Qt::KeyboardModifiers modifiers)
 } // namespace
 
 Form1::Form1(const Form1Services &services, QWidget *parent)
-    : QWidget(parent), services_(services), machine_(services.port, store_, *this)
+    : QWidget(parent), services_(services), machine_(linePort_, store_, *this)
 {
     store_.SetWriteAcknowledge(&mirror_);
     BuildForm1Controls(this, ui_);
     ConnectControls();
+    ConnectLine();
     InstallKeyFilters();
 }
 

@@ -7,12 +7,14 @@
 //   form1_identifiers.cpp    identifiers panel
 //   form1_configuration.cpp  configuration panel and its limits grid
 //   form1_captions.cpp       captions of the chosen language
+//   form1_line.cpp           the line view and the recording of the serial line
 
 #include "form1_controls.h"
 
 #include "language/caption_targets.h"
 #include "language/language_table.h"
 #include "link/exchange_machine.h"
+#include "link/line_recorder.h"
 #include "link/numbers.h"
 #include "link/value_store.h"
 #include "settings/identifiers.h"
@@ -24,6 +26,7 @@
 
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +36,7 @@ namespace pv {
 class FileDialogs;
 class Form2;
 class LanguageStore;
+class LineView;
 class MessageSink;
 class ModalPresenter;
 class ProcessList;
@@ -113,6 +117,8 @@ public:
     void Combo2_Click();
     // 0 identify Write, 1 identify Read, 2 configuration Write, 3 configuration Read.
     void Command1_Click(int index);
+    // The Line button and F12: opens the line view, or brings it to the front.
+    void CommandLine_Click();
 
     void ShowMonitorValues();
     void HighlightMenuEntry(int index);
@@ -147,6 +153,9 @@ public:
     Form1Controls &Controls() { return ui_; }
     const Form1Controls &Controls() const { return ui_; }
     ExchangeMachine &Machine() { return machine_; }
+    LineRecorder &Line() { return line_; }
+    // The line view once it has been opened, else null.
+    LineView *LineWindow() const { return lineView_.get(); }
     const ValueStore &Store() const { return store_; }
 
 protected:
@@ -155,6 +164,8 @@ protected:
 
 private:
     void ConnectControls();
+    void ConnectLine(); // form1_line.cpp
+    void ApplyLineCaptions();
     void InstallKeyFilters();
     void FillPortList();
     bool LoadStartupLanguage();
@@ -170,6 +181,10 @@ private:
     Form1Services services_;
     Form1Controls ui_;
     ValueStore store_;
+    // Every request and take of the exchange machine goes through linePort_ to the port and is
+    // recorded for the line view (form1_line.cpp).
+    LineRecorder line_;
+    RecordingPort linePort_{services_.port, line_};
     ExchangeMachine machine_;
     WriteMirror mirror_{machine_};
     LanguageTable texts_;
@@ -186,6 +201,8 @@ private:
     QString earlyFailure_;
     // The calibration window while it is open: it lays out the calibration read replies.
     Form2 *calibrationWindow_ = nullptr;
+    // A child window of this one, closed before the members its texts come from go.
+    std::unique_ptr<LineView> lineView_;
 };
 
 } // namespace pv

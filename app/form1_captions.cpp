@@ -108,6 +108,7 @@ void Form1::ApplyCaptions()
     ui.Command1[3]->setText(texts.Text(ReadText));
 
     ui.Label11->setText(texts.Text(NoteText));
+    ApplyLineCaptions();
 }
 
 void Form1::LanguagePicked(int index)

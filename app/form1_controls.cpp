@@ -57,6 +57,12 @@ constexpr int FieldHeight = 315;
 constexpr int CaptionHeight = 255;
 constexpr int ButtonHeight = 435;
 
+// The Line button sits in the free space of Frame1(0) right of Combo1 (which ends at 3480),
+// level with it, inside the frame's 4500-twip width.
+constexpr int LineButtonLeft = 3600;
+constexpr int LineButtonTop = 390;
+constexpr int LineButtonWidth = 780;
+
 // Limits grid: design caption of each Label8 (GridLimitLabels tells which Text7 it stands by).
 constexpr const char *LimitLabelCaptions[14] = {
     "Vmin_L1",
@@ -241,6 +247,8 @@ void BuildConnectionFrame(QWidget *viewport, Form1Controls &ui)
     ui.Label3
         = MakeLabel(frame, QStringLiteral("Label3"), QStringLiteral("ComPort"), 240, 480, 1080);
     ui.Combo1 = Make<DropList>(frame, QStringLiteral("Combo1"), 1380, 450, 2100, FieldHeight);
+    ui.CommandLine = MakeButton(frame, QStringLiteral("CommandLine"), QStringLiteral("Line"),
+                                LineButtonLeft, LineButtonTop, LineButtonWidth);
 }
 
 void BuildConfigurationFrame(QWidget *viewport, Form1Controls &ui)

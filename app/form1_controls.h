@@ -42,6 +42,7 @@ struct Form1Controls
     // Frame1(0) Connection Setting.
     QLabel *Label3 = nullptr; // "ComPort"
     DropList *Combo1 = nullptr;
+    QPushButton *CommandLine = nullptr; // opens the line view; in the free space right of Combo1
 
     // Frame1(1) Configurations Setting.
     QLabel *Label10 = nullptr; // hint before the write-group boxes

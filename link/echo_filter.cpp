@@ -75,6 +75,7 @@ Bytes EchoFilter::Filter(Bytes received)
         }
     }
     lineEchoes_ = true;
+    ++echoesDropped_;
     expected_.clear();
     return Bytes(rest, data.end());
 }

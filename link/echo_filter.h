@@ -19,6 +19,7 @@
 #include "codec.h"
 
 #include <cstddef>
+#include <cstdint>
 
 namespace pv {
 
@@ -36,12 +37,15 @@ public:
     bool LineEchoes() const { return lineEchoes_; }
     // Bytes held back as the first part of an echo still arriving.
     std::size_t HeldBytes() const { return held_.size(); }
+    // Echoes dropped since the filter was made (a new line does not start the count again).
+    std::uint64_t EchoesDropped() const { return echoesDropped_; }
 
 private:
     Bytes expected_; // the last request, while its echo may still be ahead
     Bytes held_;     // the leading part of it received so far
     bool repliedByCopy_ = false;
     bool lineEchoes_ = false;
+    std::uint64_t echoesDropped_ = 0;
 };
 
 } // namespace pv

@@ -3,6 +3,9 @@
 
 #include "codec.h"
 
+#include <chrono>
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -37,6 +40,19 @@ public:
     virtual void Output(ByteView bytes) = 0;
     // Every byte received since the last call (empty when none arrived); never blocks.
     virtual Bytes Input() = 0;
+
+    // What the line view asks of a port that can tell; neither changes what or when the port
+    // sends or what Input gives.
+    // When the last byte that Input has given or will give arrived, for a port that notices
+    // arrivals as they happen; nothing when it cannot tell (the view then measures a reply's
+    // round trip at its take, a poll later).
+    virtual std::optional<std::chrono::steady_clock::time_point> LastArrival() const
+    {
+        return std::nullopt;
+    }
+    // How many copies of its own requests (the echo of an RS-485 adapter) the port has dropped
+    // since it was made; 0 for a port that drops none.
+    virtual std::uint64_t EchoesDropped() const { return 0; }
 };
 
 } // namespace pv

@@ -1,41 +1,31 @@
 #include "value_store.h"
 
+#include "reply_check.h"
+
 namespace pv {
 
 namespace {
 
-constexpr std::size_t FunctionIndex = 1;
 constexpr std::size_t ByteCountIndex = 2;
 constexpr std::size_t FirstDataIndex = 3;
-constexpr std::size_t CrcLength = 2;
 constexpr std::uint32_t ImageBlockEnd = 0xCFFF;
 
 } // namespace
 
 bool ValueStore::DecodeReply(ByteView reply, const RequestInfo &request, bool calibrationState)
 {
-    if (!CheckReplyCrc(reply, replyUnreadable_))
-        return false;
-    const std::uint8_t function = reply[FunctionIndex];
-    // A refusal from the inverter is never a success, least of all for a calibration write.
-    if (function & ExceptionBit)
+    const ReplyVerdict verdict = ClassifyReply(reply, request, calibrationState);
+    // Fewer than three bytes (nothing at all included) cannot even be examined.
+    const bool unexamined = verdict == ReplyVerdict::NoAnswer || verdict == ReplyVerdict::TooShort;
+    replyUnreadable_ = unexamined ? ReplyUnreadableSet : 0;
+    if (verdict != ReplyVerdict::Accepted)
         return false;
     // Calibration replies belong to the calibration window, which reads them itself.
     if (calibrationState)
         return true;
-    // A late reply to an earlier request carries another function or length; filing it would
-    // put its bytes at this request's place in the image.
-    if (function != request.function)
-        return false;
 
-    if (function == ReadFunction) {
-        if (reply.size() < FirstDataIndex + CrcLength)
-            return false;
+    if (reply[1] == ReadFunction) {
         const std::size_t byteCount = reply[ByteCountIndex];
-        if (FirstDataIndex + byteCount + CrcLength > reply.size())
-            return false;
-        if (byteCount != 2u * request.registerCount)
-            return false;
         const bool inBlock
             = request.replyAddress >= ImageBase && request.replyAddress <= ImageBlockEnd;
         const std::size_t imageStart = inBlock ? request.replyAddress - ImageBase : 0;

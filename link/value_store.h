@@ -20,7 +20,8 @@ public:
 class ValueStore
 {
 public:
-    // True when the reply is accepted. Refused, with the image and the values unchanged:
+    // True when the reply is accepted (ClassifyReply, reply_check.h, holds the rules). Refused,
+    // with the image and the values unchanged:
     //  - a reply failing its CRC (ReplyUnreadable tells whether it could be examined at all);
     //  - an exception reply (function byte with its top bit set): the inverter refused;
     //  - outside the calibration states, a reply whose function byte differs from the

@@ -117,6 +117,9 @@ QtSerialPort::QtSerialPort(std::filesystem::path programFolder)
 {
     QObject::connect(device_.get(), &QSerialPort::errorOccurred, device_.get(),
                      [this](QSerialPort::SerialPortError error) { OnDeviceError(error); });
+    // A time stamp and nothing else: reading stays with Input.
+    QObject::connect(device_.get(), &QIODevice::readyRead, device_.get(),
+                     [this] { lastArrival_ = std::chrono::steady_clock::now(); });
 }
 
 QtSerialPort::~QtSerialPort()
@@ -201,6 +204,11 @@ Bytes QtSerialPort::Input()
     if (overrun)
         device_->clear(QSerialPort::Input);
     return echo_.Filter(Bytes(data.begin(), data.end()));
+}
+
+std::optional<std::chrono::steady_clock::time_point> QtSerialPort::LastArrival() const
+{
+    return lastArrival_;
 }
 
 bool QtSerialPort::DeviceOpen() const

@@ -75,6 +75,10 @@ public:
     // Empty while the device is away (after one attempt to open it again). At most
     // ReadBufferBytes, without the echo of the last request.
     Bytes Input() override;
+    // When bytes last came in from the device (its readyRead signal), for the line view's
+    // round trips; nothing before the first byte.
+    std::optional<std::chrono::steady_clock::time_point> LastArrival() const override;
+    std::uint64_t EchoesDropped() const override { return echo_.EchoesDropped(); }
 
     // Whether the operating system's device is open right now (false while it is away).
     bool DeviceOpen() const;
@@ -95,6 +99,7 @@ private:
     bool deviceLost_ = false;
     int deviceErrorCount_ = 0;
     EchoFilter echo_;
+    std::optional<std::chrono::steady_clock::time_point> lastArrival_;
     std::unique_ptr<QSerialPort> device_;
 };
 

@@ -32,6 +32,7 @@ public:
     bool IsOpen() const override { return open_; }
     void Output(ByteView bytes) override;
     Bytes Input() override;
+    std::uint64_t EchoesDropped() const override { return echo_.EchoesDropped(); }
 
     // Which port numbers open; by default only port 1. Open throws PortError for the others.
     void SetExistingPorts(std::set<int> numbers) { existing_ = std::move(numbers); }

@@ -197,6 +197,34 @@ TEST_F(QtSerialPortTest, AdapterEchoIsDroppedAndEverythingElsePasses)
     EXPECT_TRUE(taken.empty()) << taken.size() << " bytes of the echo came through";
 }
 
+TEST_F(QtSerialPortTest, TellsWhenBytesArrivedAndHowManyEchoesItDropped)
+{
+    port_.Open();
+    EXPECT_FALSE(port_.LastArrival().has_value());
+    const auto beforeWrite = std::chrono::steady_clock::now();
+    pty_->Write(LongestReply);
+    // The event loop turns while the reply comes in, as between two ticks of the tool.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return port_.LastArrival().has_value(); }, 2000));
+    QTest::qWait(100);
+    const auto arrival = port_.LastArrival();
+    const auto beforeTake = std::chrono::steady_clock::now();
+    Bytes taken;
+    for (int i = 0; i < 100 && taken.size() < LongestReply.size(); ++i) {
+        const Bytes part = port_.Input();
+        taken.insert(taken.end(), part.begin(), part.end());
+    }
+    EXPECT_EQ(taken, LongestReply);
+    ASSERT_TRUE(arrival.has_value());
+    EXPECT_GE(*arrival, beforeWrite);
+    EXPECT_LT(*arrival, beforeTake) << "the arrival is noted as it happens, not at the take";
+
+    EXPECT_EQ(port_.EchoesDropped(), 0u);
+    ExpectBothWays(Request);
+    EXPECT_EQ(port_.EchoesDropped(), 1u);
+    ExpectBothWays();
+    EXPECT_EQ(port_.EchoesDropped(), 1u);
+}
+
 struct SettingsCase
 {
     const char *name, *text, *expected; // baud,parity,data bits,stop tenths; "none" if refused

@@ -1,0 +1,47 @@
+#include "reply_check.h"
+
+namespace pv {
+
+namespace {
+
+constexpr std::size_t FunctionIndex = 1;
+constexpr std::size_t ByteCountIndex = 2;
+constexpr std::size_t FirstDataIndex = 3;
+constexpr std::size_t CrcLength = 2;
+
+} // namespace
+
+ReplyVerdict ClassifyReply(ByteView reply, const RequestInfo &request, bool calibrationState)
+{
+    std::uint16_t unreadable = 0;
+    if (!CheckReplyCrc(reply, unreadable)) {
+        if (unreadable == 0)
+            return ReplyVerdict::CrcFailed;
+        return reply.empty() ? ReplyVerdict::NoAnswer : ReplyVerdict::TooShort;
+    }
+    const std::uint8_t function = reply[FunctionIndex];
+    // A refusal from the inverter is never a success, least of all for a calibration write.
+    if (function & ExceptionBit)
+        return ReplyVerdict::Exception;
+    if (calibrationState)
+        return ReplyVerdict::Accepted;
+    if (function != request.function)
+        return ReplyVerdict::FunctionMismatch;
+    if (function == ReadFunction) {
+        if (reply.size() < FirstDataIndex + CrcLength)
+            return ReplyVerdict::ByteCountMismatch;
+        const std::size_t byteCount = reply[ByteCountIndex];
+        if (FirstDataIndex + byteCount + CrcLength > reply.size()
+            || byteCount != 2u * request.registerCount)
+            return ReplyVerdict::ByteCountMismatch;
+    }
+    return ReplyVerdict::Accepted;
+}
+
+std::uint8_t ExceptionCodeOf(ByteView reply)
+{
+    const bool exception = reply.size() > ByteCountIndex && (reply[FunctionIndex] & ExceptionBit);
+    return exception ? reply[ByteCountIndex] : 0;
+}
+
+} // namespace pv

@@ -1,0 +1,134 @@
+// tick-cost: what one monitor tick costs the tool itself, with the line view closed and open.
+// The main window runs offscreen against the in-process simulator; its timers are ticked by
+// hand, so only the tool's own work is timed: the tick (exchange step and readings), and with
+// the view open also the view's refresh and the repaint of both windows.
+//
+// usage: tick-cost [--ticks N]
+// prints one line per measure: name, median and maximum in microseconds.
+
+#include "app/form1.h"
+#include "app/line_view.h"
+#include "platform/file_dialog.h"
+#include "platform/language_store.h"
+#include "platform/message_box.h"
+#include "platform/modal_presenter.h"
+#include "platform/process_list.h"
+#include "sim/simulated_port.h"
+
+#include <QApplication>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Quiet : pv::MessageSink, pv::ModalPresenter, pv::ProcessList, pv::FileDialogs
+{
+    std::optional<std::filesystem::path> SaveFileName(const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<std::filesystem::path> OpenFileName(const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    void ShowMessage(const QString &text) override
+    {
+        std::fprintf(stderr, "tick-cost: message: %s\n", text.toStdString().c_str());
+    }
+    void ShowModal(QDialog &) override {}
+    std::vector<std::string> ExecutableNames() const override { return {}; }
+};
+
+// Microseconds of each call.
+struct Samples
+{
+    std::vector<double> us;
+    void Time(const std::function<void()> &work)
+    {
+        const auto start = Clock::now();
+        work();
+        us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    }
+    void Print(const char *name)
+    {
+        if (us.empty())
+            return;
+        std::sort(us.begin(), us.end());
+        std::printf("%-26s median %8.1f us   max %8.1f us   (%zu samples)\n", name,
+                    us[us.size() / 2], us.back(), us.size());
+    }
+};
+
+struct Run
+{
+    Samples tick, refresh, repaint;
+};
+
+Run Measure(const std::filesystem::path &programDir, int ticks, bool viewOpen)
+{
+    pv::InverterSimulator inverter;
+    std::int64_t nowMs = 0;
+    pv::SimulatedPort port(inverter, &nowMs);
+    Quiet quiet;
+    const auto languageStore = pv::MakeSqliteLanguageStore(programDir / "DataBase" / "Language.db");
+    pv::Form1 form(pv::Form1Services{port, quiet, quiet, quiet, *languageStore, quiet, programDir,
+                                     pv::NumberFormat{}});
+    Run run;
+    if (!form.Form_Load())
+        return run;
+    form.show();
+    pv::Form1Controls &ui = form.Controls();
+    ui.Combo1->setCurrentIndex(0);
+    emit ui.Combo1->activated(0);
+    if (viewOpen)
+        form.CommandLine_Click();
+    pv::LineView *view = form.LineWindow();
+    QApplication::processEvents();
+    for (int i = 0; i < ticks; ++i) {
+        // Only the hand drives the exchange; the window's own timers stay still.
+        for (QTimer *timer : {ui.Timer1, ui.Timer2, ui.Timer3})
+            timer->stop();
+        if (view != nullptr)
+            view->RefreshTimer()->stop();
+        nowMs += pv::MonitorIntervalMs;
+        run.tick.Time([&form] { form.Timer1_Timer(); });
+        // The view refreshes every 250 ms, so at most once per 350 ms tick.
+        if (view != nullptr)
+            run.refresh.Time([view] { view->Refresh(); });
+        run.repaint.Time([] { QApplication::processEvents(); });
+    }
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int ticks = 2000;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::string(argv[i]) == "--ticks")
+            ticks = std::max(1, std::stoi(argv[i + 1]));
+    }
+    // The settings files and the language database beside this program.
+    const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
+
+    Run closed = Measure(programDir, ticks, false);
+    Run open = Measure(programDir, ticks, true);
+    std::printf("%d monitor ticks of 350 ms each way\n", ticks);
+    closed.tick.Print("tick, view closed");
+    open.tick.Print("tick, view open");
+    open.refresh.Print("view refresh");
+    closed.repaint.Print("repaint, view closed");
+    open.repaint.Print("repaint, view open");
+    return closed.tick.us.empty() || open.tick.us.empty() ? 1 : 0;
+}
