@@ -35,11 +35,17 @@ protected:
     // Started with messages that show their markers, monitoring, the CONFIGURATIONS panel open.
     void Connect()
     {
-        around.ownTexts
-            = {{238, "NotSaved %1: %2"},  {241, "Line %1: %2"}, {242, "Compare line %1: %2"},
-               {243, "unknown %1"},       {245, "missing %1"},  {247, "NaN %1=%2"},
-               {249, "%2 not in %3..%4"}, {253, "not text"},    {254, "empty"},
-               {255, "over %3 KiB"},      {258, "differ: %1"}};
+        around.ownTexts.insert({{238, "NotSaved %1: %2"},
+                                {241, "Line %1: %2"},
+                                {242, "Compare line %1: %2"},
+                                {243, "unknown %1"},
+                                {245, "missing %1"},
+                                {247, "NaN %1=%2"},
+                                {249, "%2 not in %3..%4"},
+                                {253, "not text"},
+                                {254, "empty"},
+                                {255, "over %3 KiB"},
+                                {258, "differ: %1"}});
         std::ofstream(program / "CountryParameter.txt") << Countries;
         ASSERT_TRUE(Start("1,1,1,1,0,Test", false));
         port.responder = [this](ByteView request) { return Answer(registers, request); };
@@ -332,6 +338,12 @@ TEST_F(Form1Files, MarksGoWithAnEditOfTheirEntryALoadAndARead)
     Compare(Path("other.pvcfg"));
     ASSERT_EQ(Marked(), (std::vector<std::string>{"Check2(0)", "Option1(0)", "Option1(1)",
                                                   "Text7(1)", "Text7(2)"}));
+    // A refused file says where and leaves the marks as they were.
+    std::ofstream(Path("empty.pvcfg")) << "";
+    around.shown.clear();
+    Compare(Path("empty.pvcfg"));
+    EXPECT_EQ(around.shown, std::vector<QString>{"Compare line 1: empty"});
+    EXPECT_EQ(Marked().size(), 5u);
     ui().Text7[2]->setText("196");
     ui().Option1[0]->click();
     EXPECT_EQ(Marked(), std::vector<std::string>{"Text7(1)"});
@@ -359,6 +371,21 @@ TEST_F(Form1Files, CompareNeedsAReadFirst)
     Compare(Path("read.pvcfg"));
     EXPECT_EQ(around.shown, std::vector<QString>{Text(257)});
     EXPECT_EQ(around.files.size(), 1u) << "no file dialog";
+}
+
+TEST_F(Form1Files, AFileThatCannotBeWrittenOrReadIsSaidSoAndChangesNothing)
+{
+    around.ownTexts = {{239, "not written %1"}, {240, "not read %1"}};
+    Connect();
+    Read();
+    const std::string panel = Panel();
+    const auto nowhere = program / "no such folder" / "unit.pvcfg";
+    Save(nowhere);
+    Load(nowhere);
+    const QString shownPath = QString::fromStdString(nowhere.string());
+    EXPECT_EQ(around.shown,
+              (std::vector<QString>{"not written " + shownPath, "not read " + shownPath}));
+    EXPECT_EQ(Panel(), panel);
 }
 
 TEST_F(Form1Files, ButtonsStandInFreeSpaceAndRestWhileAnExchangeRuns)
