@@ -1,5 +1,7 @@
 #include "configuration_file.h"
 
+#include "text_lines.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -58,26 +60,6 @@ constexpr FieldRule Fields[ConfigurationFieldCount] = {
 
 constexpr NumberFormat FileFormat{'.', ','};
 constexpr std::size_t MessageClip = 40; // characters of a key or value a message repeats
-constexpr std::string_view Blanks = " \t";
-
-std::string_view Trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(Blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
-}
-
-// At most MessageClip characters of a UTF-8 text, cut at a character boundary.
-std::string Clipped(std::string_view text)
-{
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && characters++ == MessageClip)
-            return std::string(text.substr(0, i)) + "\u2026";
-    }
-    return std::string(text);
-}
 
 // The shortest text that reads back as the same single-precision value, never with an exponent.
 std::string PlainNumberText(float value, char separator)
@@ -177,7 +159,7 @@ ConfigurationProblem Problem(ConfigurationFault fault, int field, std::string_vi
     problem.field = field;
     if (field >= 0)
         problem.key = ConfigurationKey(field);
-    problem.value = Clipped(value);
+    problem.value = ClippedText(value, MessageClip);
     problem.first = std::move(first);
     problem.second = std::move(second);
     return problem;
@@ -276,56 +258,6 @@ ConfigurationProblem TakeFileValue(int field, std::string_view written,
     return problem;
 }
 
-// Where a file stops being UTF-8 text (a C0 or C1 control other than TAB, CR and LF counts as
-// not text): the offset of the first offending byte, or nothing.
-std::optional<std::size_t> FirstNonTextByte(std::string_view bytes)
-{
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte < 0x80) {
-            if ((byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F)
-                return i;
-            ++i;
-            continue;
-        }
-        // Lead byte: length and the smallest code point it may carry (no overlong forms).
-        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC2 ? 2 : 0;
-        if (length == 0 || byte > 0xF4 || i + length > bytes.size())
-            return i;
-        char32_t code = byte & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return i;
-            code = code << 6 | (next & 0x3F);
-        }
-        const char32_t smallest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-        if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)
-            || (code >= 0x80 && code <= 0x9F))
-            return i;
-        i += length;
-    }
-    return std::nullopt;
-}
-
-int LineAt(std::string_view bytes, std::size_t offset)
-{
-    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + offset, '\n'));
-}
-
-// A text for a comment line: controls (a line break in a model name) become "?".
-std::string CommentText(std::string_view text)
-{
-    std::string safe(text);
-    for (char &c : safe) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            c = '?';
-    }
-    return safe;
-}
-
 } // namespace
 
 std::string_view ConfigurationKey(int field)
@@ -373,11 +305,11 @@ std::string FormatConfigurationFile(const ConfigurationValues &values,
 {
     std::string file = "# PV inverter configuration (UTF-8, one \"key = value\" per line, \".\" "
                        "as the decimal point)\n";
-    file += "# saved " + CommentText(header.savedAt) + "\n";
+    file += "# saved " + SingleLineText(header.savedAt) + "\n";
     if (const auto &inverter = header.inverter)
-        file += "# read from inverter ID " + CommentText(inverter->id) + ", model \""
-                + CommentText(inverter->modelName) + "\", operating firmware "
-                + CommentText(inverter->operatingVersion) + "\n";
+        file += "# read from inverter ID " + SingleLineText(inverter->id) + ", model \""
+                + SingleLineText(inverter->modelName) + "\", operating firmware "
+                + SingleLineText(inverter->operatingVersion) + "\n";
     for (int field = 0; field < ConfigurationFieldCount; ++field) {
         const FieldRule &rule = Fields[field];
         std::string value;
@@ -425,19 +357,19 @@ ConfigurationFileReading ParseConfigurationFile(std::string_view bytes,
         ++line;
         if (!text.empty() && text.back() == '\r')
             text.remove_suffix(1);
-        text = Trimmed(text);
+        text = TrimmedBlanks(text);
         if (text.empty() || text.front() == '#')
             continue;
         const auto equals = text.find('=');
         if (equals == std::string_view::npos)
             return refuse(Problem(ConfigurationFault::NotKeyValue, -1, text), line);
-        const std::string_view key = Trimmed(text.substr(0, equals));
+        const std::string_view key = TrimmedBlanks(text.substr(0, equals));
         const auto field = std::find_if(std::begin(Fields), std::end(Fields),
                                         [&](const FieldRule &rule) { return rule.key == key; })
                            - std::begin(Fields);
         if (field == ConfigurationFieldCount) {
             ConfigurationProblem unknown = Problem(ConfigurationFault::UnknownKey, -1);
-            unknown.key = Clipped(key);
+            unknown.key = ClippedText(key, MessageClip);
             return refuse(unknown, line);
         }
         const auto at = static_cast<std::size_t>(field);
@@ -445,8 +377,8 @@ ConfigurationFileReading ParseConfigurationFile(std::string_view bytes,
             return refuse(Problem(ConfigurationFault::RepeatedKey, static_cast<int>(field)), line);
         reading.lines[at] = line;
         ConfigurationProblem problem
-            = TakeFileValue(static_cast<int>(field), Trimmed(text.substr(equals + 1)), countryCodes,
-                            format, values);
+            = TakeFileValue(static_cast<int>(field), TrimmedBlanks(text.substr(equals + 1)),
+                            countryCodes, format, values);
         if (problem.fault != ConfigurationFault::None)
             return refuse(problem, line);
     }
