@@ -86,6 +86,7 @@ void Form1::ConnectControls()
 
     connect(ui_.VScroll1, &QAbstractSlider::valueChanged, this, &Form1::VScroll1_Change);
     connect(ui_.VScroll1, &QAbstractSlider::sliderMoved, this, &Form1::VScroll1_Scroll);
+    ConnectConfigurationFiles();
 }
 
 void Form1::InstallKeyFilters()
@@ -207,6 +208,8 @@ void Form1::SetInputControlsEnabled(bool enabled)
     for (QLabel *label : ui_.Label16)
         label->setEnabled(enabled);
     for (QPushButton *button : ui_.Command1)
+        button->setEnabled(enabled);
+    for (QPushButton *button : {ui_.CommandSave, ui_.CommandLoad, ui_.CommandCompare})
         button->setEnabled(enabled);
     for (TextBox *text : ui_.Text7)
         text->setEnabled(enabled);

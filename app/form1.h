@@ -6,6 +6,7 @@
 //   form1_menu.cpp           menu strip, panel layout, scroll bar
 //   form1_identifiers.cpp    identifiers panel
 //   form1_configuration.cpp  configuration panel and its limits grid
+//   form1_configuration_files.cpp  saving, loading and comparing configuration files
 //   form1_captions.cpp       captions of the chosen language
 //   form1_line.cpp           the line view and the recording of the serial line
 
@@ -17,9 +18,10 @@
 #include "link/line_recorder.h"
 #include "link/numbers.h"
 #include "link/value_store.h"
-#include "settings/identifiers.h"
 #include "settings/configuration.h"
+#include "settings/configuration_file.h"
 #include "settings/country_presets.h"
+#include "settings/identifiers.h"
 #include "settings/write_mirror.h"
 
 #include <QWidget>
@@ -62,6 +64,10 @@ inline constexpr int MiddleButton = 4;
 inline constexpr int ShiftMask = 1;
 inline constexpr int CtrlMask = 2;
 inline constexpr int AltMask = 4;
+
+// The dynamic property (true) of an entry, list, flag box or option frame that the last Compare
+// found different from the file.
+inline constexpr char DiffersFromFileProperty[] = "differsFromFile";
 
 // Menu entries, by Label16 index.
 enum MenuEntry {
@@ -119,6 +125,10 @@ public:
     void Command1_Click(int index);
     // The Line button and F12: opens the line view, or brings it to the front.
     void CommandLine_Click();
+    // Configuration files: the panel to a file, a file into the panel, the panel against a file.
+    void CommandSave_Click();
+    void CommandLoad_Click();
+    void CommandCompare_Click();
 
     void ShowMonitorValues();
     void HighlightMenuEntry(int index);
@@ -177,6 +187,17 @@ private:
     QTimer *TimerOf(MainTimer timer) const;
     // No identify or configuration exchange is running.
     bool ConfigurationControlsFree() const;
+    // Configuration files (form1_configuration_files.cpp).
+    void ConnectConfigurationFiles();
+    void ApplyConfigurationFileCaptions();
+    ConfigurationPanelTexts ConfigurationPanelNow() const;
+    std::vector<std::uint8_t> ListedCountryCodes() const;
+    std::optional<ConfigurationValues> OpenConfigurationFile(int refusalText);
+    void RefuseConfigurationSave(const ConfigurationProblem &problem);
+    void ShowConfigurationValues(const ConfigurationValues &values);
+    std::vector<QWidget *> ConfigurationFieldControls(int field) const;
+    QString ConfigurationReason(const ConfigurationProblem &problem) const;
+    void ClearConfigurationMarks();
 
     Form1Services services_;
     Form1Controls ui_;
@@ -197,6 +218,8 @@ private:
     PresetValues presetValues_{};
     std::optional<std::uint8_t> selectedCountryCode_;
     std::optional<ConfigurationWrite> checkedWrite_;
+    // The panel shows what a configuration read brought (until the next read or a Load).
+    bool configurationFromRead_ = false;
     // The reason of a start-up failure met before the language table could be loaded.
     QString earlyFailure_;
     // The calibration window while it is open: it lays out the calibration read replies.

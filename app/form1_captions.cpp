@@ -106,6 +106,7 @@ void Form1::ApplyCaptions()
     ui.Command1[1]->setText(texts.Text(ReadText));
     ui.Command1[2]->setText(texts.Text(WriteText));
     ui.Command1[3]->setText(texts.Text(ReadText));
+    ApplyConfigurationFileCaptions();
 
     ui.Label11->setText(texts.Text(NoteText));
     ApplyLineCaptions();

@@ -144,6 +144,8 @@ void Form1::ConfigurationCommand(int index)
     machine_.ShowLinkStatus(Lamp::Good, text::Reading);
     machine_.PrepareConfigurationRead();
     ClearPanels();
+    configurationFromRead_ = false;
+    ClearConfigurationMarks();
 }
 
 void Form1::ShowConfiguration()
@@ -170,6 +172,9 @@ void Form1::ShowConfiguration()
     Combo2_Click();
     ui_.Text8->setText(QString::fromStdString(texts.retryTime));
     ShowGridLimits();
+    // A Compare needs these values; a Save names the inverter they came from.
+    configurationFromRead_ = true;
+    ClearConfigurationMarks();
 }
 
 void Form1::StartConfigurationWrite()

@@ -2,10 +2,13 @@
 
 #include "form1_layout.h"
 #include "link/exchange_machine.h"
+#include "settings/configuration.h"
 #include "settings/grid_limit_checks.h"
 
 #include <QPainter>
 #include <QRadialGradient>
+
+#include <tuple>
 
 namespace pv {
 namespace {
@@ -90,6 +93,8 @@ constexpr int LimitColumn[14] = {0, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 1, 1};
 constexpr int LimitRow[14] = {0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7, 4, 5};
 
 constexpr int ConfigurationFrameHeight = 3000;
+// Save, Load and Compare in equal parts of their row until the captions lay them out.
+constexpr int FileButtonWidth = (FileButtonsRight - FileButtonsLeft - 2 * FileButtonGap) / 3;
 constexpr int LimitsFrameHeight = 6000;
 constexpr int NoteHeight = 300;
 
@@ -266,13 +271,13 @@ void BuildConfigurationFrame(QWidget *viewport, Form1Controls &ui)
 
     ui.Check1[0] = MakeCheck(frame, ArrayName("Check1", 0), QStringLiteral("Sleep Power (0~20%)"),
                              240, 720, 2400);
-    ui.Text5 = MakeText(frame, QStringLiteral("Text5"), 5, 2700, 720, 900);
+    ui.Text5 = MakeText(frame, QStringLiteral("Text5"), SleepPowerTextLength, 2700, 720, 900);
     // Room for the translated captions, which run longer than the design's "KW".
     ui.Check1[1] = MakeCheck(frame, ArrayName("Check1", 1), QStringLiteral("KW"), 3720, 720, 1560);
-    ui.Text6 = MakeText(frame, QStringLiteral("Text6"), 6, 5340, 720, 900);
+    ui.Text6 = MakeText(frame, QStringLiteral("Text6"), RatedPowerTextLength, 5340, 720, 900);
     ui.Check1[3] = MakeCheck(frame, ArrayName("Check1", 3), QStringLiteral("Retry Time (1~600s)"),
                              6360, 720, 2280);
-    ui.Text8 = MakeText(frame, QStringLiteral("Text8"), 5, 8700, 720, 900);
+    ui.Text8 = MakeText(frame, QStringLiteral("Text8"), RetryTimeTextLength, 8700, 720, 900);
     ui.Check1[2]
         = MakeCheck(frame, ArrayName("Check1", 2), QStringLiteral("Country"), 240, 1170, 2400);
     ui.Combo2 = Make<DropList>(frame, QStringLiteral("Combo2"), 2700, 1170, 3150, FieldHeight);
@@ -309,6 +314,17 @@ void BuildConfigurationFrame(QWidget *viewport, Form1Controls &ui)
         = MakeButton(frame, ArrayName("Command1", 2), QStringLiteral("Write"), 9000, 2100, 1215);
     ui.Command1[3]
         = MakeButton(frame, ArrayName("Command1", 3), QStringLiteral("Read"), 10365, 2100, 1215);
+
+    // Configuration files, in the free space between the Communication frame and Write.
+    int left = FileButtonsLeft;
+    for (auto [button, name, caption] :
+         {std::tuple{&ui.CommandSave, "CommandSave", "Save..."},
+          std::tuple{&ui.CommandLoad, "CommandLoad", "Load..."},
+          std::tuple{&ui.CommandCompare, "CommandCompare", "Compare..."}}) {
+        *button = MakeButton(frame, QLatin1String(name), QLatin1String(caption), left,
+                             FileButtonsTop, FileButtonWidth);
+        left += FileButtonWidth + FileButtonGap;
+    }
 }
 
 void BuildIdentifiersFrame(QWidget *viewport, Form1Controls &ui)
@@ -347,10 +363,8 @@ void BuildLimitsFrame(QWidget *viewport, Form1Controls &ui)
         ui.Label8[labelIndex] = MakeLabel(
             frame, ArrayName("Label8", labelIndex), QLatin1String(LimitLabelCaptions[labelIndex]),
             LimitColumnLeft[column], top + 30, LimitLabelWidth[column]);
-        // The four frequencies carry a decimal and one digit more.
-        const int maxLength = (i >= 8 && i <= 11) ? 6 : 5;
         ui.Text7[i]
-            = MakeText(frame, ArrayName("Text7", i), maxLength,
+            = MakeText(frame, ArrayName("Text7", i), GridLimitEntryLength(i),
                        LimitColumnLeft[column] + LimitLabelWidth[column] + 60, top, LimitTextWidth);
     }
     const int noteTop = LimitsFrameHeight - NoteSpaceAtBottom;

@@ -59,6 +59,10 @@ struct Form1Controls
     std::array<OptionButton *, 2> Option2{};
     std::array<QPushButton *, 4> Command1{}; // 0 identify Write, 1 identify Read,
                                              // 2 configuration Write, 3 configuration Read
+    // Configuration files: save the panel, load a file into it, compare it with a file.
+    QPushButton *CommandSave = nullptr;
+    QPushButton *CommandLoad = nullptr;
+    QPushButton *CommandCompare = nullptr;
 
     // Frame1(2) Identifiers Setting.
     QLabel *Label4 = nullptr; // KWH

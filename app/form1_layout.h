@@ -26,6 +26,14 @@ inline constexpr int NoteSpaceAtBottom = 2200;
 // Back and border colour (0x00BBGGRR) of the marked menu entry's rectangle.
 inline constexpr std::uint32_t ChosenShapeColor = 0x0000FF;
 
+// The row of the configuration file buttons (Save, Load, Compare) in Frame1(1): the free space
+// on the Write button's line between Frame4 (which ends at 5610) and Write (at 9000). Captions
+// are laid out in it by their width (form1_configuration_files.cpp).
+inline constexpr int FileButtonsLeft = 5700;
+inline constexpr int FileButtonsRight = 8940;
+inline constexpr int FileButtonsTop = 2100;
+inline constexpr int FileButtonGap = 45;
+
 // The lamp is painted into the status strip at its origin, this many twips square.
 inline constexpr int LampTwips = 400;
 

@@ -8,13 +8,6 @@ namespace pv {
 
 namespace {
 
-// What the inverter accepts for the single values.
-constexpr double MaxSleepPowerPercent = 20.0;
-constexpr float MaxRatedPowerKw = 6553.5f; // kW x 10 must fit one word
-constexpr int RatedPowerScale = 10;
-constexpr double MinRetryTimeS = 1.0;
-constexpr double MaxRetryTimeS = 600.0;
-
 // Steps of the configuration sequence that send a request.
 constexpr int SettingsReadStep = 0;
 constexpr int RatedPowerReadStep = 2;

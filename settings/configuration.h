@@ -24,6 +24,16 @@ using FlagBoxes = std::array<bool, FlagCount>; // Check2(0..7); box 0 is bit 7
 // The write groups, by their check box Check1(index).
 enum WriteGroup { SleepPowerGroup = 0, RatedPowerGroup = 1, CountryGroup = 2, RetryTimeGroup = 3 };
 
+// What the inverter accepts for the single values, and the longest text of their entries.
+inline constexpr double MaxSleepPowerPercent = 20.0;
+inline constexpr float MaxRatedPowerKw = 6553.5f; // kW x 10 must fit one word
+inline constexpr int RatedPowerScale = 10;
+inline constexpr double MinRetryTimeS = 1.0;
+inline constexpr double MaxRetryTimeS = 600.0;
+inline constexpr int SleepPowerTextLength = 5; // Text5
+inline constexpr int RatedPowerTextLength = 6; // Text6
+inline constexpr int RetryTimeTextLength = 5;  // Text8
+
 // The controls a refused write points at (Text7 with its index).
 enum class ConfigurationControl { None, Text5, Text6, Combo2, Text7, Text8 };
 

@@ -5,6 +5,8 @@
 #include "link/text_numbers.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 namespace pv {
 
@@ -65,6 +67,15 @@ constexpr GridLimitRule Rules[] = {
 };
 static_assert(std::size(Rules) == GridLimitEntryCount);
 
+const GridLimitRule &RuleOf(int entry)
+{
+    for (const GridLimitRule &rule : Rules) {
+        if (rule.entry == entry)
+            return rule;
+    }
+    throw std::out_of_range("no limits grid entry " + std::to_string(entry));
+}
+
 bool InRange(const GridLimitRule &rule, double value)
 {
     const bool aboveLow = rule.lowIncluded ? value >= rule.low : value > rule.low;
@@ -102,6 +113,20 @@ GridLimitRefusal Refuse(const GridLimitRule &rule, int textNumber, bool withCapt
 }
 
 } // namespace
+
+GridLimitRange AcceptedGridLimitRange(int entry)
+{
+    const GridLimitRule &rule = RuleOf(entry);
+    return {rule.low, rule.lowIncluded, rule.high};
+}
+
+bool GridLimitAccepted(int entry, double value)
+{
+    const GridLimitRule &rule = RuleOf(entry);
+    if (rule.reading != Reading::Regional)
+        value = static_cast<float>(value);
+    return InRange(rule, value);
+}
 
 std::optional<float> DecimalEntryValue(std::string_view text)
 {

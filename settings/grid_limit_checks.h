@@ -23,6 +23,19 @@ using GridLimitWords = std::array<std::uint16_t, GridLimitEntryCount>;
 inline constexpr std::array<int, GridLimitEntryCount> GridLimitLabels
     = {3, 1, 0, 2, 13, 11, 10, 12, 5, 4, 7, 6, 9, 8};
 
+// The longest text each entry of the grid takes: the four frequencies carry a decimal and one
+// digit more.
+inline constexpr int GridLimitTextLength = 5;
+inline constexpr int FrequencyLimitTextLength = 6;
+constexpr bool IsFrequencyLimit(int entry)
+{
+    return entry >= reg::FirstFrequencyLimit && entry <= reg::LastFrequencyLimit;
+}
+constexpr int GridLimitEntryLength(int entry)
+{
+    return IsFrequencyLimit(entry) ? FrequencyLimitTextLength : GridLimitTextLength;
+}
+
 // A refused limit names its Text7 index.
 using GridLimitRefusal = EntryRefusal<int>;
 
@@ -41,6 +54,20 @@ struct GridLimitCheck
 // refused with text 132); the frequencies with "," read as ".". A value whose word does not fit
 // 0..65535 is refused with text 132 rather than cut.
 GridLimitCheck CheckGridLimitEntries(const GridLimitTexts &texts, const NumberFormat &format);
+
+// The values the check of an entry accepts (for the 50 Hz limits: the values it sends rather
+// than its default): low (included or not) up to high, included. Single-precision bounds, as
+// the check compares them.
+struct GridLimitRange
+{
+    float low;
+    bool lowIncluded;
+    float high;
+};
+GridLimitRange AcceptedGridLimitRange(int entry);
+// The value of the entry lies in its accepted range; a frequency is taken in single precision
+// first, as the check reads it.
+bool GridLimitAccepted(int entry, double value);
 
 // The comma-tolerant reading of a decimal entry: every "," read as "." and the whole text a
 // number; nothing otherwise.

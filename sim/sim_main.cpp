@@ -16,6 +16,8 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -43,19 +45,24 @@ struct Options
     bool echo = false;
     bool logWrites = false;
     bool flood = false;
+    // --set REG=VALUE, in the order given.
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> registers;
 };
 
 constexpr const char *Usage
     = "usage: inverter-sim [--port COM1] [--program-dir DIR] [--version 01000700]\n"
       "                    [--certificate 1.02] [--fault KIND --rate R] [--seed N]\n"
-      "                    [--echo] [--log-writes] [--flood]\n"
+      "                    [--echo] [--log-writes] [--flood] [--set REG=VALUE ...]\n"
       "fault kinds: no-reply, wrong-crc, truncated, delayed, exception, noise-before,\n"
       "             noise-instead (rate 0..1, default 1)\n"
       "--echo        return every received byte at once, ahead of the reply, like a\n"
       "              two-wire RS-485 adapter without echo suppression\n"
       "--log-writes  print one line per accepted write to standard output:\n"
       "              write fn=10 start=C088 values=010E,0104 ms=1234\n"
-      "--flood       answer nothing and send random bytes as fast as the line takes them\n";
+      "--flood       answer nothing and send random bytes as fast as the line takes them\n"
+      "--set REG=VALUE  start with register REG (hexadecimal, C000..C0FF or CF00..CF0F)\n"
+      "              holding VALUE (decimal, or hexadecimal after 0x), e.g. --set C088=270\n"
+      "              or --set C081=0x4011 (flags 0x40, country code 17); may be repeated\n";
 
 std::optional<int> ParsePort(std::string text)
 {
@@ -69,6 +76,27 @@ std::optional<int> ParsePort(std::string text)
     } catch (const std::exception &) {
     }
     return std::nullopt;
+}
+
+// "C088=270" or "C081=0x4011": a register the simulator holds and a 16-bit value.
+std::pair<std::uint16_t, std::uint16_t> ParseRegisterSetting(const std::string &text)
+{
+    const auto equals = text.find('=');
+    if (equals == std::string::npos)
+        throw std::invalid_argument("expected REG=VALUE");
+    const auto number = [](const std::string &digits, int base) {
+        std::size_t used = 0;
+        const unsigned long value = std::stoul(digits, &used, base);
+        if (used != digits.size() || value > 0xFFFF)
+            throw std::invalid_argument("not a 16-bit number: " + digits);
+        return static_cast<std::uint16_t>(value);
+    };
+    const std::string valueText = text.substr(equals + 1);
+    const bool hex = valueText.rfind("0x", 0) == 0 || valueText.rfind("0X", 0) == 0;
+    const std::uint16_t reg = number(text.substr(0, equals), 16);
+    if (!pv::InverterSimulator::Holds(reg))
+        throw std::invalid_argument("the simulator holds no register " + text.substr(0, equals));
+    return {reg, number(hex ? valueText.substr(2) : valueText, hex ? 16 : 10)};
 }
 
 // Returns false after printing why the command line cannot be used.
@@ -113,6 +141,8 @@ bool ParseOptions(int argc, char **argv, Options &options)
                 options.rate = std::stod(value);
             } else if (name == "--seed") {
                 options.seed = std::stoull(value);
+            } else if (name == "--set") {
+                options.registers.push_back(ParseRegisterSetting(value));
             } else {
                 std::cerr << "inverter-sim: unknown option " << name << "\n" << Usage;
                 return false;
@@ -197,6 +227,8 @@ int main(int argc, char **argv)
         inverter.SetCertificateVersion(options.certificate);
         inverter.SetFaultRate(options.fault, options.rate);
         inverter.SetEcho(options.echo);
+        for (const auto &[reg, value] : options.registers)
+            inverter.SetRegister(reg, value);
     } catch (const std::exception &e) {
         std::cerr << "inverter-sim: " << e.what() << "\n";
         return 2;

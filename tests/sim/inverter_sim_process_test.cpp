@@ -159,4 +159,49 @@ INSTANTIATE_TEST_SUITE_P(
                                   SIGINT}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// --set starts the unit with other settings; a register it does not hold or a value past a word
+// stops the program before it makes its link.
+TEST(InverterSimProgramSet, StartsWithTheRegistersGivenAndRefusesOthers)
+{
+    char pattern[] = "/tmp/inverter-sim-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const fs::path dir = pattern, link = dir / "ports" / "COM1";
+    for (const char *refused : {"C300=1", "C084=65536", "C084", "C0x4=1"}) {
+        Child bad;
+        Spawn(bad, {"--program-dir", pattern, "--set", refused});
+        int status = -1;
+        ASSERT_TRUE(Within5s([&] { return ::waitpid(bad.pid, &status, WNOHANG) == bad.pid; }))
+            << refused;
+        bad.pid = -1;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << refused;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(link))) << refused;
+    }
+
+    Child sim;
+    Spawn(sim, {"--program-dir", pattern, "--set", "C081=0x4011", "--set", "C085=120"});
+    ASSERT_TRUE(Within5s([&] { return fs::is_symlink(link); }));
+    const int fd = ::open(pv::DevicePathForPort(1, dir).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    pv::Channel channel;
+    pv::BuildReadRequest(channel, 0xC081, 5);
+    ASSERT_EQ(::write(fd, channel.request.data(), channel.request.size()),
+              static_cast<ssize_t>(channel.request.size()));
+    pv::Bytes reply;
+    std::uint8_t buffer[64];
+    Within5s([&] {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        reply.insert(reply.end(), buffer, buffer + std::max<ssize_t>(n, 0));
+        return reply.size() >= 15;
+    });
+    ::close(fd);
+    ASSERT_EQ(reply.size(), 15u);
+    // 0xC081 as given, 0xC084 (sleep power) as the simulator starts, 0xC085 as given.
+    EXPECT_EQ(pv::Bytes(reply.begin() + 3, reply.begin() + 5), (pv::Bytes{0x40, 0x11}));
+    EXPECT_EQ(pv::Bytes(reply.begin() + 11, reply.begin() + 13), (pv::Bytes{0x00, 0x78}));
+    ::kill(sim.pid, SIGTERM);
+    ::waitpid(sim.pid, nullptr, 0);
+    sim.pid = -1;
+    fs::remove_all(dir);
+}
+
 } // namespace

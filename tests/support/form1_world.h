@@ -1,7 +1,7 @@
 #pragma once
 // Everything around a main window under test: messages are recorded, modal windows handed to
 // whileOpen, the running programs are fixed, and text N of language L reads "L<L>-<N>" (column 0
-// holds the text number, as in the real table).
+// holds the text number, as in the real table) unless ownTexts gives it.
 
 #include "language/text_count.h"
 #include "platform/file_dialog.h"
@@ -15,6 +15,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,8 +54,10 @@ public:
     int RowCount() const override { return rows; }
     bool ReadCell(int row, int column, std::optional<std::string> &text) override
     {
-        text = column == 0 ? std::to_string(row)
-                           : "L" + std::to_string(column) + "-" + std::to_string(row);
+        const auto own = ownTexts.find(row);
+        text = column == 0             ? std::to_string(row)
+               : own != ownTexts.end() ? own->second
+                                       : "L" + std::to_string(column) + "-" + std::to_string(row);
         return column >= 0 && column <= lastColumn;
     }
     void Close() override {}
@@ -65,6 +68,8 @@ public:
     int rows = TextRowCount;
     int lastColumn = 12;
     std::deque<std::filesystem::path> files;
+    // Texts given here stand for every language (messages with their %1 markers, say).
+    std::map<int, std::string> ownTexts;
 };
 
 } // namespace pv::test

@@ -1,0 +1,431 @@
+#include "configuration_file.h"
+
+#include "text_lines.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace pv {
+
+namespace {
+
+// How a field's entry is read, and what the file holds for it.
+enum class Kind {
+    Regional, // a number in the regional format (voltages, times, sleep power, retry time)
+    Decimal,  // "," or "." as the decimal point (frequencies, rated power)
+    Country,  // a whole number, one of the codes the country list can choose
+    Choice,   // one of two words: the flag box unticked, ticked
+};
+
+struct FieldRule
+{
+    std::string_view key;
+    Kind kind;
+    bool whole; // the entry takes digits only
+    std::string_view unticked, ticked;
+};
+
+// In file order; the limits in Text7 order, as the records of the preset file list them.
+// Disconnect times are in milliseconds, as the preset file's header says.
+constexpr FieldRule Fields[ConfigurationFieldCount] = {
+    {"vmax_l2_v", Kind::Regional, true, {}, {}},
+    {"vmax_l1_v", Kind::Regional, true, {}, {}},
+    {"vmin_l1_v", Kind::Regional, true, {}, {}},
+    {"vmin_l2_v", Kind::Regional, true, {}, {}},
+    {"vmax_l2_disconnect_ms", Kind::Regional, true, {}, {}},
+    {"vmax_l1_disconnect_ms", Kind::Regional, true, {}, {}},
+    {"vmin_l1_disconnect_ms", Kind::Regional, true, {}, {}},
+    {"vmin_l2_disconnect_ms", Kind::Regional, true, {}, {}},
+    {"fmax_50hz_grid_hz", Kind::Decimal, false, {}, {}},
+    {"fmin_50hz_grid_hz", Kind::Decimal, false, {}, {}},
+    {"fmax_60hz_grid_hz", Kind::Decimal, false, {}, {}},
+    {"fmin_60hz_grid_hz", Kind::Decimal, false, {}, {}},
+    {"fmax_disconnect_ms", Kind::Regional, true, {}, {}},
+    {"fmin_disconnect_ms", Kind::Regional, true, {}, {}},
+    {"sleep_power_percent", Kind::Regional, true, {}, {}},
+    {"rated_power_kw", Kind::Decimal, false, {}, {}},
+    {"retry_time_s", Kind::Regional, true, {}, {}},
+    {"country_code", Kind::Country, true, {}, {}},
+    // Flag bit 7 and bit 6 are the two modes; bits 5..0 have no name on the panel.
+    {"dc_input", Kind::Choice, false, "standard", "parallel"},
+    {"communication", Kind::Choice, false, "jbus", "mbus"},
+    {"flag_bit_5", Kind::Choice, false, "0", "1"},
+    {"flag_bit_4", Kind::Choice, false, "0", "1"},
+    {"flag_bit_3", Kind::Choice, false, "0", "1"},
+    {"flag_bit_2", Kind::Choice, false, "0", "1"},
+    {"flag_bit_1", Kind::Choice, false, "0", "1"},
+    {"flag_bit_0", Kind::Choice, false, "0", "1"},
+};
+
+constexpr NumberFormat FileFormat{'.', ','};
+constexpr std::size_t MessageClip = 40; // characters of a key or value a message repeats
+
+// The shortest text that reads back as the same single-precision value, never with an exponent.
+std::string PlainNumberText(float value, char separator)
+{
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value == 0.0f ? 0.0f : value,
+                                       std::chars_format::fixed);
+    std::string text(buffer, written.ptr);
+    std::replace(text.begin(), text.end(), '.', separator);
+    return text;
+}
+
+float &NumberOf(ConfigurationValues &values, int field)
+{
+    if (field < GridLimitEntryCount)
+        return values.limits[static_cast<std::size_t>(field)];
+    if (field == SleepPowerField)
+        return values.sleepPower;
+    if (field == RatedPowerField)
+        return values.ratedPower;
+    return values.retryTime;
+}
+
+float NumberOf(const ConfigurationValues &values, int field)
+{
+    return NumberOf(const_cast<ConfigurationValues &>(values), field);
+}
+
+const std::string &TextOf(const ConfigurationPanelTexts &panel, int field)
+{
+    if (field < GridLimitEntryCount)
+        return panel.limits[static_cast<std::size_t>(field)];
+    if (field == SleepPowerField)
+        return panel.sleepPower;
+    if (field == RatedPowerField)
+        return panel.ratedPower;
+    return panel.retryTime;
+}
+
+int EntryLength(int field)
+{
+    if (field < GridLimitEntryCount)
+        return GridLimitEntryLength(field);
+    if (field == SleepPowerField)
+        return SleepPowerTextLength;
+    if (field == RatedPowerField)
+        return RatedPowerTextLength;
+    return RetryTimeTextLength;
+}
+
+// The entry's text for a value, as a read shows it: the rated power always with a decimal.
+std::string EntryText(int field, float value, const NumberFormat &format)
+{
+    std::string text = PlainNumberText(value, format.decimalSeparator);
+    if (field == RatedPowerField && text.find(format.decimalSeparator) == std::string::npos)
+        text += std::string(1, format.decimalSeparator) + "0";
+    return text;
+}
+
+// The values the write's checks accept for a numeric field, as bounds and as a test. A negative
+// sleep power or rated power does not fit its register word.
+struct Bounds
+{
+    double low;
+    bool lowIncluded;
+    double high;
+};
+
+Bounds BoundsOf(int field)
+{
+    if (field < GridLimitEntryCount) {
+        const GridLimitRange range = AcceptedGridLimitRange(field);
+        return {range.low, range.lowIncluded, range.high};
+    }
+    if (field == SleepPowerField)
+        return {0.0, true, MaxSleepPowerPercent};
+    if (field == RatedPowerField)
+        return {0.0, true, MaxRatedPowerKw};
+    return {MinRetryTimeS, true, MaxRetryTimeS};
+}
+
+bool Accepted(int field, double value)
+{
+    if (field < GridLimitEntryCount)
+        return GridLimitAccepted(field, value);
+    const Bounds bounds = BoundsOf(field);
+    if (field == RatedPowerField)
+        return value >= bounds.low && static_cast<float>(value) <= MaxRatedPowerKw;
+    return value >= bounds.low && value <= bounds.high;
+}
+
+ConfigurationProblem Problem(ConfigurationFault fault, int field, std::string_view value = {},
+                             std::string first = {}, std::string second = {})
+{
+    ConfigurationProblem problem;
+    problem.fault = fault;
+    problem.field = field;
+    if (field >= 0)
+        problem.key = ConfigurationKey(field);
+    problem.value = ClippedText(value, MessageClip);
+    problem.first = std::move(first);
+    problem.second = std::move(second);
+    return problem;
+}
+
+// The tests every number passes, from a file or an entry: a whole number where the entry takes
+// digits only, in the range the write's check accepts, and short enough for its entry.
+ConfigurationProblem CheckNumber(int field, double value, std::string_view written,
+                                 const NumberFormat &format)
+{
+    const FieldRule &rule = Fields[field];
+    if (rule.whole && value != std::floor(value))
+        return Problem(ConfigurationFault::NotWhole, field, written);
+    if (!Accepted(field, value)) {
+        const Bounds bounds = BoundsOf(field);
+        return Problem(bounds.lowIncluded ? ConfigurationFault::OutOfRange
+                                          : ConfigurationFault::OutOfRangeAboveLow,
+                       field, written, GeneralNumberText(static_cast<float>(bounds.low), format),
+                       GeneralNumberText(static_cast<float>(bounds.high), format));
+    }
+    const std::string shown = EntryText(field, static_cast<float>(value), format);
+    if (shown.size() > static_cast<std::size_t>(EntryLength(field)))
+        return Problem(ConfigurationFault::TooLong, field, written,
+                       std::to_string(EntryLength(field)));
+    return {};
+}
+
+// A number as the file writes it: an optional minus, digits, and an optional "." with digits.
+std::optional<double> FileNumber(std::string_view text)
+{
+    const std::size_t digitsFrom = !text.empty() && text[0] == '-' ? 1 : 0;
+    const auto point = text.find('.');
+    const auto digits = [&](std::size_t from, std::size_t to) {
+        return to > from
+               && std::all_of(text.begin() + static_cast<std::ptrdiff_t>(from),
+                              text.begin() + static_cast<std::ptrdiff_t>(to),
+                              [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const bool wellFormed = point == std::string_view::npos
+                                ? digits(digitsFrom, text.size())
+                                : digits(digitsFrom, point) && digits(point + 1, text.size());
+    double value = 0;
+    if (!wellFormed
+        || std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc())
+        return std::nullopt;
+    return value;
+}
+
+// How the write's checks read an entry of this field.
+std::optional<double> EntryNumber(int field, const std::string &text, const NumberFormat &format)
+{
+    if (Fields[field].kind == Kind::Decimal) {
+        if (const auto value = DecimalEntryValue(text))
+            return *value;
+        return std::nullopt;
+    }
+    return StrictNumber(text, format);
+}
+
+std::string CodesText(const std::vector<std::uint8_t> &codes)
+{
+    std::string text;
+    for (std::uint8_t code : codes)
+        text += (text.empty() ? "" : ", ") + std::to_string(code);
+    return text;
+}
+
+// One value of a file into values; a problem when it is refused.
+ConfigurationProblem TakeFileValue(int field, std::string_view written,
+                                   const std::vector<std::uint8_t> &countryCodes,
+                                   const NumberFormat &format, ConfigurationValues &values)
+{
+    const FieldRule &rule = Fields[field];
+    if (rule.kind == Kind::Choice) {
+        if (written != rule.unticked && written != rule.ticked)
+            return Problem(ConfigurationFault::NotChoice, field, written,
+                           std::string(rule.unticked) + ", " + std::string(rule.ticked));
+        values.flags[static_cast<std::size_t>(field - FirstFlagField)] = written == rule.ticked;
+        return {};
+    }
+    const auto value = FileNumber(written);
+    if (!value)
+        return Problem(ConfigurationFault::NotNumber, field, written);
+    if (rule.kind == Kind::Country) {
+        const auto listed = std::find(countryCodes.begin(), countryCodes.end(), *value);
+        if (*value != std::floor(*value))
+            return Problem(ConfigurationFault::NotWhole, field, written);
+        if (listed == countryCodes.end())
+            return Problem(ConfigurationFault::NotChoice, field, written, CodesText(countryCodes));
+        values.countryCode = *listed;
+        return {};
+    }
+    ConfigurationProblem problem = CheckNumber(field, *value, written, format);
+    if (problem.fault == ConfigurationFault::None)
+        NumberOf(values, field) = static_cast<float>(*value);
+    return problem;
+}
+
+} // namespace
+
+std::string_view ConfigurationKey(int field)
+{
+    return Fields[field].key;
+}
+
+PanelReading ReadConfigurationPanel(const ConfigurationPanelTexts &panel,
+                                    const NumberFormat &format)
+{
+    PanelReading reading;
+    bool anyText = false;
+    for (int field = 0; field < CountryCodeField; ++field)
+        anyText = anyText || !TextOf(panel, field).empty();
+    if (!anyText) {
+        reading.problem = Problem(ConfigurationFault::EmptyPanel, -1);
+        return reading;
+    }
+    ConfigurationValues values;
+    for (int field = 0; field < CountryCodeField; ++field) {
+        const std::string &text = TextOf(panel, field);
+        if (text.empty()) {
+            reading.problem = Problem(ConfigurationFault::EmptyEntry, field);
+            return reading;
+        }
+        const auto value = EntryNumber(field, text, format);
+        reading.problem = value ? CheckNumber(field, *value, text, format)
+                                : Problem(ConfigurationFault::NotNumber, field, text);
+        if (reading.problem.fault != ConfigurationFault::None)
+            return reading;
+        NumberOf(values, field) = static_cast<float>(*value);
+    }
+    if (!panel.countryCode) {
+        reading.problem = Problem(ConfigurationFault::NoCountry, CountryCodeField);
+        return reading;
+    }
+    values.countryCode = *panel.countryCode;
+    values.flags = panel.flags;
+    reading.values = values;
+    return reading;
+}
+
+std::string FormatConfigurationFile(const ConfigurationValues &values,
+                                    const ConfigurationFileHeader &header)
+{
+    std::string file = "# PV inverter configuration (UTF-8, one \"key = value\" per line, \".\" "
+                       "as the decimal point)\n";
+    file += "# saved " + SingleLineText(header.savedAt) + "\n";
+    if (const auto &inverter = header.inverter)
+        file += "# read from inverter ID " + SingleLineText(inverter->id) + ", model \""
+                + SingleLineText(inverter->modelName) + "\", operating firmware "
+                + SingleLineText(inverter->operatingVersion) + "\n";
+    for (int field = 0; field < ConfigurationFieldCount; ++field) {
+        const FieldRule &rule = Fields[field];
+        std::string value;
+        if (rule.kind == Kind::Choice)
+            value = values.flags[static_cast<std::size_t>(field - FirstFlagField)] ? rule.ticked
+                                                                                   : rule.unticked;
+        else if (rule.kind == Kind::Country)
+            value = std::to_string(values.countryCode);
+        else
+            value = PlainNumberText(NumberOf(values, field), FileFormat.decimalSeparator);
+        file += std::string(rule.key) + " = " + value + "\n";
+    }
+    return file;
+}
+
+ConfigurationFileReading ParseConfigurationFile(std::string_view bytes,
+                                                const std::vector<std::uint8_t> &countryCodes,
+                                                const NumberFormat &format)
+{
+    ConfigurationFileReading reading;
+    const auto refuse = [&](ConfigurationProblem problem, int line) {
+        problem.line = line;
+        reading.problem = std::move(problem);
+        return reading;
+    };
+    if (bytes.size() > MaxConfigurationFileBytes)
+        return refuse(Problem(ConfigurationFault::TooLarge, -1, {},
+                              std::to_string(MaxConfigurationFileBytes / 1024)),
+                      LineAt(bytes, MaxConfigurationFileBytes));
+    // Editors on Windows put a byte order mark first.
+    constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+        bytes.remove_prefix(ByteOrderMark.size());
+    if (const auto offending = FirstNonTextByte(bytes))
+        return refuse(Problem(ConfigurationFault::NotText, -1), LineAt(bytes, *offending));
+    if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        return refuse(Problem(ConfigurationFault::EmptyFile, -1), 1);
+
+    ConfigurationValues values;
+    int line = 0;
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size());
+        std::string_view text = bytes.substr(start, end - start);
+        start = end + 1;
+        ++line;
+        if (!text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        text = TrimmedBlanks(text);
+        if (text.empty() || text.front() == '#')
+            continue;
+        const auto equals = text.find('=');
+        if (equals == std::string_view::npos)
+            return refuse(Problem(ConfigurationFault::NotKeyValue, -1, text), line);
+        const std::string_view key = TrimmedBlanks(text.substr(0, equals));
+        const auto field = std::find_if(std::begin(Fields), std::end(Fields),
+                                        [&](const FieldRule &rule) { return rule.key == key; })
+                           - std::begin(Fields);
+        if (field == ConfigurationFieldCount) {
+            ConfigurationProblem unknown = Problem(ConfigurationFault::UnknownKey, -1);
+            unknown.key = ClippedText(key, MessageClip);
+            return refuse(unknown, line);
+        }
+        const auto at = static_cast<std::size_t>(field);
+        if (reading.lines[at] != 0)
+            return refuse(Problem(ConfigurationFault::RepeatedKey, static_cast<int>(field)), line);
+        reading.lines[at] = line;
+        ConfigurationProblem problem
+            = TakeFileValue(static_cast<int>(field), TrimmedBlanks(text.substr(equals + 1)),
+                            countryCodes, format, values);
+        if (problem.fault != ConfigurationFault::None)
+            return refuse(problem, line);
+    }
+    // A missing key is named where the file ends, on the line after its last.
+    for (int field = 0; field < ConfigurationFieldCount; ++field) {
+        if (reading.lines[static_cast<std::size_t>(field)] == 0)
+            return refuse(Problem(ConfigurationFault::MissingKey, field), line + 1);
+    }
+    reading.values = values;
+    return reading;
+}
+
+ConfigurationPanelTexts ConfigurationEntryTexts(const ConfigurationValues &values,
+                                                const NumberFormat &format)
+{
+    ConfigurationPanelTexts texts;
+    for (int field = 0; field < GridLimitEntryCount; ++field)
+        texts.limits[static_cast<std::size_t>(field)]
+            = EntryText(field, NumberOf(values, field), format);
+    texts.sleepPower = EntryText(SleepPowerField, values.sleepPower, format);
+    texts.ratedPower = EntryText(RatedPowerField, values.ratedPower, format);
+    texts.retryTime = EntryText(RetryTimeField, values.retryTime, format);
+    texts.countryCode = values.countryCode;
+    texts.flags = values.flags;
+    return texts;
+}
+
+std::vector<int> CompareConfiguration(const ConfigurationPanelTexts &panel,
+                                      const ConfigurationValues &file, const NumberFormat &format)
+{
+    std::vector<int> differing;
+    for (int field = 0; field < ConfigurationFieldCount; ++field) {
+        bool same = false;
+        if (field < CountryCodeField) {
+            // Compared as the entries hold them, in single precision.
+            const auto value = EntryNumber(field, TextOf(panel, field), format);
+            same = value && static_cast<float>(*value) == NumberOf(file, field);
+        } else if (field == CountryCodeField) {
+            same = panel.countryCode == file.countryCode;
+        } else {
+            const auto box = static_cast<std::size_t>(field - FirstFlagField);
+            same = panel.flags[box] == file.flags[box];
+        }
+        if (!same)
+            differing.push_back(field);
+    }
+    return differing;
+}
+
+} // namespace pv

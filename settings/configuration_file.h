@@ -1,0 +1,156 @@
+#pragma once
+// Configuration files: what the configuration panel shows, kept as a UTF-8 text of
+// "key = value" lines, so that a technician can carry one unit's settings to another or keep a
+// site's grid code beside the tool. A file only ever fills the panel's entries: whatever reaches
+// the inverter still passes the write's own checks.
+//
+// The file, line by line: comment lines starting with "#" (the header), then one line per key,
+// each key exactly once, numbers with "." as the decimal point whatever the regional format:
+//   vmax_l2_v = 264
+//   fmin_50hz_grid_hz = 47.5
+//   country_code = 6
+//   dc_input = standard
+
+#include "configuration.h"
+#include "grid_limit_checks.h"
+
+#include "link/numbers.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pv {
+
+// The settings of a file, in file order: fields 0..13 are the limits Text7(0..13), then the
+// single values, the country code, and the flag boxes Check2(0..7) (box 0 is the DC input mode,
+// box 1 the communication mode, boxes 2..7 flag bits 5..0).
+inline constexpr int SleepPowerField = GridLimitEntryCount;
+inline constexpr int RatedPowerField = SleepPowerField + 1;
+inline constexpr int RetryTimeField = SleepPowerField + 2;
+inline constexpr int CountryCodeField = SleepPowerField + 3;
+inline constexpr int FirstFlagField = SleepPowerField + 4;
+inline constexpr int DcInputField = FirstFlagField;           // Check2(0), Option1
+inline constexpr int CommunicationField = FirstFlagField + 1; // Check2(1), Option2
+inline constexpr int ConfigurationFieldCount = FirstFlagField + FlagCount;
+constexpr int FlagField(int box)
+{
+    return FirstFlagField + box;
+}
+
+// The key of a field in the file, e.g. "vmax_l2_v".
+std::string_view ConfigurationKey(int field);
+
+// Larger files are refused before they are looked at: a configuration file is about 1 KiB.
+inline constexpr std::size_t MaxConfigurationFileBytes = 64 * 1024;
+
+// The panel's settings as numbers.
+struct ConfigurationValues
+{
+    std::array<float, GridLimitEntryCount> limits{}; // Text7(0..13)
+    float sleepPower = 0;                            // Text5, %
+    float ratedPower = 0;                            // Text6, kW
+    float retryTime = 0;                             // Text8, s
+    std::uint8_t countryCode = 0;                    // SelectedCountryCode
+    FlagBoxes flags{};                               // Check2(0..7)
+    bool operator==(const ConfigurationValues &) const = default;
+};
+
+// What the panel shows, as the entries hold it.
+struct ConfigurationPanelTexts
+{
+    GridLimitTexts limits; // Text7(0..13)
+    std::string sleepPower, ratedPower, retryTime;
+    std::optional<std::uint8_t> countryCode; // nothing while the list stands for no country
+    FlagBoxes flags{};
+};
+
+enum class ConfigurationFault {
+    None,
+    // Saving the panel.
+    EmptyPanel, // no entry holds anything
+    EmptyEntry, // this entry is empty while others are not
+    NoCountry,  // the list stands for no country
+    // Reading a file.
+    NotText,     // a byte that is not UTF-8 text, or a control character
+    TooLarge,    // larger than MaxConfigurationFileBytes
+    EmptyFile,   // no byte at all, or nothing but blanks
+    NotKeyValue, // a line that is not "key = value" nor a comment
+    UnknownKey,
+    RepeatedKey,
+    MissingKey, // named at the line after the last one
+    // A value, from a file or an entry.
+    NotNumber,
+    NotWhole,
+    OutOfRange,         // below `first` or above `second`
+    OutOfRangeAboveLow, // at most `first` or above `second` (a lower bound not included)
+    TooLong,            // its entry takes at most `first` characters
+    NotChoice,          // not one of the words in `first`
+};
+
+// What a refused file or panel names: the line (from 1; 0 for the panel), the field, and texts
+// ready for the message: the key, the value as written, and the bounds (regional format), the
+// length or the choices.
+struct ConfigurationProblem
+{
+    ConfigurationFault fault = ConfigurationFault::None;
+    int line = 0;
+    int field = -1;
+    std::string key, value, first, second;
+};
+
+// Saving: the entries read as the write's checks read them (voltages, times, sleep power, retry
+// time in the regional format; the frequencies and the rated power with "," or "." as the
+// decimal point), each a number that loading would accept.
+struct PanelReading
+{
+    std::optional<ConfigurationValues> values;
+    ConfigurationProblem problem;
+};
+PanelReading ReadConfigurationPanel(const ConfigurationPanelTexts &panel,
+                                    const NumberFormat &format);
+
+// The header of a saved file: when, and the inverter whose read filled the panel, if one did.
+struct InverterIdentity
+{
+    std::string id, modelName, operatingVersion;
+};
+struct ConfigurationFileHeader
+{
+    std::string savedAt;
+    std::optional<InverterIdentity> inverter;
+};
+// The whole file, UTF-8 with LF line ends.
+std::string FormatConfigurationFile(const ConfigurationValues &values,
+                                    const ConfigurationFileHeader &header);
+
+// Loading: every byte checked, every key exactly once, every value a number (or word) that the
+// panel's entry takes and the write's checks accept; the country code one of countryCodes (the
+// codes the country list can choose). The first fault refuses the whole file. lines[field] is
+// the line the field stood on.
+struct ConfigurationFileReading
+{
+    std::optional<ConfigurationValues> values;
+    ConfigurationProblem problem;
+    std::array<int, ConfigurationFieldCount> lines{};
+};
+ConfigurationFileReading ParseConfigurationFile(std::string_view bytes,
+                                                const std::vector<std::uint8_t> &countryCodes,
+                                                const NumberFormat &format);
+
+// The texts the entries show for the values, in the regional format, as a read shows them
+// (the rated power with one decimal at least). Each fits its entry when the values came from
+// ParseConfigurationFile.
+ConfigurationPanelTexts ConfigurationEntryTexts(const ConfigurationValues &values,
+                                                const NumberFormat &format);
+
+// The fields whose value on the panel differs from the file's, in field order. Numbers are
+// compared as numbers (an entry's "47,50" equals 47.5); an entry that holds no number differs.
+std::vector<int> CompareConfiguration(const ConfigurationPanelTexts &panel,
+                                      const ConfigurationValues &file, const NumberFormat &format);
+
+} // namespace pv

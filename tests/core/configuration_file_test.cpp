@@ -1,0 +1,316 @@
+// Configuration files without a window: the file a panel becomes, the files that are refused
+// and where, the panel's own refusals, the comparison, and the example files against the
+// presets they come from.
+
+#include "settings/configuration_file.h"
+#include "settings/country_presets.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+
+namespace pv {
+namespace {
+
+constexpr NumberFormat PointDecimal{'.', ','};
+constexpr NumberFormat CommaDecimal{',', '.'};
+const std::vector<std::uint8_t> ListCodes{6, 17, 5, 255};
+
+// A unit with every kind of value: decimals, own settings, both modes set, two flag bits.
+ConfigurationValues Unit()
+{
+    ConfigurationValues v;
+    v.limits = {264, 253, 195, 184, 200, 2000, 2000, 200, 50.2f, 47.5f, 60.5f, 59.5f, 200, 65535};
+    v.sleepPower = 5;
+    v.ratedPower = 3.65f;
+    v.retryTime = 600;
+    v.countryCode = 255;
+    v.flags = {true, true, false, false, false, true, false, true};
+    return v;
+}
+
+const char UnitFile[]
+    = "# PV inverter configuration (UTF-8, one \"key = value\" per line, \".\" "
+      "as the decimal point)\n"
+      "# saved 2025-03-04 05:06:07\n"
+      "# read from inverter ID 7, model \"PV?3600\", operating firmware V1000700\n"
+      "vmax_l2_v = 264\nvmax_l1_v = 253\nvmin_l1_v = 195\nvmin_l2_v = 184\n"
+      "vmax_l2_disconnect_ms = 200\nvmax_l1_disconnect_ms = 2000\n"
+      "vmin_l1_disconnect_ms = 2000\nvmin_l2_disconnect_ms = 200\n"
+      "fmax_50hz_grid_hz = 50.2\nfmin_50hz_grid_hz = 47.5\n"
+      "fmax_60hz_grid_hz = 60.5\nfmin_60hz_grid_hz = 59.5\n"
+      "fmax_disconnect_ms = 200\nfmin_disconnect_ms = 65535\n"
+      "sleep_power_percent = 5\nrated_power_kw = 3.65\nretry_time_s = 600\n"
+      "country_code = 255\ndc_input = parallel\ncommunication = mbus\n"
+      "flag_bit_5 = 0\nflag_bit_4 = 0\nflag_bit_3 = 0\nflag_bit_2 = 1\n"
+      "flag_bit_1 = 0\nflag_bit_0 = 1\n";
+
+TEST(ConfigurationFile, IsWrittenWithPointDecimalsAndTheInverterInItsHeader)
+{
+    // A line break in a model name read from the unit must not start a line of its own.
+    const ConfigurationFileHeader header{"2025-03-04 05:06:07",
+                                         InverterIdentity{"7", "PV\n3600", "V1000700"}};
+    EXPECT_EQ(FormatConfigurationFile(Unit(), header), UnitFile);
+    const std::string unread = FormatConfigurationFile(Unit(), {"2025-03-04 05:06:07", {}});
+    EXPECT_EQ(unread.find("# read from"), std::string::npos);
+}
+
+class ConfigurationFileFormats : public ::testing::TestWithParam<NumberFormat>
+{
+};
+
+TEST_P(ConfigurationFileFormats, PanelToFileToPanelKeepsEveryValue)
+{
+    const NumberFormat format = GetParam();
+    const ConfigurationPanelTexts shown = ConfigurationEntryTexts(Unit(), format);
+    const char separator = format.decimalSeparator;
+    EXPECT_EQ(shown.ratedPower, std::string("3") + separator + "65");
+    EXPECT_EQ(shown.limits[8], std::string("50") + separator + "2");
+    const PanelReading panel = ReadConfigurationPanel(shown, format);
+    ASSERT_TRUE(panel.values) << static_cast<int>(panel.problem.fault);
+    const ConfigurationFileReading file = ParseConfigurationFile(
+        FormatConfigurationFile(*panel.values, {"now", {}}), ListCodes, format);
+    ASSERT_TRUE(file.values) << file.problem.line;
+    EXPECT_EQ(*file.values, Unit());
+    EXPECT_EQ(file.lines[CountryCodeField], 20); // two header lines, then the keys in order
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ConfigurationFileFormats,
+                         ::testing::Values(PointDecimal, CommaDecimal), [](const auto &info) {
+                             return info.param.decimalSeparator == '.' ? "Point" : "Comma";
+                         });
+
+TEST(ConfigurationFile, RatedPowerShowsOneDecimalAsAReadDoes)
+{
+    ConfigurationValues v = Unit();
+    v.ratedPower = 4;
+    EXPECT_EQ(ConfigurationEntryTexts(v, CommaDecimal).ratedPower, "4,0");
+}
+
+// A line of UnitFile replaced (or the text appended) and what the refusal names.
+struct FileCase
+{
+    const char *name;
+    std::string file;
+    ConfigurationFault fault;
+    int line;
+    std::string key{}, value{}, first{}, second{};
+};
+
+std::string Replaced(const std::string &line, const std::string &with)
+{
+    std::string file = UnitFile;
+    const auto at = file.find(line);
+    return file.replace(at, line.size(), with);
+}
+
+class RefusedFile : public ::testing::TestWithParam<FileCase>
+{
+};
+
+TEST_P(RefusedFile, NamesItsLineAndWhatIsWrong)
+{
+    const FileCase &c = GetParam();
+    const ConfigurationFileReading reading
+        = ParseConfigurationFile(c.file, ListCodes, CommaDecimal);
+    EXPECT_FALSE(reading.values);
+    const ConfigurationProblem &p = reading.problem;
+    EXPECT_EQ(p.fault, c.fault);
+    EXPECT_EQ(p.line, c.line);
+    EXPECT_EQ(p.key + "|" + p.value + "|" + p.first + "|" + p.second,
+              c.key + "|" + c.value + "|" + c.first + "|" + c.second);
+}
+
+using F = ConfigurationFault;
+const FileCase FileCases[] = {
+    {"UnknownKey", Replaced("vmin_l2_v = 184", "vmin_l3_v = 184"), F::UnknownKey, 7, "vmin_l3_v"},
+    {"RepeatedKey", std::string(UnitFile) + "vmax_l2_v = 264\n", F::RepeatedKey, 30, "vmax_l2_v"},
+    {"MissingKeyNamedAfterTheLastLine", Replaced("retry_time_s = 600\n", ""), F::MissingKey, 29,
+     "retry_time_s"},
+    {"NotKeyValue", Replaced("# saved", "saved"), F::NotKeyValue, 2, "",
+     "saved 2025-03-04 05:06:07"},
+    {"LetterLimit", Replaced("vmax_l1_v = 253", "vmax_l1_v = abc"), F::NotNumber, 5, "vmax_l1_v",
+     "abc"},
+    {"CommaIsNoDecimalPointInAFile", Replaced("= 47.5", "= 47,5"), F::NotNumber, 13,
+     "fmin_50hz_grid_hz", "47,5"},
+    {"NoExponent", Replaced("= 50.2", "= 5.02e1"), F::NotNumber, 12, "fmax_50hz_grid_hz", "5.02e1"},
+    {"EmptyValue", Replaced("= 195", "="), F::NotNumber, 6, "vmin_l1_v", ""},
+    {"VoltageWithDecimals", Replaced("= 195", "= 195.5"), F::NotWhole, 6, "vmin_l1_v", "195.5"},
+    {"VminL1BelowItsCheck", Replaced("= 195", "= 149"), F::OutOfRange, 6, "vmin_l1_v", "149", "150",
+     "300"},
+    {"Fmin50OutsideItsRangeIsRefusedNotDefaulted", Replaced("= 47.5", "= 45"), F::OutOfRange, 13,
+     "fmin_50hz_grid_hz", "45", "45,1", "49,9"},
+    {"ZeroDisconnectTime", Replaced("fmax_disconnect_ms = 200", "fmax_disconnect_ms = 0"),
+     F::OutOfRangeAboveLow, 16, "fmax_disconnect_ms", "0", "0", "65535"},
+    {"DisconnectTimePastItsWord", Replaced("= 65535", "= 65536"), F::OutOfRangeAboveLow, 17,
+     "fmin_disconnect_ms", "65536", "0", "65535"},
+    {"SleepPowerAbove20", Replaced("= 5\n", "= 21\n"), F::OutOfRange, 18, "sleep_power_percent",
+     "21", "0", "20"},
+    {"RetryTimeZero", Replaced("= 600", "= 0"), F::OutOfRange, 20, "retry_time_s", "0", "1", "600"},
+    {"RatedPowerPastItsWord", Replaced("= 3.65", "= 6553.6"), F::OutOfRange, 19, "rated_power_kw",
+     "6553.6", "0", "6553,5"},
+    {"MoreDigitsThanTheEntryTakes", Replaced("= 3.65", "= 3.14159"), F::TooLong, 19,
+     "rated_power_kw", "3.14159", "6"},
+    {"UnknownMode", Replaced("= parallel", "= Parallel"), F::NotChoice, 22, "dc_input", "Parallel",
+     "standard, parallel"},
+    {"FlagNotABit", Replaced("flag_bit_0 = 1", "flag_bit_0 = 2"), F::NotChoice, 29, "flag_bit_0",
+     "2", "0, 1"},
+    {"CountryWithoutAListPosition", Replaced("= 255", "= 9"), F::NotChoice, 21, "country_code", "9",
+     "6, 17, 5, 255"},
+    {"BinaryByte", Replaced("vmax_l1_v", std::string("vmax\0l1_v", 9)), F::NotText, 5},
+    {"NotUtf8", Replaced("# saved", "# saved \xE9t\xE9"), F::NotText, 2},
+    {"OverlongUtf8", Replaced("# saved", "# \xC0\xAF"), F::NotText, 2},
+    {"EmptyFile", "", F::EmptyFile, 1},
+    {"OnlyBlankLines", "\r\n  \n\t", F::EmptyFile, 1},
+    {"TenMegabytes", std::string(10 << 20, '\n'), F::TooLarge, 65537, "", "", "64"},
+    {"KeyClippedInTheMessage", std::string(UnitFile) + std::string(100, 'k') + " = 1\n",
+     F::UnknownKey, 30, std::string(40, 'k') + "\u2026"},
+};
+
+INSTANTIATE_TEST_SUITE_P(ConfigurationFile, RefusedFile, ::testing::ValuesIn(FileCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ConfigurationFile, TakesAByteOrderMarkCrLfCommentsAndBlanks)
+{
+    std::string file = UnitFile;
+    for (auto at = file.find('\n'); at != std::string::npos; at = file.find('\n', at + 2))
+        file.replace(at, 1, "\r\n");
+    file = "\xEF\xBB\xBF\r\n  # note\r\n" + Replaced("vmax_l2_v = 264", "\tvmax_l2_v=264  ");
+    const auto reading = ParseConfigurationFile(file, ListCodes, PointDecimal);
+    ASSERT_TRUE(reading.values) << reading.problem.line;
+    EXPECT_EQ(*reading.values, Unit());
+}
+
+// The unit's file with one field's value written as text.
+std::string FileWith(int field, const std::string &text)
+{
+    std::string file = FormatConfigurationFile(Unit(), {"now", {}});
+    const std::string key = std::string(ConfigurationKey(field)) + " = ";
+    const auto at = file.find("\n" + key) + 1;
+    return file.replace(at, file.find('\n', at) - at, key + text);
+}
+
+// The range of a file's limit is the write check's: a value loads exactly when the check of the
+// limits grid sends it as it stands (the 50 Hz limits, which the check replaces by a default
+// rather than refuse, load only within the range it sends unchanged).
+TEST(ConfigurationFile, LimitsLoadExactlyWhenTheWriteCheckSendsThem)
+{
+    const GridLimitTexts valid = ConfigurationEntryTexts(Unit(), PointDecimal).limits;
+    for (int entry = 0; entry < GridLimitEntryCount; ++entry) {
+        const GridLimitRange range = AcceptedGridLimitRange(entry);
+        const float step = IsFrequencyLimit(entry) ? 0.1f : 1.0f;
+        for (const float value :
+             {range.low, range.high, range.low - step, range.high + step, range.low + step}) {
+            const std::string text = GeneralNumberText(value, PointDecimal);
+            SCOPED_TRACE(std::string(ConfigurationKey(entry)) + " = " + text);
+            GridLimitTexts limits = valid;
+            limits[static_cast<std::size_t>(entry)] = text;
+            const GridLimitCheck check = CheckGridLimitEntries(limits, PointDecimal);
+            const float entered = ParseDecimal(text);
+            const bool defaulted = (entry == 8 && check.EnteredFmax50 != entered)
+                                   || (entry == 9 && check.EnteredFmin50 != entered);
+            const auto reading
+                = ParseConfigurationFile(FileWith(entry, text), ListCodes, PointDecimal);
+            EXPECT_EQ(reading.values.has_value(), !check.refusal && !defaulted);
+        }
+    }
+}
+
+TEST(ConfigurationPanel, RefusesAnEmptyPanelAnEmptyEntryAndNoCountry)
+{
+    ConfigurationPanelTexts panel;
+    EXPECT_EQ(ReadConfigurationPanel(panel, PointDecimal).problem.fault, F::EmptyPanel);
+    panel = ConfigurationEntryTexts(Unit(), CommaDecimal);
+    panel.retryTime.clear();
+    const ConfigurationProblem empty = ReadConfigurationPanel(panel, CommaDecimal).problem;
+    EXPECT_EQ(empty.fault, F::EmptyEntry);
+    EXPECT_EQ(empty.field, RetryTimeField);
+    panel = ConfigurationEntryTexts(Unit(), CommaDecimal);
+    panel.limits[3] = "1x";
+    const ConfigurationProblem letter = ReadConfigurationPanel(panel, CommaDecimal).problem;
+    EXPECT_EQ(letter.fault, F::NotNumber);
+    EXPECT_EQ(letter.field, 3);
+    panel = ConfigurationEntryTexts(Unit(), CommaDecimal);
+    panel.countryCode.reset();
+    EXPECT_EQ(ReadConfigurationPanel(panel, CommaDecimal).problem.fault, F::NoCountry);
+}
+
+// The panel as a technician left it, and the fields Compare finds different from Unit().
+struct CompareCase
+{
+    const char *name;
+    std::function<void(ConfigurationPanelTexts &)> edit;
+    std::vector<int> differing;
+};
+
+class ComparedPanel : public ::testing::TestWithParam<CompareCase>
+{
+};
+
+TEST_P(ComparedPanel, FindsExactlyTheFieldsThatDiffer)
+{
+    ConfigurationPanelTexts panel = ConfigurationEntryTexts(Unit(), CommaDecimal);
+    GetParam().edit(panel);
+    EXPECT_EQ(CompareConfiguration(panel, Unit(), CommaDecimal), GetParam().differing);
+}
+
+using P = ConfigurationPanelTexts;
+const CompareCase CompareCases[] = {
+    {"None", [](P &) {}, {}},
+    {"SameValueOtherText", [](P &p) { p.limits[9] = "47,50", p.ratedPower = "3.650"; }, {}},
+    {"OneLimit", [](P &p) { p.limits[2] = "196"; }, {2}},
+    {"Several",
+     [](P &p) {
+         p.limits[13] = "", p.sleepPower = "6", p.countryCode = 6, p.flags[1] = false;
+         p.flags[7] = false;
+     },
+     {13, SleepPowerField, CountryCodeField, CommunicationField, FlagField(7)}},
+    {"NotANumberDiffers", [](P &p) { p.retryTime = "6o0"; }, {RetryTimeField}},
+};
+
+INSTANTIATE_TEST_SUITE_P(ConfigurationFile, ComparedPanel, ::testing::ValuesIn(CompareCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// The shipped examples hold their preset's record: Germany record 1, Australia 2, the United
+// Kingdom 0 of CountryParameter.txt.
+TEST(ConfigurationFile, ExamplesHoldTheirPresetRecords)
+{
+    std::ifstream presetFile(std::string(PV_DEFAULTS_DIR) + "/CountryParameter.txt");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(presetFile, line);)
+        lines.push_back(line.substr(0, line.find('\r')));
+    ASSERT_EQ(lines.size(), 5u);
+    const struct
+    {
+        const char *file;
+        std::uint8_t code;
+        int record;
+    } examples[] = {{"example-germany.pvcfg", 6, 1},
+                    {"example-australia.pvcfg", 17, 2},
+                    {"example-united-kingdom.pvcfg", 5, 0}};
+    for (const auto &example : examples) {
+        SCOPED_TRACE(example.file);
+        std::ifstream in(std::string(PV_DEFAULTS_DIR) + "/profiles/" + example.file,
+                         std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_NE(text.find("EXAMPLE"), std::string::npos);
+        EXPECT_NE(text.find("Check every value against the local grid code"), std::string::npos);
+        const auto reading = ParseConfigurationFile(text, ListCodes, CommaDecimal);
+        ASSERT_TRUE(reading.values) << reading.problem.line;
+        PresetValues preset{};
+        ParsePresetRecord(lines[static_cast<std::size_t>(2 + example.record)], preset);
+        for (int i = 0; i < GridLimitEntryCount; ++i)
+            EXPECT_EQ(reading.values->limits[static_cast<std::size_t>(i)],
+                      preset[static_cast<std::size_t>(i)])
+                << ConfigurationKey(i);
+        EXPECT_EQ(reading.values->retryTime, preset[RetryTimeSlot]);
+        EXPECT_EQ(reading.values->countryCode, example.code);
+        EXPECT_EQ(ChoiceAtPosition(CountryToListIndex(example.code, 3), 3).record, example.record);
+    }
+}
+
+} // namespace
+} // namespace pv
