@@ -45,6 +45,7 @@ Form1::Form1(const Form1Services &services, QWidget *parent)
     BuildForm1Controls(this, ui_);
     ConnectControls();
     InstallKeyFilters();
+    ShowTrend();
 }
 
 Form1::~Form1() = default;
@@ -81,6 +82,7 @@ void Form1::ConnectControls()
 
     connect(ui_.VScroll1, &QAbstractSlider::valueChanged, this, &Form1::VScroll1_Change);
     connect(ui_.VScroll1, &QAbstractSlider::sliderMoved, this, &Form1::VScroll1_Scroll);
+    connect(ui_.CommandRecord, &QPushButton::clicked, this, &Form1::CommandRecord_Click);
 }
 
 void Form1::InstallKeyFilters()
@@ -130,6 +132,8 @@ void Form1::Timer1_Timer()
 {
     machine_.MonitorExchangeStep();
     ShowMonitorValues();
+    readingsAge_.TickEnded();
+    ShowReadingsAge();
 }
 
 void Form1::Timer2_Timer()

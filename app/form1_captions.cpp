@@ -104,6 +104,7 @@ void Form1::ApplyCaptions()
     ui.Command1[3]->setText(texts.Text(ReadText));
 
     ui.Label11->setText(texts.Text(NoteText));
+    ApplyTrendCaptions();
 }
 
 void Form1::LanguagePicked(int index)
