@@ -44,7 +44,7 @@ public:
     const QDateTimeAxis *TimeAxis() const { return timeAxis_; }
     const QValueAxis *PowerAxis() const { return powerAxis_; }
     const QValueAxis *EfficiencyAxis() const { return efficiencyAxis_; }
-    // Legend entries shown (one per line, whatever the number of stretches).
+    // Legend entries shown (one per line, whatever the number of stretches), once on a screen.
     QStringList LegendEntries() const;
 
 private:
