@@ -7,7 +7,9 @@
 // usage: trend-soak [--replies N] [--program-dir DIR] [--hidden yes]
 // The window is shown (offscreen) unless --hidden yes; the recording goes to /dev/shm, so that
 // the disk's sync time does not stretch the run.
-// prints: one line per measurement, then replies=N rows=R rss_growth_kib=K flat=yes|no
+// prints: one line per measurement, then replies=N points=P ... rss_growth_kib=K flat=yes|no,
+// where the growth counts from the moment the ring was full: until then the trend's lines and
+// the window's caches fill once.
 
 #include "app/form1.h"
 #include "platform/file_dialog.h"
@@ -135,6 +137,10 @@ int main(int argc, char **argv)
         }
         cycle();
         ++accepted;
+        if (accepted == 1) {
+            std::printf("after the first reply (the window drawn once): rss_kib=%ld\n",
+                        ResidentKib());
+        }
         if (accepted == warmUp) {
             afterSpan = ResidentKib();
             std::printf("after %d replies (the trend's ring full): rss_kib=%ld\n", accepted,
