@@ -49,6 +49,7 @@ Form1::Form1(const Form1Services &services, QWidget *parent)
     ConnectControls();
     ConnectLine();
     InstallKeyFilters();
+    ShowTrend();
 }
 
 Form1::~Form1() = default;
@@ -87,6 +88,7 @@ void Form1::ConnectControls()
     connect(ui_.VScroll1, &QAbstractSlider::valueChanged, this, &Form1::VScroll1_Change);
     connect(ui_.VScroll1, &QAbstractSlider::sliderMoved, this, &Form1::VScroll1_Scroll);
     ConnectConfigurationFiles();
+    connect(ui_.CommandRecord, &QPushButton::clicked, this, &Form1::CommandRecord_Click);
 }
 
 void Form1::InstallKeyFilters()
@@ -136,6 +138,8 @@ void Form1::Timer1_Timer()
 {
     machine_.MonitorExchangeStep();
     ShowMonitorValues();
+    readingsAge_.TickEnded();
+    ShowReadingsAge();
 }
 
 void Form1::Timer2_Timer()

@@ -9,6 +9,7 @@
 //   form1_configuration_files.cpp  saving, loading and comparing configuration files
 //   form1_captions.cpp       captions of the chosen language
 //   form1_line.cpp           the line view and the recording of the serial line
+//   form1_trend.cpp          trend and recording of the readings, readings grown old
 
 #include "form1_controls.h"
 
@@ -21,13 +22,18 @@
 #include "settings/configuration.h"
 #include "settings/configuration_file.h"
 #include "settings/country_presets.h"
+#include "monitor/readings_age.h"
+#include "monitor/trend_buffer.h"
+#include "platform/record_file.h"
 #include "settings/identifiers.h"
 #include "settings/write_mirror.h"
 
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +50,9 @@ class ModalPresenter;
 class ProcessList;
 class SerialPort;
 
+// Milliseconds since 1970-01-01 UTC, as the system clock tells them.
+std::int64_t SystemClockMs();
+
 // The outside world of the main window, handed in by main() (or by a test).
 struct Form1Services
 {
@@ -55,6 +64,8 @@ struct Form1Services
     FileDialogs &files;
     std::filesystem::path programFolder;
     NumberFormat numberFormat;
+    // The time stamps of the trend and the recording.
+    std::function<std::int64_t()> wallClock = SystemClockMs;
 };
 
 // Mouse buttons and shift keys as the menu handler receives them.
@@ -159,6 +170,17 @@ public:
     bool WriteGroupTicked(int index) const override;
     void BuildIdentifyRequest(int step, Channel &channel) override;
     void BuildConfigurationRequest(int step, Channel &channel) override;
+    // Each accepted reply of the readings block adds a point to the trend and, while recording,
+    // a row to the file.
+    void ReplyFiled(const RequestInfo &request) override;
+
+    // Trend and recording (form1_trend.cpp). The Record button starts a recording into a file
+    // the technician chooses, and stops it.
+    void CommandRecord_Click();
+    // The trend, the Record button and the file name belong to the CONNECTION panel.
+    void ShowTrendPanel(bool show);
+    bool IsRecording() const { return record_.IsOpen(); }
+    const TrendBuffer &Trend() const { return trend_; }
 
     Form1Controls &Controls() { return ui_; }
     const Form1Controls &Controls() const { return ui_; }
@@ -198,6 +220,13 @@ private:
     std::vector<QWidget *> ConfigurationFieldControls(int field) const;
     QString ConfigurationReason(const ConfigurationProblem &problem) const;
     void ClearConfigurationMarks();
+    // form1_trend.cpp
+    void ShowTrend();
+    void ApplyTrendCaptions();
+    // Greys the readings once no reply of the readings block was accepted for two cycles.
+    void ShowReadingsAge();
+    // messageNumber 0: stopped by the technician, no message.
+    void StopRecording(int messageNumber);
 
     Form1Services services_;
     Form1Controls ui_;
@@ -226,6 +255,11 @@ private:
     Form2 *calibrationWindow_ = nullptr;
     // A child window of this one, closed before the members its texts come from go.
     std::unique_ptr<LineView> lineView_;
+    // The last ten minutes of readings, their age, and the recording while one runs.
+    TrendBuffer trend_;
+    ReadingsAge readingsAge_;
+    bool readingsShownOld_ = false;
+    RecordFile record_;
 };
 
 } // namespace pv

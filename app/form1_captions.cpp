@@ -110,6 +110,7 @@ void Form1::ApplyCaptions()
 
     ui.Label11->setText(texts.Text(NoteText));
     ApplyLineCaptions();
+    ApplyTrendCaptions();
 }
 
 void Form1::LanguagePicked(int index)

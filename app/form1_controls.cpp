@@ -383,6 +383,7 @@ void BuildViewport(QWidget *form, Form1Controls &ui)
     BuildConfigurationFrame(ui.Picture4, ui);
     BuildIdentifiersFrame(ui.Picture4, ui);
     BuildLimitsFrame(ui.Picture4, ui);
+    BuildTrendControls(ui.Picture4, ui);
 
     ui.VScroll1 = Make<QScrollBar>(ui.Picture4, QStringLiteral("VScroll1"), width - ScrollWidth, 0,
                                    ScrollWidth, NormalViewportHeight);

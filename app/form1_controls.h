@@ -14,6 +14,8 @@
 
 namespace pv {
 
+class TrendView;
+
 struct Form1Controls
 {
     // One key filter for every entry and both lists.
@@ -83,10 +85,18 @@ struct Form1Controls
     QTimer *Timer1 = nullptr;
     QTimer *Timer2 = nullptr;
     QTimer *Timer3 = nullptr;
+
+    // Beside and below Frame1(0), shown with it: the trend of the readings, the button that
+    // starts and stops a recording, and the name of the file being recorded to.
+    TrendView *TrendChart = nullptr;
+    QPushButton *CommandRecord = nullptr;
+    QLabel *LabelRecord = nullptr;
 };
 
 // Creates every control of the main window on form at its design place, with its design
 // caption, maximum length and initial state.
 void BuildForm1Controls(QWidget *form, Form1Controls &ui);
+// The trend and recording controls in the viewport (form1_trend.cpp).
+void BuildTrendControls(QWidget *viewport, Form1Controls &ui);
 
 } // namespace pv

@@ -66,6 +66,7 @@ void Form1::Label16_MouseDown(int index, int button, int /*shift*/, int /*x*/, i
     default: // SELFTEST only highlights
         break;
     }
+    ShowTrendPanel(!ui_.Frame1[MenuConnection]->isHidden());
 }
 
 void Form1::HighlightMenuEntry(int index)

@@ -42,6 +42,11 @@ public:
     // the channel. A build that fails leaves the channel's request empty, and nothing is sent.
     virtual void BuildIdentifyRequest(int step, Channel &channel) = 0;
     virtual void BuildConfigurationRequest(int step, Channel &channel) = 0;
+
+    // A reply was accepted and filed into the register image (outside the calibration states,
+    // whose replies the calibration window reads itself); request tells which block it carried.
+    // The trend and the recording of the readings hang on this; nothing else needs it.
+    virtual void ReplyFiled(const RequestInfo & /*request*/) {}
 };
 
 } // namespace pv

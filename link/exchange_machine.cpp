@@ -424,6 +424,8 @@ void ExchangeMachine::HandleReply(ByteView reply, const RequestInfo &request)
         = state_ == ExchangeState::CalibrationRead || state_ == ExchangeState::CalibrationWrite;
     const bool accepted = store_.DecodeReply(reply, request, calibration);
     const bool unreadable = store_.ReplyUnreadable() != 0;
+    if (accepted && !calibration)
+        host_.ReplyFiled(request);
 
     switch (state_) {
     case ExchangeState::CheckOperatingVersion:

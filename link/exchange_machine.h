@@ -35,6 +35,8 @@ enum class ExchangeState {
 std::string_view ExchangeStateText(ExchangeState state);
 
 inline constexpr int MonitorIntervalMs = 350;
+// One monitor cycle: a request and a reply for each of the three blocks, one per Timer1 tick.
+inline constexpr int MonitorCycleTicks = 6;
 inline constexpr int ReadStepIntervalMs = 500;
 inline constexpr int WriteStepIntervalMs = 2000;
 

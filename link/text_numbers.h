@@ -26,6 +26,8 @@ inline constexpr int NoCountry = 138;
 inline constexpr int SelfTestRunning = 145;
 inline constexpr int VersionRefused = 151;
 inline constexpr int StartupFailed = 152;
+inline constexpr int RecordCreateFailed = 272; // the recording file cannot be created
+inline constexpr int RecordWriteFailed = 273;  // a row cannot be written: the recording stops
 
 // The country list's own text while nothing is chosen; a write compares the list's text with it.
 inline constexpr int CountryCaption = 51;

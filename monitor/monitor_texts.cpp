@@ -7,15 +7,24 @@ constexpr int OneDecimal = 1;
 constexpr int TwoDecimals = 2;
 } // namespace
 
+float EfficiencyPercent(float outputPower, float inputAPower, float inputBPower)
+{
+    const float input = inputAPower + inputBPower;
+    // A dark inverter reports no input at all; that is 0%, not a division by zero.
+    if (input == 0.0f)
+        return 0.0f;
+    return static_cast<float>(static_cast<double>(outputPower) / input * 100.0);
+}
+
 std::string EfficiencyText(float outputPower, float inputAPower, float inputBPower,
                            const NumberFormat &format)
 {
-    const float input = inputAPower + inputBPower;
-    // A dark inverter reports no input at all; the panel shows a bare 0% rather than dividing.
-    if (input == 0.0f)
+    // Without input the panel shows a bare 0%.
+    if (inputAPower + inputBPower == 0.0f)
         return "0%";
-    const auto efficiency = static_cast<float>(static_cast<double>(outputPower) / input * 100.0);
-    return FixedNumberText(efficiency, TwoDecimals, format) + "%";
+    return FixedNumberText(EfficiencyPercent(outputPower, inputAPower, inputBPower), TwoDecimals,
+                           format)
+           + "%";
 }
 
 MonitorReadings ReadingsOf(const InverterData &data)

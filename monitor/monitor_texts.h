@@ -30,7 +30,10 @@ using MonitorTexts = std::array<std::string, MonitorLabelCount>;
 MonitorTexts MonitorValueTexts(const MonitorReadings &readings, const NumberFormat &format);
 MonitorTexts MonitorValueTexts(const InverterData &data, const NumberFormat &format);
 
-// Output power over the sum of both input powers, in percent, single precision throughout.
+// Output power over the sum of both input powers, in percent, single precision throughout;
+// 0 when the input sum is exactly zero.
+float EfficiencyPercent(float outputPower, float inputAPower, float inputBPower);
+// Its text on the panel: format "0.00" and "%", or "0%" when the input sum is exactly zero.
 std::string EfficiencyText(float outputPower, float inputAPower, float inputBPower,
                            const NumberFormat &format);
 

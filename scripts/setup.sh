@@ -6,12 +6,14 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-serialport-dev libqt6serialport6
+  qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-charts-dev libqt6charts6
+  libqt6opengl6-dev
   libsqlite3-dev
   libgtest-dev libgmock-dev
   xvfb xauth xdotool
   locales
   clang libclang-rt-14-dev
+  python3
 )
 comma_locale=de_DE.UTF-8
 

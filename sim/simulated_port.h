@@ -44,6 +44,12 @@ public:
     // Every byte the tool has sent since the port was created, and the frames one by one.
     const Bytes &Written() const { return written_; }
     const std::vector<Bytes> &Writes() const { return writes_; }
+    // Forgets what was sent so far, for a long run whose record would otherwise grow with it.
+    void ClearWritten()
+    {
+        written_.clear();
+        writes_.clear();
+    }
     int OpenCount() const { return openCount_; }
 
 private:

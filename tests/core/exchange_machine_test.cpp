@@ -162,6 +162,10 @@ struct Rig : ExchangeHost
     }
     int unbuildable = -1; // the step whose request cannot be built
     void Add(std::string call) { calls.push_back(std::move(call)); }
+    // Reply addresses of the replies filed, kept apart from the calls so that the tables above
+    // stay as they are.
+    void ReplyFiled(const RequestInfo &request) override { filed.push_back(request.replyAddress); }
+    std::vector<std::uint32_t> filed;
 };
 
 TEST(ClassifyOperatingVersion, RefusesFrom000811To00099B)
@@ -418,6 +422,44 @@ TEST(CalibrationSteps, SendAfterDiscardingTakeOnceAndRefuseWhatCannotBeBuilt)
         EXPECT_EQ(rig.port.log, log);
         EXPECT_EQ(rig.calls, calls);
         EXPECT_EQ(rig.machine.State(), S::Idle);
+    }
+}
+
+// The window learns of each reply that reached the register image, and of no other.
+struct FiledCase
+{
+    const char *name;
+    S state;     // prepared before the reply of 0xC020 is taken
+    Bytes reply; // empty: the simulator's own answer
+    std::vector<std::uint32_t> filed;
+};
+
+TEST(ReplyFiled, OnlyForAcceptedRepliesOutsideCalibration)
+{
+    constexpr std::uint32_t Readings = ImageBase + reg::ImageIndex(reg::ReadingsBlock);
+    const FiledCase cases[] = {
+        {"Accepted", S::Monitor, {}, {Readings}},
+        {"AcceptedDuringCheck", S::CheckOperatingVersion, {}, {Readings}},
+        {"WrongCrc", S::Monitor, WithCrc(Bytes(67, 0x22), true), {}},
+        {"Refused", S::Monitor, WithCrc({0xFF, 0x83, 0x04}), {}},
+        {"Nothing", S::Monitor, Bytes{0x00}, {}},
+        {"BetweenExchanges", S::PrepareIdentifyRead, {}, {}},
+        {"Calibration", S::CalibrationRead, {}, {}},
+    };
+    for (const FiledCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig(c.state == S::CheckOperatingVersion ? 0 : 6);
+        rig.Ticks(1); // 0xC020 sent
+        rig.filed.clear();
+        if (c.state != S::Monitor && c.state != S::CheckOperatingVersion)
+            rig.Prepare(c.state);
+        if (!c.reply.empty())
+            rig.port.QueueReply(c.reply);
+        if (c.state == S::CalibrationRead)
+            rig.machine.HandleReply(rig.port.Input(), rig.machine.MonitorChannel().sent);
+        else
+            rig.Ticks(1);
+        EXPECT_EQ(rig.filed, c.filed);
     }
 }
 

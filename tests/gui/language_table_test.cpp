@@ -21,7 +21,7 @@ bool IsUsedText(int n)
 {
     return n <= 1 || (n >= 10 && n <= 18) || (n >= 35 && n <= 89) || (n >= 97 && n <= 105)
            || (n >= 121 && n <= 139) || (n >= 150 && n <= 152) || n == 145 || n == 186 || n == 187
-           || n == 200 || (n >= 201 && n <= 259);
+           || n == 200 || (n >= 201 && n <= 275);
 }
 
 using GeneratedDatabase = ::testing::TestWithParam<int>;

@@ -49,8 +49,8 @@ protected:
             std::ofstream(program / "CountryParameter.txt") << "h\r\nh\r\nR0\t1\r\nR1\t2\r\nR2\t3";
         if (languageSet != nullptr)
             std::ofstream(program / "LanguageSet.txt") << languageSet;
-        form = std::make_unique<Form1>(
-            Form1Services{port, around, around, around, around, around, program, format});
+        form = std::make_unique<Form1>(Form1Services{port, around, around, around, around, around,
+                                                     program, format, [this] { return clockMs; }});
         return form->Form_Load() && around.shown.empty();
     }
 
@@ -102,6 +102,8 @@ protected:
     FakeSerialPort port;
     World around;
     NumberFormat format;
+    // The wall clock of the window: milliseconds since 1970, moved by the test.
+    std::int64_t clockMs = 1'700'000'000'000;
     std::unique_ptr<Form1> form;
 };
 

@@ -1,0 +1,204 @@
+// The trend and the recording of the CONNECTION panel, and the marking of readings that have
+// grown old. Both feed on the accepted replies of the readings block that the monitor cycle
+// reads anyway: nothing here sends a byte.
+
+#include "form1.h"
+
+#include "link/text_numbers.h"
+#include "monitor/monitor_texts.h"
+#include "monitor/recording_csv.h"
+#include "platform/file_dialog.h"
+#include "trend_chart.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QTimer>
+
+namespace pv {
+namespace {
+
+// Free space of the viewport beside and below Frame1(0) (60, 60, 4500 x 1050). Frame1(0)'s
+// right end inside it is kept for its own buttons.
+constexpr int TrendLeft = 4680;
+constexpr int TrendTop = 60;
+constexpr int TrendMargin = 60; // to the viewport's right and bottom edges
+constexpr int RecordLeft = 60;
+constexpr int RecordTop = 1200;
+constexpr int RecordWidth = 1500;
+constexpr int RecordHeight = 435;
+constexpr int RecordFileTop = 1710;
+constexpr int RecordFileWidth = 4500;
+constexpr int RecordFileHeight = 510; // two lines of a long path
+
+// Texts of the trend and the recording.
+constexpr std::array<int, TrendLineCount> TrendLineTexts{260, 261, 262, 263};
+constexpr int PowerAxisText = 264;
+constexpr int EfficiencyAxisText = 265;
+constexpr int TimeAxisText = 266;
+constexpr int RecordText = 267;
+constexpr int StopText = 268;
+constexpr int RecordDialogText = 269;
+constexpr int CsvFilesText = 270;
+constexpr int RecordingToText = 271;
+constexpr int OldValueSinceText = 274; // followed by the time of the last reading
+constexpr int OldValueNeverText = 275;
+
+constexpr const char *CsvPattern = " (*.csv)";
+
+// The reply address of the readings block, as the monitor cycle's request records it.
+constexpr std::uint32_t ReadingsReplyAddress = ImageBase + reg::ImageIndex(reg::ReadingsBlock);
+
+LocalTime LocalTimeAt(std::int64_t timeMs)
+{
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(timeMs);
+    const QDate date = at.date();
+    const QTime time = at.time();
+    return LocalTime{date.year(),   date.month(),  date.day(),  time.hour(),
+                     time.minute(), time.second(), time.msec(), at.offsetFromUtc() / 60};
+}
+
+} // namespace
+
+std::int64_t SystemClockMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+void BuildTrendControls(QWidget *viewport, Form1Controls &ui)
+{
+    ui.TrendChart = new TrendView(viewport);
+    ui.TrendChart->setObjectName(QStringLiteral("TrendChart"));
+    PlaceTwips(ui.TrendChart, TrendLeft, TrendTop, WidthTwips(viewport) - TrendLeft - TrendMargin,
+               HeightTwips(viewport) - TrendTop - TrendMargin);
+
+    ui.CommandRecord = new QPushButton(QStringLiteral("Record..."), viewport);
+    ui.CommandRecord->setObjectName(QStringLiteral("CommandRecord"));
+    PlaceTwips(ui.CommandRecord, RecordLeft, RecordTop, RecordWidth, RecordHeight);
+
+    ui.LabelRecord = new QLabel(viewport);
+    ui.LabelRecord->setObjectName(QStringLiteral("LabelRecord"));
+    ui.LabelRecord->setWordWrap(true);
+    ui.LabelRecord->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PlaceTwips(ui.LabelRecord, RecordLeft, RecordFileTop, RecordFileWidth, RecordFileHeight);
+}
+
+void Form1::ShowTrendPanel(bool show)
+{
+    ui_.TrendChart->setVisible(show);
+    ui_.CommandRecord->setVisible(show);
+    ui_.LabelRecord->setVisible(show);
+    if (show)
+        ShowTrend();
+}
+
+void Form1::ShowTrend()
+{
+    // The chart ends at its newest point: it moves on with the readings, not with the clock.
+    const std::int64_t end
+        = trend_.Size() > 0 ? trend_[trend_.Size() - 1].timeMs : services_.wallClock();
+    ui_.TrendChart->ShowPoints(trend_, end);
+}
+
+void Form1::ApplyTrendCaptions()
+{
+    TrendCaptions captions;
+    for (std::size_t i = 0; i < captions.lines.size(); ++i)
+        captions.lines[i] = LanguageText(TrendLineTexts[i]);
+    captions.powerAxis = LanguageText(PowerAxisText);
+    captions.efficiencyAxis = LanguageText(EfficiencyAxisText);
+    captions.timeAxis = LanguageText(TimeAxisText);
+    ui_.TrendChart->SetCaptions(captions);
+    ui_.CommandRecord->setText(LanguageText(record_.IsOpen() ? StopText : RecordText));
+    if (record_.IsOpen())
+        ui_.LabelRecord->setText(LanguageText(RecordingToText) + ui_.LabelRecord->toolTip());
+}
+
+void Form1::ReplyFiled(const RequestInfo &request)
+{
+    // The other blocks carry names and settings; only the readings make a point or a row.
+    if (request.function != ReadFunction || request.replyAddress != ReadingsReplyAddress)
+        return;
+    const std::int64_t now = services_.wallClock();
+    const bool gap = readingsAge_.Accepted(now);
+    const MonitorReadings readings = ReadingsOf(store_.Data());
+    trend_.Add(MakeTrendPoint(now, readings, gap));
+    if (!ui_.TrendChart->isHidden())
+        ui_.TrendChart->ShowPoints(trend_, now);
+    if (!record_.IsOpen())
+        return;
+    // The first reading after a loss says so; during the version check the link is not yet
+    // known to serve this inverter.
+    const LinkState link = machine_.State() == ExchangeState::CheckOperatingVersion
+                               ? LinkState::Checking
+                           : gap ? LinkState::Resumed
+                                 : LinkState::Connected;
+    if (!record_.Append(CsvRowLine(LocalTimeAt(now), readings, link)))
+        StopRecording(text::RecordWriteFailed);
+}
+
+void Form1::CommandRecord_Click()
+{
+    if (record_.IsOpen()) {
+        StopRecording(0);
+        return;
+    }
+    const auto path = services_.files.SaveFileName(
+        LanguageText(RecordDialogText), LanguageText(CsvFilesText) + QLatin1String(CsvPattern));
+    if (!path)
+        return;
+    if (!record_.Create(*path)) {
+        ShowMessage(text::RecordCreateFailed);
+        return;
+    }
+    if (!record_.Append(CsvHeaderLine())) {
+        record_.Close();
+        ShowMessage(text::RecordWriteFailed);
+        return;
+    }
+    const QString shownPath = QString::fromStdU16String(path->u16string());
+    ui_.LabelRecord->setToolTip(shownPath);
+    ui_.LabelRecord->setText(LanguageText(RecordingToText) + shownPath);
+    ui_.CommandRecord->setText(LanguageText(StopText));
+}
+
+void Form1::StopRecording(int messageNumber)
+{
+    record_.Close();
+    ui_.CommandRecord->setText(LanguageText(RecordText));
+    ui_.LabelRecord->clear();
+    ui_.LabelRecord->setToolTip(QString());
+    // A failure is found inside a Timer1 tick. Its message is shown once that tick has
+    // returned, so that the monitor cycle goes on polling while the box waits for OK.
+    if (messageNumber != 0)
+        QTimer::singleShot(0, this, [this, messageNumber] { ShowMessage(messageNumber); });
+}
+
+void Form1::ShowReadingsAge()
+{
+    // Old readings keep their texts, greyed, with the time of the last accepted reply.
+    const bool old = readingsAge_.Stale();
+    QString tip;
+    if (old) {
+        const auto last = readingsAge_.LastAcceptedMs();
+        tip = last ? LanguageText(OldValueSinceText)
+                         + QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(*last).time(),
+                                                      QLocale::ShortFormat)
+                   : LanguageText(OldValueNeverText);
+    }
+    if (old == readingsShownOld_ && ui_.Label2[0]->toolTip() == tip)
+        return;
+    readingsShownOld_ = old;
+    for (QLabel *label : ui_.Label2) {
+        QPalette palette; // an empty palette: the label takes its frame's again
+        if (old) {
+            palette = label->palette();
+            const QColor grey = palette.color(QPalette::Disabled, QPalette::WindowText);
+            palette.setColor(QPalette::Active, QPalette::WindowText, grey);
+            palette.setColor(QPalette::Inactive, QPalette::WindowText, grey);
+        }
+        label->setPalette(palette);
+        label->setToolTip(tip);
+    }
+}
+
+} // namespace pv

@@ -1,0 +1,211 @@
+#include "trend_chart.h"
+
+#include <QChart>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QGraphicsLayout>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <limits>
+
+namespace pv {
+
+namespace {
+
+constexpr int LabelPointSize = 7;
+constexpr int LegendPointSize = 7;
+constexpr int LineWidth = 2;
+constexpr int TimeTicks = 6; // every two minutes over ten
+constexpr int ValueTicks = 5;
+constexpr const char *TimeFormat = "HH:mm";
+
+// Line colours (RGB): string A, string B, AC output, efficiency.
+constexpr std::array<QRgb, TrendLineCount> LineColors{0x1F77B4, 0xFF7F0E, 0x2CA02C, 0xD62728};
+
+// Power axis: from zero (or below, for a negative reading) up to a little above the largest.
+constexpr double SmallestPowerRangeKw = 0.1;
+constexpr double PowerHeadroom = 1.05;
+// Efficiency axis: around what was read, at least this wide; 0..100 before the first point.
+constexpr double SmallestEfficiencyRange = 1.0;
+constexpr double FullEfficiencyRange = 100.0;
+
+float ValueOf(const TrendPoint &point, TrendLine line)
+{
+    switch (line) {
+    case TrendLine::InputAPower:
+        return point.inputAPower;
+    case TrendLine::InputBPower:
+        return point.inputBPower;
+    case TrendLine::OutputPower:
+        return point.outputPower;
+    case TrendLine::Efficiency:
+        break;
+    }
+    return point.efficiency;
+}
+
+QFont SmallFont(const QFont &base, int pointSize)
+{
+    QFont font = base;
+    font.setPointSize(pointSize);
+    return font;
+}
+
+} // namespace
+
+TrendView::TrendView(QWidget *parent)
+    : QChartView(parent), chart_(new QChart), timeAxis_(new QDateTimeAxis),
+      powerAxis_(new QValueAxis), efficiencyAxis_(new QValueAxis)
+{
+    setChart(chart_);
+    setRenderHint(QPainter::Antialiasing);
+    // Every pixel goes to the plot: the panel is small.
+    chart_->setBackgroundRoundness(0);
+    chart_->setMargins(QMargins(2, 2, 2, 2));
+    chart_->layout()->setContentsMargins(0, 0, 0, 0);
+    chart_->legend()->setAlignment(Qt::AlignTop);
+    chart_->legend()->setFont(SmallFont(font(), LegendPointSize));
+
+    const QFont labels = SmallFont(font(), LabelPointSize);
+    timeAxis_->setFormat(QLatin1String(TimeFormat));
+    timeAxis_->setTickCount(TimeTicks);
+    for (QAbstractAxis *axis :
+         {static_cast<QAbstractAxis *>(timeAxis_), static_cast<QAbstractAxis *>(powerAxis_),
+          static_cast<QAbstractAxis *>(efficiencyAxis_)}) {
+        axis->setLabelsFont(labels);
+        axis->setTitleFont(labels);
+    }
+    powerAxis_->setTickCount(ValueTicks);
+    efficiencyAxis_->setTickCount(ValueTicks);
+    chart_->addAxis(timeAxis_, Qt::AlignBottom);
+    chart_->addAxis(powerAxis_, Qt::AlignLeft);
+    chart_->addAxis(efficiencyAxis_, Qt::AlignRight);
+    efficiencyAxis_->setRange(0, FullEfficiencyRange);
+    powerAxis_->setRange(0, SmallestPowerRangeKw);
+
+    // One stretch of each line from the start, so that the legend names all four.
+    for (int line = 0; line < TrendLineCount; ++line)
+        Stretch(static_cast<TrendLine>(line), 0);
+}
+
+QLineSeries *TrendView::Stretch(TrendLine line, std::size_t index)
+{
+    const auto l = static_cast<std::size_t>(line);
+    std::vector<QLineSeries *> &stretches = stretches_[l];
+    while (stretches.size() <= index) {
+        auto *series = new QLineSeries;
+        series->setName(names_[l]);
+        QPen pen{QColor::fromRgb(LineColors[l])};
+        pen.setWidth(LineWidth);
+        if (line == TrendLine::Efficiency)
+            pen.setStyle(Qt::DashLine); // read against the right-hand axis
+        series->setPen(pen);
+        series->setColor(pen.color());
+        chart_->addSeries(series);
+        series->attachAxis(timeAxis_);
+        series->attachAxis(line == TrendLine::Efficiency ? efficiencyAxis_ : powerAxis_);
+        // The legend names each line once, however often the link broke it.
+        if (!stretches.empty()) {
+            for (QLegendMarker *marker : chart_->legend()->markers(series))
+                marker->setVisible(false);
+        }
+        stretches.push_back(series);
+    }
+    return stretches[index];
+}
+
+void TrendView::ShowPoints(const TrendBuffer &points, std::int64_t endMs)
+{
+    const std::size_t first = points.FirstFrom(endMs - TrendSpanMs);
+    std::array<std::vector<QList<QPointF>>, TrendLineCount> lines;
+    for (std::size_t i = first; i < points.Size(); ++i) {
+        const TrendPoint &point = points[i];
+        const bool newStretch = i == first || point.gapBefore;
+        for (int l = 0; l < TrendLineCount; ++l) {
+            auto &stretches = lines[static_cast<std::size_t>(l)];
+            if (newStretch)
+                stretches.emplace_back();
+            stretches.back().append(QPointF(static_cast<qreal>(point.timeMs),
+                                            ValueOf(point, static_cast<TrendLine>(l))));
+        }
+    }
+    for (int l = 0; l < TrendLineCount; ++l) {
+        const auto line = static_cast<TrendLine>(l);
+        const auto &wanted = lines[static_cast<std::size_t>(l)];
+        for (std::size_t k = 0; k < wanted.size(); ++k) {
+            QLineSeries *series = Stretch(line, k);
+            series->replace(wanted[k]);
+            // A reading alone between two losses of the link has no line: it shows as a dot.
+            series->setPointsVisible(wanted[k].size() == 1);
+        }
+        for (std::size_t k = wanted.size(); k < stretches_[static_cast<std::size_t>(l)].size(); ++k)
+            stretches_[static_cast<std::size_t>(l)][k]->clear();
+    }
+    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(endMs - TrendSpanMs),
+                        QDateTime::fromMSecsSinceEpoch(endMs));
+    FitValueAxes(points, first);
+}
+
+void TrendView::FitValueAxes(const TrendBuffer &points, std::size_t first)
+{
+    double powerLow = 0, powerHigh = SmallestPowerRangeKw;
+    double efficiencyLow = std::numeric_limits<double>::max();
+    double efficiencyHigh = std::numeric_limits<double>::lowest();
+    for (std::size_t i = first; i < points.Size(); ++i) {
+        const TrendPoint &p = points[i];
+        for (float power : {p.inputAPower, p.inputBPower, p.outputPower}) {
+            powerLow = std::min(powerLow, static_cast<double>(power));
+            powerHigh = std::max(powerHigh, static_cast<double>(power) * PowerHeadroom);
+        }
+        efficiencyLow = std::min(efficiencyLow, static_cast<double>(p.efficiency));
+        efficiencyHigh = std::max(efficiencyHigh, static_cast<double>(p.efficiency));
+    }
+    powerAxis_->setRange(powerLow, powerHigh);
+    powerAxis_->applyNiceNumbers();
+    if (first >= points.Size()) {
+        efficiencyAxis_->setRange(0, FullEfficiencyRange);
+    } else {
+        // A flat line sits in the middle of a narrow range, so that a sag shows.
+        const double spare
+            = std::max(0.0, SmallestEfficiencyRange - (efficiencyHigh - efficiencyLow));
+        efficiencyAxis_->setRange(efficiencyLow - spare / 2, efficiencyHigh + spare / 2);
+        efficiencyAxis_->applyNiceNumbers();
+    }
+}
+
+void TrendView::SetCaptions(const TrendCaptions &captions)
+{
+    names_ = captions.lines;
+    for (std::size_t l = 0; l < stretches_.size(); ++l) {
+        for (QLineSeries *series : stretches_[l])
+            series->setName(names_[l]);
+    }
+    powerAxis_->setTitleText(captions.powerAxis);
+    efficiencyAxis_->setTitleText(captions.efficiencyAxis);
+    timeAxis_->setTitleText(captions.timeAxis);
+}
+
+std::vector<QList<QPointF>> TrendView::Stretches(TrendLine line) const
+{
+    std::vector<QList<QPointF>> drawn;
+    for (const QLineSeries *series : stretches_[static_cast<std::size_t>(line)]) {
+        if (series->count() > 0)
+            drawn.push_back(series->points());
+    }
+    return drawn;
+}
+
+QStringList TrendView::LegendEntries() const
+{
+    QStringList entries;
+    for (const QLegendMarker *marker : chart_->legend()->markers()) {
+        if (marker->isVisible())
+            entries.append(marker->label());
+    }
+    return entries;
+}
+
+} // namespace pv

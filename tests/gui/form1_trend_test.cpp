@@ -1,0 +1,233 @@
+// The trend of the CONNECTION panel and the marking of old readings, against the simulated
+// inverter: points per accepted reply of the readings block, breaks where the link was lost,
+// the panel it belongs to, its captions, and the wire it must leave alone.
+
+#include "trend_fixture.h"
+
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QLocale>
+#include <QValueAxis>
+
+#include <algorithm>
+
+namespace pv {
+namespace {
+
+using namespace test;
+
+TEST_F(TrendTest, EachAcceptedReplyOfTheReadingsGivesOnePointWithTheSimulatorsValues)
+{
+    Connect();
+    constexpr int Replies = 5;
+    std::vector<TrendPoint> expected;
+    for (int cycle = 0; cycle < Replies; ++cycle) {
+        Ticks(2);
+        TrendPoint point;
+        point.timeMs = clockMs;
+        point.inputAPower = Scaled(reg::InputAPower, 100);
+        point.inputBPower = Scaled(reg::InputBPower, 100);
+        point.outputPower = Scaled(reg::OutputPower, 100);
+        expected.push_back(point);
+        Ticks(MonitorCycleTicks - 2);
+    }
+    const TrendBuffer &trend = form->Trend();
+    ASSERT_EQ(trend.Size(), expected.size());
+    for (std::size_t i = 0; i < trend.Size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(trend[i].timeMs, expected[i].timeMs);
+        EXPECT_EQ(trend[i].inputAPower, expected[i].inputAPower);
+        EXPECT_EQ(trend[i].inputBPower, expected[i].inputBPower);
+        EXPECT_EQ(trend[i].outputPower, expected[i].outputPower);
+        EXPECT_GT(trend[i].efficiency, 90.0f) << "the simulator runs near 96%";
+    }
+    // Drawn as one line each, over the ten minutes up to the newest point.
+    const auto drawn = ui().TrendChart->Stretches(TrendLine::OutputPower);
+    ASSERT_EQ(drawn.size(), 1u);
+    ASSERT_EQ(drawn[0].size(), Replies);
+    EXPECT_EQ(drawn[0].back(), QPointF(expected.back().timeMs, expected.back().outputPower));
+    const QDateTimeAxis *time = ui().TrendChart->TimeAxis();
+    EXPECT_EQ(time->max().toMSecsSinceEpoch(), expected.back().timeMs);
+    EXPECT_EQ(time->max().toMSecsSinceEpoch() - time->min().toMSecsSinceEpoch(), TrendSpanMs);
+    EXPECT_LE(ui().TrendChart->PowerAxis()->min(), 0.0);
+    EXPECT_GE(ui().TrendChart->PowerAxis()->max(), expected.back().outputPower);
+}
+
+// Faults met by the requests of the readings block in cycles 2 and 3 of five.
+struct LinkFault
+{
+    const char *name;
+    SimFault fault;
+    int faultyCycles;
+    std::size_t points;
+    std::size_t lines; // stretches of each line in the trend
+    bool lampRedMeanwhile;
+};
+
+class TrendFaultTest : public TrendTest, public ::testing::WithParamInterface<LinkFault>
+{
+};
+
+TEST_P(TrendFaultTest, OnlyALostLinkBreaksTheLineAndNothingIsAddedForAFailedReply)
+{
+    const LinkFault &f = GetParam();
+    Connect();
+    bool red = false;
+    for (int cycle = 1; cycle <= 5; ++cycle) {
+        if (cycle >= 2 && cycle < 2 + f.faultyCycles)
+            SpoilNextReadings(f.fault);
+        for (int tick = 0; tick < MonitorCycleTicks; ++tick) {
+            Tick();
+            red = red || ui().Label1->text() == Text(122);
+        }
+    }
+    EXPECT_EQ(form->Trend().Size(), f.points);
+    for (int line = 0; line < TrendLineCount; ++line)
+        EXPECT_EQ(ui().TrendChart->Stretches(static_cast<TrendLine>(line)).size(), f.lines);
+    EXPECT_EQ(red, f.lampRedMeanwhile);
+    if (f.lines == 2) {
+        EXPECT_TRUE(form->Trend()[1].gapBefore);
+        EXPECT_EQ(Legend().size(), TrendLineCount) << "named once each";
+    }
+}
+
+const LinkFault LinkFaults[] = {
+    {"OneNoReply", SimFault::NoReply, 1, 4, 1, true},
+    {"TwoNoReplies", SimFault::NoReply, 2, 3, 2, true},
+    {"TwoWrongCrc", SimFault::WrongCrc, 2, 3, 2, false},
+    {"OneRefused", SimFault::Exception, 1, 4, 1, false},
+    {"TwoRefused", SimFault::Exception, 2, 3, 2, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Trend, TrendFaultTest, ::testing::ValuesIn(LinkFaults), RowName);
+
+TEST_F(TrendTest, ReadingsGreyAtTheTwelfthTickWithoutAnAcceptedReplyWhileTheLampStaysBlue)
+{
+    Connect();
+    Cycles(1); // the version is accepted: monitoring
+    Ticks(2);  // the readings of cycle 2 accepted: tick 0
+    const std::int64_t acceptedAt = clockMs;
+    std::vector<QString> texts;
+    for (QLabel *label : ui().Label2)
+        texts.push_back(label->text());
+    const QString since
+        = Text(274)
+          + QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(acceptedAt).time(),
+                                       QLocale::ShortFormat);
+    // The next two replies of the readings block arrive whole with a wrong CRC (ticks 6, 12);
+    // the one at tick 18 is accepted.
+    for (int tick = 1; tick <= 18; ++tick) {
+        if (tick == 5 || tick == 11)
+            SpoilNextReadings(SimFault::WrongCrc);
+        Tick();
+        SCOPED_TRACE(tick);
+        const bool old = tick >= 12 && tick < 18;
+        for (int i = 0; i < MonitorLabelCount; ++i)
+            EXPECT_EQ(Greyed(i), old) << "Label2(" << i << ")";
+        EXPECT_EQ(ui().Label2[9]->toolTip(), old ? since : QString());
+        EXPECT_EQ(ui().Label1->text(), Text(123)) << "the lamp keeps its rule";
+        if (old) {
+            for (int i = 0; i < MonitorLabelCount; ++i)
+                EXPECT_EQ(ui().Label2[i]->text(), texts[static_cast<std::size_t>(i)]);
+        }
+    }
+}
+
+TEST_F(TrendTest, ReadingsNeverAcceptedGreyWithTheirOwnTip)
+{
+    Connect();
+    inverter.SetFaultRate(SimFault::NoReply, 1.0);
+    Ticks(StaleAfterTicks - 1);
+    EXPECT_FALSE(Greyed());
+    Tick();
+    EXPECT_TRUE(Greyed());
+    EXPECT_EQ(ui().Label2[0]->toolTip(), Text(275));
+    // A language picked meanwhile tells it in that language.
+    form->LanguagePicked(2);
+    Tick();
+    EXPECT_EQ(ui().Label2[0]->toolTip(), QStringLiteral("L3-275"));
+}
+
+TEST_F(TrendTest, BelongsToTheConnectionPanelAndLeavesFrame1Free)
+{
+    ASSERT_TRUE(Start());
+    QWidget *const trendControls[] = {ui().TrendChart, ui().CommandRecord, ui().LabelRecord};
+    const QRect frame(LeftTwips(ui().Frame1[0]), TopTwips(ui().Frame1[0]),
+                      WidthTwips(ui().Frame1[0]), HeightTwips(ui().Frame1[0]));
+    for (QWidget *w : trendControls) {
+        EXPECT_EQ(w->parentWidget(), ui().Picture4);
+        const QRect at(LeftTwips(w), TopTwips(w), WidthTwips(w), HeightTwips(w));
+        EXPECT_FALSE(at.intersects(frame)) << w->objectName().toStdString();
+        EXPECT_LE(at.right(), WidthTwips(ui().Picture4));
+        EXPECT_LE(at.bottom(), HeightTwips(ui().Picture4));
+        EXPECT_TRUE(Shown(w)) << "CONNECTION is marked at start";
+    }
+    const std::pair<int, bool> presses[]
+        = {{MenuConfigurations, false}, {MenuConnection, true}, {MenuIdentifiers, false},
+           {MenuAbout, false},          {MenuConnection, true}, {MenuSelfTest, false}};
+    for (const auto &[entry, shown] : presses) {
+        Press(entry);
+        for (QWidget *w : trendControls)
+            EXPECT_EQ(Shown(w), shown) << "entry " << entry;
+    }
+}
+
+TEST_F(TrendTest, CaptionsComeFromTheLanguageTable)
+{
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Legend(), (QStringList{Text(260), Text(261), Text(262), Text(263)}));
+    EXPECT_EQ(ui().TrendChart->PowerAxis()->titleText(), Text(264));
+    EXPECT_EQ(ui().TrendChart->EfficiencyAxis()->titleText(), Text(265));
+    EXPECT_EQ(ui().TrendChart->TimeAxis()->titleText(), Text(266));
+    EXPECT_EQ(ui().CommandRecord->text(), Text(267));
+    Record(recording);
+    EXPECT_EQ(ui().CommandRecord->text(), Text(268));
+    EXPECT_TRUE(ui().LabelRecord->text().startsWith(Text(271)));
+    form->LanguagePicked(5);
+    EXPECT_EQ(ui().CommandRecord->text(), QStringLiteral("L6-268"));
+    EXPECT_EQ(Legend().front(), QStringLiteral("L6-260"));
+    EXPECT_TRUE(ui().LabelRecord->text().startsWith(QStringLiteral("L6-271")));
+}
+
+TEST_F(TrendTest, WireIsTheSameWithTheTrendShownAndARecordingRunning)
+{
+    ASSERT_TRUE(Start()); // lays the settings files for the two windows below
+    const std::int64_t startMs = clockMs;
+    const auto wire = [&](bool trendAndRecording) {
+        FakeSerialPort line;
+        InverterSimulator peer;
+        line.responder = [&](ByteView request) -> std::optional<Bytes> {
+            peer.Feed(request, clockMs);
+            return peer.TakeOutput(clockMs + InverterSimulator::DefaultReplyDelayMs);
+        };
+        clockMs = startMs;
+        Form1 window(Form1Services{line, around, around, around, around, around, program, format,
+                                   [this] { return clockMs; }});
+        EXPECT_TRUE(window.Form_Load());
+        if (trendAndRecording) {
+            around.files.push_back(recording);
+            window.CommandRecord_Click();
+            EXPECT_TRUE(window.IsRecording());
+        } else {
+            window.Label16_MouseDown(MenuIdentifiers, LeftButton, 0, 0, 0);
+        }
+        window.Controls().Combo1->setCurrentIndex(0);
+        window.Combo1_Click();
+        for (int tick = 0; tick < 2 * MonitorCycleTicks; ++tick) {
+            clockMs += MonitorIntervalMs;
+            window.Timer1_Timer();
+        }
+        EXPECT_EQ(window.Trend().Size(), 2u);
+        return line.log;
+    };
+    const auto plain = wire(false);
+    EXPECT_EQ(std::count_if(plain.begin(), plain.end(),
+                            [](const std::string &call) { return call.starts_with("Output"); }),
+              6)
+        << "three blocks a cycle";
+    EXPECT_EQ(wire(true), plain);
+    EXPECT_EQ(Lines(recording).size(), 3u) << "header and two rows";
+}
+
+} // namespace
+} // namespace pv
