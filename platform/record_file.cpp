@@ -1,9 +1,16 @@
 #include "record_file.h"
 
+#if defined(_WIN32)
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace pv {
 
@@ -11,6 +18,81 @@ RecordFile::~RecordFile()
 {
     Close();
 }
+
+#if defined(_WIN32)
+
+// Windows: the C runtime's descriptors, flushed to the disk with _commit; a file still under its
+// name is one whose open handle and name lead to the same file index.
+bool RecordFile::Create(const std::filesystem::path &path)
+{
+    Close();
+    if (_wsopen_s(&descriptor_, path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY,
+                  _SH_DENYNO, _S_IREAD | _S_IWRITE)
+        != 0)
+        descriptor_ = -1;
+    if (descriptor_ < 0)
+        return false;
+    path_ = path;
+    written_ = 0;
+    return true;
+}
+
+bool RecordFile::StillUnderItsName() const
+{
+    BY_HANDLE_FILE_INFORMATION opened{}, named{};
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor_));
+    if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &opened))
+        return false;
+    const HANDLE byName
+        = CreateFileW(path_.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (byName == INVALID_HANDLE_VALUE)
+        return false;
+    const bool same = GetFileInformationByHandle(byName, &named)
+                      && opened.dwVolumeSerialNumber == named.dwVolumeSerialNumber
+                      && opened.nFileIndexHigh == named.nFileIndexHigh
+                      && opened.nFileIndexLow == named.nFileIndexLow;
+    CloseHandle(byName);
+    return same;
+}
+
+bool RecordFile::Append(std::string_view line)
+{
+    if (descriptor_ < 0)
+        return false;
+    std::size_t done = 0;
+    bool failed = false;
+    while (done < line.size()) {
+        const int n
+            = _write(descriptor_, line.data() + done, static_cast<unsigned>(line.size() - done));
+        if (n <= 0) {
+            failed = true;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (!failed && _commit(descriptor_) != 0)
+        failed = true;
+    if (!failed && !StillUnderItsName())
+        failed = true;
+    if (failed) {
+        // Half a line would make the whole file unreadable to a strict reader.
+        if (done > 0)
+            (void)_chsize_s(descriptor_, written_);
+        return false;
+    }
+    written_ += static_cast<long long>(line.size());
+    return true;
+}
+
+void RecordFile::Close()
+{
+    if (descriptor_ >= 0)
+        _close(descriptor_);
+    descriptor_ = -1;
+}
+
+#else
 
 bool RecordFile::Create(const std::filesystem::path &path)
 {
@@ -71,5 +153,7 @@ void RecordFile::Close()
         ::close(descriptor_);
     descriptor_ = -1;
 }
+
+#endif
 
 } // namespace pv
