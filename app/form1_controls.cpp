@@ -98,31 +98,17 @@ constexpr int FileButtonWidth = (FileButtonsRight - FileButtonsLeft - 2 * FileBu
 constexpr int LimitsFrameHeight = 6000;
 constexpr int NoteHeight = 300;
 
-QString ArrayName(const char *name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-template <typename W>
-W *Make(QWidget *parent, const QString &name, int left, int top, int width, int height)
-{
-    auto *widget = new W(parent);
-    widget->setObjectName(name);
-    PlaceTwips(widget, left, top, width, height);
-    return widget;
-}
-
 QLabel *MakeLabel(QWidget *parent, const QString &name, const QString &caption, int left, int top,
                   int width, int height = CaptionHeight)
 {
-    auto *label = Make<QLabel>(parent, name, left, top, width, height);
+    auto *label = MakeControl<QLabel>(parent, name, left, top, width, height);
     label->setText(caption);
     return label;
 }
 
 TextBox *MakeText(QWidget *parent, const QString &name, int maxLength, int left, int top, int width)
 {
-    auto *text = Make<TextBox>(parent, name, left, top, width, FieldHeight);
+    auto *text = MakeControl<TextBox>(parent, name, left, top, width, FieldHeight);
     text->SetMaxLength(maxLength);
     return text;
 }
@@ -130,7 +116,7 @@ TextBox *MakeText(QWidget *parent, const QString &name, int maxLength, int left,
 QCheckBox *MakeCheck(QWidget *parent, const QString &name, const QString &caption, int left,
                      int top, int width)
 {
-    auto *check = Make<QCheckBox>(parent, name, left, top, width, FieldHeight);
+    auto *check = MakeControl<QCheckBox>(parent, name, left, top, width, FieldHeight);
     check->setText(caption);
     return check;
 }
@@ -138,7 +124,7 @@ QCheckBox *MakeCheck(QWidget *parent, const QString &name, const QString &captio
 QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &caption, int left,
                         int top, int width)
 {
-    auto *button = Make<QPushButton>(parent, name, left, top, width, ButtonHeight);
+    auto *button = MakeControl<QPushButton>(parent, name, left, top, width, ButtonHeight);
     button->setText(caption);
     return button;
 }
@@ -146,7 +132,7 @@ QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &cap
 QGroupBox *MakeFrame(QWidget *parent, const QString &name, const QString &caption, int left,
                      int top, int width, int height)
 {
-    auto *frame = Make<QGroupBox>(parent, name, left, top, width, height);
+    auto *frame = MakeControl<QGroupBox>(parent, name, left, top, width, height);
     frame->setTitle(caption);
     return frame;
 }
@@ -185,8 +171,8 @@ void BuildMenuStrip(QWidget *form, Form1Controls &ui)
     for (int i = 0; i < 7; ++i) {
         const MenuPlace &place = MenuPlaces[i];
         // The shape first, so that its label lies above it.
-        auto *shape = Make<ShapeControl>(form, ArrayName("Shape2", i), place.shapeLeft,
-                                         MenuShapeTop, place.shapeWidth, MenuShapeHeight);
+        auto *shape = MakeControl<ShapeControl>(form, ArrayName("Shape2", i), place.shapeLeft,
+                                                MenuShapeTop, place.shapeWidth, MenuShapeHeight);
         shape->SetBackColor(MenuBlue);
         shape->SetBorderColor(MenuBlue);
         shape->SetFillColor(MenuBlue);
@@ -228,18 +214,18 @@ void BuildReadings(QWidget *form, Form1Controls &ui)
 
 void BuildStatusStrip(QWidget *form, Form1Controls &ui)
 {
-    ui.Picture1 = Make<PictureBox>(form, QStringLiteral("Picture1"), 120, StatusTopBelowReadings,
-                                   12060, 450);
+    ui.Picture1 = MakeControl<PictureBox>(form, QStringLiteral("Picture1"), 120,
+                                          StatusTopBelowReadings, 12060, 450);
     // The lamp is painted at the strip's origin, 400 twips square; the caption sits beside it.
     ui.Label1 = MakeLabel(ui.Picture1, QStringLiteral("Label1"), QString(), 480, 90, 11400, 285);
 
     // The two lamp images live in hidden boxes of their design sizes in pixels.
-    ui.Picture2 = Make<PictureBox>(form, QStringLiteral("Picture2"), 11400, StatusTopBelowReadings,
-                                   Twips(40), Twips(38));
+    ui.Picture2 = MakeControl<PictureBox>(form, QStringLiteral("Picture2"), 11400,
+                                          StatusTopBelowReadings, Twips(40), Twips(38));
     ui.Picture2->SetPicture(LampPicture(40, 38, QColor(0x20, 0x60, 0xF0)));
     ui.Picture2->hide();
-    ui.Picture3 = Make<PictureBox>(form, QStringLiteral("Picture3"), 11400, StatusTopBelowReadings,
-                                   Twips(32), Twips(32));
+    ui.Picture3 = MakeControl<PictureBox>(form, QStringLiteral("Picture3"), 11400,
+                                          StatusTopBelowReadings, Twips(32), Twips(32));
     ui.Picture3->SetPicture(LampPicture(32, 32, QColor(0xE0, 0x20, 0x20)));
     ui.Picture3->hide();
 }
@@ -251,7 +237,8 @@ void BuildConnectionFrame(QWidget *viewport, Form1Controls &ui)
     ui.Frame1[0] = frame;
     ui.Label3
         = MakeLabel(frame, QStringLiteral("Label3"), QStringLiteral("ComPort"), 240, 480, 1080);
-    ui.Combo1 = Make<DropList>(frame, QStringLiteral("Combo1"), 1380, 450, 2100, FieldHeight);
+    ui.Combo1
+        = MakeControl<DropList>(frame, QStringLiteral("Combo1"), 1380, 450, 2100, FieldHeight);
     ui.CommandLine = MakeButton(frame, QStringLiteral("CommandLine"), QStringLiteral("Line"),
                                 LineButtonLeft, LineButtonTop, LineButtonWidth);
 }
@@ -280,24 +267,25 @@ void BuildConfigurationFrame(QWidget *viewport, Form1Controls &ui)
     ui.Text8 = MakeText(frame, QStringLiteral("Text8"), RetryTimeTextLength, 8700, 720, 900);
     ui.Check1[2]
         = MakeCheck(frame, ArrayName("Check1", 2), QStringLiteral("Country"), 240, 1170, 2400);
-    ui.Combo2 = Make<DropList>(frame, QStringLiteral("Combo2"), 2700, 1170, 3150, FieldHeight);
+    ui.Combo2
+        = MakeControl<DropList>(frame, QStringLiteral("Combo2"), 2700, 1170, 3150, FieldHeight);
     ui.Combo2->SetText(QStringLiteral("Country"));
 
     ui.Frame3 = MakeFrame(frame, QStringLiteral("Frame3"), QStringLiteral("DC Input"), 240, 1620,
                           2700, 900);
-    ui.Option1[0]
-        = Make<OptionButton>(ui.Frame3, ArrayName("Option1", 0), 150, 390, 1200, FieldHeight);
+    ui.Option1[0] = MakeControl<OptionButton>(ui.Frame3, ArrayName("Option1", 0), 150, 390, 1200,
+                                              FieldHeight);
     ui.Option1[0]->setText(QStringLiteral("Standard"));
-    ui.Option1[1]
-        = Make<OptionButton>(ui.Frame3, ArrayName("Option1", 1), 1410, 390, 1200, FieldHeight);
+    ui.Option1[1] = MakeControl<OptionButton>(ui.Frame3, ArrayName("Option1", 1), 1410, 390, 1200,
+                                              FieldHeight);
     ui.Option1[1]->setText(QStringLiteral("Parallel"));
     ui.Frame4 = MakeFrame(frame, QStringLiteral("Frame4"), QStringLiteral("Communication"), 3120,
                           1620, 2490, 900);
-    ui.Option2[0]
-        = Make<OptionButton>(ui.Frame4, ArrayName("Option2", 0), 150, 390, 1050, FieldHeight);
+    ui.Option2[0] = MakeControl<OptionButton>(ui.Frame4, ArrayName("Option2", 0), 150, 390, 1050,
+                                              FieldHeight);
     ui.Option2[0]->setText(QStringLiteral("jbus"));
-    ui.Option2[1]
-        = Make<OptionButton>(ui.Frame4, ArrayName("Option2", 1), 1260, 390, 1050, FieldHeight);
+    ui.Option2[1] = MakeControl<OptionButton>(ui.Frame4, ArrayName("Option2", 1), 1260, 390, 1050,
+                                              FieldHeight);
     ui.Option2[1]->setText(QStringLiteral("mbus"));
     for (auto *pair : {&ui.Option1, &ui.Option2}) {
         for (OptionButton *button : *pair)
@@ -370,23 +358,24 @@ void BuildLimitsFrame(QWidget *viewport, Form1Controls &ui)
     const int noteTop = LimitsFrameHeight - NoteSpaceAtBottom;
     ui.Label11 = MakeLabel(frame, QStringLiteral("Label11"), QStringLiteral("(*)"), 240, noteTop,
                            11400, NoteHeight);
-    ui.Picture5 = Make<PictureBox>(frame, QStringLiteral("Picture5"), 240, noteTop + NoteHeight,
-                                   7200, 1800);
+    ui.Picture5 = MakeControl<PictureBox>(frame, QStringLiteral("Picture5"), 240,
+                                          noteTop + NoteHeight, 7200, 1800);
 }
 
 void BuildViewport(QWidget *form, Form1Controls &ui)
 {
     const int width = FormWidth - ViewportLeft;
-    ui.Picture4 = Make<PictureBox>(form, QStringLiteral("Picture4"), ViewportLeft,
-                                   ViewportTopBelowReadings, width, NormalViewportHeight);
+    ui.Picture4 = MakeControl<PictureBox>(form, QStringLiteral("Picture4"), ViewportLeft,
+                                          ViewportTopBelowReadings, width, NormalViewportHeight);
     BuildConnectionFrame(ui.Picture4, ui);
     BuildConfigurationFrame(ui.Picture4, ui);
     BuildIdentifiersFrame(ui.Picture4, ui);
     BuildLimitsFrame(ui.Picture4, ui);
     BuildTrendControls(ui.Picture4, ui);
 
-    ui.VScroll1 = Make<QScrollBar>(ui.Picture4, QStringLiteral("VScroll1"), width - ScrollWidth, 0,
-                                   ScrollWidth, NormalViewportHeight);
+    ui.VScroll1
+        = MakeControl<QScrollBar>(ui.Picture4, QStringLiteral("VScroll1"), width - ScrollWidth, 0,
+                                  ScrollWidth, NormalViewportHeight);
     ui.VScroll1->setOrientation(Qt::Vertical);
     ui.VScroll1->setRange(0, 400);
     ui.VScroll1->setSingleStep(10);

@@ -96,23 +96,10 @@ constexpr const char *PointCaptions[4] = {"150", "300", "Meter", "LCD"};
 constexpr const char *CurrentCaptions[3] = {"meter", "LCD", "gain"};
 constexpr const char *Text1DesignText = "128"; // but Text1(4), which starts empty
 
-QString ArrayName(const char *name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-template <typename W>
-W *Make(QWidget *parent, const QString &name, int left, int top, int width, int height)
-{
-    auto *widget = new W(parent);
-    widget->setObjectName(name);
-    PlaceTwips(widget, left, top, width, height);
-    return widget;
-}
-
 QLabel *MakeLabel(QWidget *parent, int index, const char *caption, int left, int top, int width)
 {
-    auto *label = Make<QLabel>(parent, ArrayName("Label1", index), left, top, width, CaptionHeight);
+    auto *label
+        = MakeControl<QLabel>(parent, ArrayName("Label1", index), left, top, width, CaptionHeight);
     label->setText(QString::fromLatin1(caption));
     return label;
 }
@@ -120,7 +107,7 @@ QLabel *MakeLabel(QWidget *parent, int index, const char *caption, int left, int
 TextBox *MakeText(QWidget *parent, const QString &name, const std::string &text, int left, int top,
                   int width)
 {
-    auto *box = Make<TextBox>(parent, name, left, top, width, FieldHeight);
+    auto *box = MakeControl<TextBox>(parent, name, left, top, width, FieldHeight);
     box->setText(QString::fromStdString(text));
     return box;
 }
@@ -128,7 +115,8 @@ TextBox *MakeText(QWidget *parent, const QString &name, const std::string &text,
 QGroupBox *MakeFrame(QWidget *parent, Form2Controls &ui, int index, int left, int top, int width,
                      int height)
 {
-    auto *frame = Make<QGroupBox>(parent, ArrayName("Frame1", index), left, top, width, height);
+    auto *frame
+        = MakeControl<QGroupBox>(parent, ArrayName("Frame1", index), left, top, width, height);
     frame->setTitle(QString::fromLatin1(FrameCaptions[index]));
     ui.Frame1[static_cast<std::size_t>(index)] = frame;
     return frame;
@@ -137,8 +125,8 @@ QGroupBox *MakeFrame(QWidget *parent, Form2Controls &ui, int index, int left, in
 QPushButton *MakeButton(QWidget *parent, const char *name, const char *caption, int left, int top,
                         int width)
 {
-    auto *button
-        = Make<QPushButton>(parent, QString::fromLatin1(name), left, top, width, ButtonHeight);
+    auto *button = MakeControl<QPushButton>(parent, QString::fromLatin1(name), left, top, width,
+                                            ButtonHeight);
     button->setText(QString::fromLatin1(caption));
     return button;
 }
@@ -222,8 +210,9 @@ void BuildForm2Controls(QWidget *form, Form2Controls &ui)
     ui.Text2 = MakeText(offset, QStringLiteral("Text2"), design.text2, Margin, OffsetFieldTop,
                         OffsetFieldWidth);
     for (int i = 0; i < 2; ++i) {
-        ui.Command3[i] = Make<QToolButton>(offset, ArrayName("Command3", i), StepButtonLeft,
-                                           StepButtonTops[i], StepButtonWidth, StepButtonHeight);
+        ui.Command3[i]
+            = MakeControl<QToolButton>(offset, ArrayName("Command3", i), StepButtonLeft,
+                                       StepButtonTops[i], StepButtonWidth, StepButtonHeight);
         ui.Command3[i]->setArrowType(i == 0 ? Qt::UpArrow : Qt::DownArrow);
     }
     ui.Command5 = MakeButton(offset, "Command5", "Write", OffsetWriteLeft, OffsetFieldTop - 60,

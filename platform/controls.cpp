@@ -197,6 +197,11 @@ bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
+QString ArrayName(const char *name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
 void PlaceTwips(QWidget *widget, int left, int top, int width, int height)
 {
     widget->setGeometry(Px(left), Px(top), Px(width), Px(height));

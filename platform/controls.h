@@ -146,6 +146,19 @@ inline int Twips(int pixels)
 }
 // Places a widget at design twips (left, top, width, height).
 void PlaceTwips(QWidget *widget, int left, int top, int width, int height);
+
+// The object name of element index of a control array: "Text7(11)".
+QString ArrayName(const char *name, int index);
+
+// A control of kind W under its design name, placed at design twips.
+template <typename W>
+W *MakeControl(QWidget *parent, const QString &name, int left, int top, int width, int height)
+{
+    auto *widget = new W(parent);
+    widget->setObjectName(name);
+    PlaceTwips(widget, left, top, width, height);
+    return widget;
+}
 int LeftTwips(const QWidget *widget);
 int TopTwips(const QWidget *widget);
 int WidthTwips(const QWidget *widget);
