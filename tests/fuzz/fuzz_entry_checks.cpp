@@ -41,10 +41,9 @@ void ConfigurationWriteEntries(fuzz::Input &input, const NumberFormat &format)
     ConfigurationEntries entries;
     const std::uint8_t groups = input.Byte();
     entries.groups = {(groups & 1) != 0, (groups & 2) != 0, (groups & 4) != 0, (groups & 8) != 0};
-    entries.sleepPower = input.Text();
-    entries.ratedPower = input.Text();
-    entries.retryTime = input.Text();
-    entries.countryText = input.Text();
+    for (std::string *text :
+         {&entries.sleepPower, &entries.ratedPower, &entries.retryTime, &entries.countryText})
+        *text = input.Text();
     entries.noCountryText = "Country";
     if (input.Flag())
         entries.countryCode = input.Byte();
@@ -72,25 +71,19 @@ void CalibrationEntries(fuzz::Input &input, const NumberFormat &format)
         text = input.Text();
     for (std::string &text : texts.text4)
         text = input.Text();
-    texts.text2 = input.Text();
-    texts.text5 = input.Text();
-    texts.text6 = input.Text();
-    texts.text7 = input.Text();
+    for (std::string *text : {&texts.text2, &texts.text5, &texts.text6, &texts.text7})
+        *text = input.Text();
     (void)CalculateCurrentGains(texts);
     (void)StepAcCurrentOffset(texts.text2, input.Byte() & 1);
     if (const auto row = FillWriteSettingData(texts, format)) {
         texts.text8 = *row;
-        Channel channel;
-        if (BuildCalibrationRequest(2, texts, format, channel))
-            Expect(channel.request.size() == 23);
-        else
-            Expect(channel.request.empty());
+        Channel settings;
+        const bool built = BuildCalibrationRequest(2, texts, format, settings);
+        Expect(settings.request.size() == (built ? 23u : 0u)); // a refused request sends nothing
     }
     Channel offset;
-    if (BuildCalibrationRequest(4, texts, format, offset))
-        Expect(offset.request.size() == 8);
-    else
-        Expect(offset.request.empty());
+    const bool built = BuildCalibrationRequest(4, texts, format, offset);
+    Expect(offset.request.size() == (built ? 8u : 0u));
 }
 
 } // namespace
@@ -101,16 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::uint8_t choice = input.Byte();
     const NumberFormat format
         = (choice & 0x80) != 0 ? NumberFormat{',', '.'} : NumberFormat{'.', ','};
-    switch (choice % 3) {
-    case 0:
-        IdentifyWriteEntries(input, format);
-        break;
-    case 1:
-        ConfigurationWriteEntries(input, format);
-        break;
-    default:
-        CalibrationEntries(input, format);
-        break;
-    }
+    using Entries = void (*)(fuzz::Input &, const NumberFormat &);
+    constexpr Entries Panels[]
+        = {IdentifyWriteEntries, ConfigurationWriteEntries, CalibrationEntries};
+    Panels[choice % 3](input, format);
     return 0;
 }

@@ -43,7 +43,7 @@ struct Windows : ExchangeHost
     void ShowConfiguration() override {}
     bool ShowCalibrationValues() override
     {
-        return LayOutCalibrationReply(calibrationReply->reply).has_value();
+        return LayOutCalibrationReply(calibration.reply).has_value();
     }
     void OpenCalibrationWindow() override {}
     bool WriteGroupTicked(int index) const override
@@ -61,7 +61,7 @@ struct Windows : ExchangeHost
 
     IdentifyWriteValues identify{};
     ConfigurationWrite write{};
-    const Channel *calibrationReply = nullptr;
+    Channel calibration;
 };
 
 } // namespace
@@ -85,30 +85,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     store.SetWriteAcknowledge(&mirror);
     machine.SelectPort(0);
 
-    Channel calibration;
-    windows.calibrationReply = &calibration;
     const auto buildCalibration = [](int step, Channel &channel) {
         BuildCalibrationRequest(step, DesignCalibrationTexts(), NumberFormat{}, channel);
     };
-    switch (exchange) {
-    case 0: // the version check, then monitoring
-        break;
-    case 1:
-        machine.PrepareIdentifyRead();
-        break;
-    case 2:
-        machine.PrepareIdentifyWrite();
-        break;
-    case 3:
-        machine.PrepareConfigurationRead();
-        break;
-    case 4:
-        machine.PrepareConfigurationWrite();
-        break;
-    default:
-        machine.OpenCalibrationOnNextTick();
-        break;
-    }
+    // The version check and then monitoring, or the exchange a panel or the menu asks for.
+    using Prepare = void (ExchangeMachine::*)();
+    constexpr Prepare Exchanges[] = {nullptr,
+                                     &ExchangeMachine::PrepareIdentifyRead,
+                                     &ExchangeMachine::PrepareIdentifyWrite,
+                                     &ExchangeMachine::PrepareConfigurationRead,
+                                     &ExchangeMachine::PrepareConfigurationWrite,
+                                     &ExchangeMachine::OpenCalibrationOnNextTick};
+    if (Exchanges[exchange] != nullptr)
+        (machine.*Exchanges[exchange])();
     const RegisterImage before = store.Image();
     int calibrationStep = 0;
     for (int tick = 0; tick < ticks; ++tick) {
@@ -118,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (exchange == 5) {
             if (tick == 1)
                 machine.BeginCalibrationRead();
-            machine.CalibrationExchangeStep(calibrationStep, calibration, buildCalibration);
+            machine.CalibrationExchangeStep(calibrationStep, windows.calibration, buildCalibration);
             calibrationStep = AdvanceCalibrationStep(calibrationStep);
         }
     }

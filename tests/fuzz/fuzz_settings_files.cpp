@@ -35,9 +35,8 @@ void Write(const char *name, const std::uint8_t *data, std::size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace pv;
-    Write(InitSetFile, data, size);
-    Write(LanguageSetFile, data, size);
-    Write(CountryParameterFile, data, size);
+    for (const char *name : {InitSetFile, LanguageSetFile, CountryParameterFile})
+        Write(name, data, size);
 
     const auto fields = SplitInitSettings(ReadWholeFile(Folder() / InitSetFile));
     if (fields.size() > 7)

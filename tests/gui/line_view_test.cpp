@@ -5,7 +5,6 @@
 #include "settings/identifiers.h"
 #include "support/form1_fixture.h"
 
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -13,7 +12,6 @@
 #include <QTest>
 
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <set>
 
@@ -55,41 +53,56 @@ struct BareHost : ExchangeHost
 
 // One full monitor cycle, then an identify read and monitoring again: the port's record of
 // every Output and Input, each tick marked with the timer that ran it.
-std::vector<std::string> RunScript(FakeSerialPort &port, const std::function<Timers()> &timers,
-                                   const std::function<void(int)> &tick,
-                                   const std::function<void()> &identifyRead,
-                                   const std::function<void()> &afterTick)
+std::vector<std::string> RunScript(
+    FakeSerialPort &port, ExchangeMachine &machine, const std::function<Timers()> &timers,
+    const std::function<void()> &afterTick = [] {})
 {
     port.ClearRecord();
     for (int t = 0; t < ScriptTicks; ++t) {
         if (t == IdentifyReadAtTick)
-            identifyRead();
+            machine.PrepareIdentifyRead();
         const Timers on = timers();
         const int timer = on[0] ? 1 : on[1] ? 2 : on[2] ? 3 : 0;
         port.log.push_back("tick " + std::to_string(t) + " Timer" + std::to_string(timer));
-        if (timer != 0)
-            tick(timer);
+        if (timer == 1)
+            machine.MonitorExchangeStep();
+        else if (timer == 2)
+            machine.IdentifyExchangeStep();
         afterTick();
     }
     return port.log;
 }
 
+std::string FileText(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::set<fs::path> Listing(const fs::path &folder)
+{
+    return {fs::directory_iterator(folder), fs::directory_iterator()};
+}
+
 class LineViewTest : public Form1Test
 {
 protected:
-    void SetUp() override
+    // Monitoring COM1 with the view open.
+    LineView &Open()
     {
         port.responder = [](ByteView request) { return Answer(Registers, request); };
-    }
-    LineView &OpenView()
-    {
+        EXPECT_TRUE(Start());
+        ChoosePort(0);
         form->CommandLine_Click();
         return *form->LineWindow();
     }
-    void Ticks(int n)
+    // Monitor ticks, the view refreshed after them.
+    int Rows(int ticks)
     {
-        for (int i = 0; i < n; ++i)
+        while (ticks-- > 0)
             form->Timer1_Timer();
+        form->LineWindow()->Refresh();
+        return form->LineWindow()->Model().rowCount();
     }
     static QString Cell(LineView &view, int row, int column)
     {
@@ -100,52 +113,24 @@ protected:
 TEST_F(LineViewTest, TheWireCarriesTheSameFramesAtTheSameTicksWithTheViewOpen)
 {
     FakeSerialPort barePort;
-    barePort.responder = port.responder;
+    barePort.responder = [](ByteView request) { return Answer(Registers, request); };
     BareHost host;
     ValueStore store;
     ExchangeMachine bare(barePort, store, host);
     bare.SelectPort(0);
-    const auto without = RunScript(
-        barePort, [&host] { return host.on; },
-        [&bare](int timer) {
-            if (timer == 1)
-                bare.MonitorExchangeStep();
-            else if (timer == 2)
-                bare.IdentifyExchangeStep();
-            else
-                bare.ConfigurationExchangeStep();
-        },
-        [&bare] { bare.PrepareIdentifyRead(); }, [] {});
+    const auto without = RunScript(barePort, bare, [&host] { return host.on; });
 
-    ASSERT_TRUE(Start());
-    LineView &view = OpenView();
-    ChoosePort(0);
+    LineView &view = Open();
     const auto with = RunScript(
-        port, [this] { return TimersActive(); },
-        [this](int timer) {
-            if (timer == 1)
-                form->Timer1_Timer();
-            else if (timer == 2)
-                form->Timer2_Timer();
-            else
-                form->Timer3_Timer();
-        },
-        [this] { form->Command1_Click(1); }, [&view] { view.Refresh(); });
+        port, form->Machine(), [this] { return TimersActive(); }, [&view] { view.Refresh(); });
 
     EXPECT_EQ(with, without);
-    // The script did what it says: the identify read ran, and the recorder saw every request.
+    // The script did what it says: the identify read ran, and the view listed what was sent.
     EXPECT_NE(std::find(with.begin(), with.end(), "tick 7 Timer2"), with.end());
-    const auto sent = std::count_if(with.begin(), with.end(),
-                                    [](const std::string &line) { return line[0] == 'O'; });
-    EXPECT_EQ(form->Line().Counters().requests, static_cast<std::uint64_t>(sent));
-    // One row per request, and one per take or discard that found bytes.
-    const auto found = std::count_if(with.begin(), with.end(), [](const std::string &line) {
-        return line.starts_with("Input ") && !line.starts_with("Input 0 ");
-    });
-    EXPECT_EQ(view.Model().rowCount(), sent + found);
+    EXPECT_GT(view.Model().rowCount(), ScriptTicks);
 }
 
-TEST_F(LineViewTest, TheLineButtonStandsInFreeSpaceAndF12OpensTheViewAnywhere)
+TEST_F(LineViewTest, TheLineButtonStandsInFreeSpaceF12OpensTheViewAndCaptionsFollowTheLanguage)
 {
     ASSERT_TRUE(Start());
     QPushButton *button = ui().CommandLine;
@@ -153,52 +138,35 @@ TEST_F(LineViewTest, TheLineButtonStandsInFreeSpaceAndF12OpensTheViewAnywhere)
     const QRect place(LeftTwips(button), TopTwips(button), WidthTwips(button), HeightTwips(button));
     EXPECT_EQ(place, QRect(3600, 390, 780, 435));
     EXPECT_FALSE(button->geometry().intersects(ui().Combo1->geometry()));
-    EXPECT_FALSE(button->geometry().intersects(ui().Label3->geometry()));
-    EXPECT_TRUE(ui().Frame1[0]->rect().contains(button->geometry()));
-    EXPECT_EQ(LeftTwips(ui().Combo1), 1380) << "no designed control moves";
-    EXPECT_EQ(button->text(), Text(201));
 
     // The version check locks the panels' controls, not this button.
     ChoosePort(0);
     EXPECT_TRUE(button->isEnabled());
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    ui().Combo1->setFocus();
     QTest::keyClick(ui().Combo1, Qt::Key_F12);
-    ASSERT_NE(form->LineWindow(), nullptr);
-    EXPECT_TRUE(form->LineWindow()->isVisible());
-    EXPECT_TRUE(form->LineWindow()->RefreshTimer()->isActive());
-    form->LineWindow()->close();
-    EXPECT_FALSE(form->LineWindow()->RefreshTimer()->isActive()) << "a closed view costs nothing";
+    LineView *view = form->LineWindow();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_TRUE(view->RefreshTimer()->isActive());
+    view->close();
+    EXPECT_FALSE(view->RefreshTimer()->isActive()) << "a closed view costs nothing";
     button->click();
-    EXPECT_TRUE(form->LineWindow()->isVisible());
-}
+    EXPECT_TRUE(view->isVisible());
 
-TEST_F(LineViewTest, CaptionsFollowTheLanguage)
-{
-    ASSERT_TRUE(Start());
-    LineView &view = OpenView();
     form->LanguagePicked(2);
-    EXPECT_EQ(view.windowTitle(), QStringLiteral("L3-201 - L3-0"));
-    EXPECT_EQ(ui().CommandLine->text(), QStringLiteral("L3-201"));
-    EXPECT_EQ(view.PauseButton()->text(), QStringLiteral("L3-202"));
-    EXPECT_EQ(view.SaveButton()->text(), QStringLiteral("L3-204"));
-    EXPECT_EQ(view.Model().headerData(MeaningColumn, Qt::Horizontal, Qt::DisplayRole),
+    EXPECT_EQ(view->windowTitle(), QStringLiteral("L3-201 - L3-0"));
+    EXPECT_EQ(button->text(), QStringLiteral("L3-201"));
+    EXPECT_EQ(view->Model().headerData(MeaningColumn, Qt::Horizontal, Qt::DisplayRole),
               QStringLiteral("L3-208"));
 }
 
 TEST_F(LineViewTest, APausedListStaysAsItIsAndClearEmptiesItWhileTheCountersGoOn)
 {
-    ASSERT_TRUE(Start());
-    ChoosePort(0);
-    LineView &view = OpenView();
-    Ticks(2);
-    view.Refresh();
-    ASSERT_EQ(view.Model().rowCount(), 2);
+    LineView &view = Open();
+    ASSERT_EQ(Rows(2), 2);
     view.PauseButton_Click(true);
-    Ticks(2);
-    view.Refresh();
-    EXPECT_EQ(view.Model().rowCount(), 2);
+    EXPECT_EQ(Rows(2), 2);
     EXPECT_TRUE(view.CountersLabel()->text().startsWith(QStringLiteral("L1-222 2 2 ")))
         << "the counters stay live: " << view.CountersLabel()->text().toStdString();
     view.PauseButton_Click(false);
@@ -207,23 +175,17 @@ TEST_F(LineViewTest, APausedListStaysAsItIsAndClearEmptiesItWhileTheCountersGoOn
     view.ClearButton_Click();
     EXPECT_EQ(view.Model().rowCount(), 0);
     EXPECT_EQ(form->Line().Size(), 0u);
-    Ticks(1);
-    view.Refresh();
-    EXPECT_EQ(view.Model().rowCount(), 1);
+    EXPECT_EQ(Rows(1), 1);
     EXPECT_EQ(form->Line().Counters().requests, 3u);
 }
 
 TEST_F(LineViewTest, AReplyTakenWhileAnExchangeWaitsIsListedAsNotFiled)
 {
-    ASSERT_TRUE(Start());
-    ChoosePort(0);
-    LineView &view = OpenView();
-    Ticks(7); // the version check's cycle, and the next request
+    LineView &view = Open();
+    Rows(7); // the version check's cycle, and the next request
     form->Command1_Click(1);
-    Ticks(1); // takes that request's reply, then hands over to the identify read
+    const int last = Rows(1) - 1; // takes that request's reply, then hands over to the read
     ASSERT_EQ(form->Machine().State(), ExchangeState::IdentifyRead);
-    view.Refresh();
-    const int last = view.Model().rowCount() - 1;
     EXPECT_FALSE(view.Model().Entry(last).filed);
     // Texts without their marks show the figures after them; the round trip varies.
     const QString meaning = Cell(view, last, MeaningColumn);
@@ -235,107 +197,55 @@ TEST_F(LineViewTest, AReplyTakenWhileAnExchangeWaitsIsListedAsNotFiled)
 
 TEST_F(LineViewTest, TheListFollowsTheNewestEntryUnlessScrolledUp)
 {
-    ASSERT_TRUE(Start());
-    ChoosePort(0);
-    LineView &view = OpenView();
+    LineView &view = Open();
     QScrollBar *bar = view.List()->verticalScrollBar();
-    Ticks(120);
-    view.Refresh();
+    Rows(120);
     QApplication::processEvents();
     ASSERT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
     bar->setValue(0);
-    Ticks(10);
-    view.Refresh();
+    Rows(10);
     QApplication::processEvents();
     EXPECT_EQ(bar->value(), 0);
 }
 
-// ---- saving ------------------------------------------------------------------------------------
-
-std::string FileText(const fs::path &path)
+TEST_F(LineViewTest, SaveWritesExactlyTheListedEntriesOrSaysWhyNotAndLeavesNoFile)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::set<fs::path> Listing(const fs::path &folder)
-{
-    std::set<fs::path> names;
-    for (const auto &entry : fs::directory_iterator(folder))
-        names.insert(entry.path());
-    return names;
-}
-
-TEST_F(LineViewTest, SaveWritesExactlyTheListedEntries)
-{
-    ASSERT_TRUE(Start());
-    ChoosePort(0);
-    LineView &view = OpenView();
-    Ticks(6);
-    view.Refresh();
+    LineView &view = Open();
+    Rows(6);
     view.PauseButton_Click(true);
-    Ticks(4); // recorded, not listed
-    ASSERT_EQ(view.Model().rowCount(), 6);
+    ASSERT_EQ(Rows(4), 6); // recorded, not listed
 
     const fs::path file = program / "line.txt";
     around.files.push_back(file);
     view.SaveButton_Click();
-    EXPECT_TRUE(around.shown.empty());
     std::string expected;
-    for (int row = 0; row < view.Model().rowCount(); ++row) {
+    for (int row = 0; row < 6; ++row) {
         QStringList cells;
         for (int column = 0; column < LineColumnCount; ++column)
             cells << Cell(view, row, column);
         expected += cells.join(QLatin1Char('\t')).toStdString() + "\r\n";
     }
     EXPECT_EQ(FileText(file), expected);
-    EXPECT_NE(expected.find("FF 03 C0 20 00 20 6C 06"), std::string::npos);
-    EXPECT_NE(expected.find("→ CheckOperatingVersion 0"), std::string::npos);
+    EXPECT_NE(expected.find("→ CheckOperatingVersion 0\tFF 03 C0 20 00 20 6C 06"),
+              std::string::npos);
 
-    // Cancel in the file dialog writes nothing and says nothing.
-    const auto before = Listing(program);
-    view.SaveButton_Click();
-    EXPECT_EQ(Listing(program), before);
-    EXPECT_TRUE(around.shown.empty());
-}
-
-struct SaveFailure
-{
-    const char *name;
-    const char *target; // in the program folder
-    bool folder;        // the target is an existing folder
-};
-
-using LineViewSaveFailure = Form1With<SaveFailure>;
-
-TEST_P(LineViewSaveFailure, SaysSoAndChangesNothing)
-{
-    port.responder = [](ByteView request) { return Answer(Registers, request); };
-    ASSERT_TRUE(Start());
-    ChoosePort(0);
-    form->Timer1_Timer();
-    form->CommandLine_Click();
-    const fs::path target = program / GetParam().target;
-    if (GetParam().folder)
-        fs::create_directory(target);
-    const auto before = Listing(program);
-    around.files.push_back(target);
-    form->LineWindow()->SaveButton_Click();
-    EXPECT_EQ(around.shown, std::vector<QString>{Text(229)});
-    EXPECT_EQ(Listing(program), before) << "no partial or temporary file is left";
-    EXPECT_EQ(fs::is_directory(target), GetParam().folder);
-    if (GetParam().folder) {
-        EXPECT_TRUE(fs::is_empty(target));
+    // The file dialog cancelled; a target that cannot be opened (its folder is missing) or
+    // replaced (a folder): no partial or temporary file is left.
+    fs::create_directory(program / "folder");
+    for (const char *target : {"", "missing/line.txt", "folder"}) {
+        SCOPED_TRACE(target);
+        const auto before = Listing(program);
+        if (*target != 0)
+            around.files.push_back(program / target);
+        around.shown.clear();
+        view.SaveButton_Click();
+        EXPECT_EQ(Listing(program), before);
+        EXPECT_EQ(around.shown,
+                  *target == 0 ? std::vector<QString>{} : std::vector<QString>{Text(229)});
     }
+    EXPECT_TRUE(fs::is_empty(program / "folder"));
 }
-
-const SaveFailure SaveFailures[] = {
-    {"FolderMissing", "missing/line.txt", false},
-    {"TargetIsAFolder", "line.txt", true},
-};
-
-INSTANTIATE_TEST_SUITE_P(Line, LineViewSaveFailure, ::testing::ValuesIn(SaveFailures), RowName);
 
 } // namespace
 } // namespace pv

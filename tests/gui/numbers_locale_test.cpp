@@ -55,12 +55,8 @@ const Row Rows[] = {
      "12.5", "12.5"},
     {"StrictCommaNumber", [](auto &f) { return Shown(StrictNumber("230,5", f)); }, "refused",
      "230.5"},
-    {"StrictPointNumber", [](auto &f) { return Shown(StrictNumber("230.5", f)); }, "230.5",
-     "refused"},
     {"StrictGroupedNumber", [](auto &f) { return Shown(StrictNumber("1.234,5", f)); }, "refused",
      "1234.5"},
-    {"OneDecimalOfAFrequency", [](auto &f) { return FixedNumberText(49.96, 1, f); }, "50.0",
-     "50,0"},
     {"GeneralNumberText", [](auto &f) { return GeneralNumberText(49.5f, f); }, "49.5", "49,5"},
     {"Efficiency", [](auto &f) { return EfficiencyText(962.4f, 500, 500, f); }, "96.24%", "96,24%"},
 };

@@ -1,11 +1,10 @@
 // termination-child: what the tool's main does around its event loop, for the termination signal
 // tests. Opens the real serial port on COM3 of the given program folder, hands the termination
-// signals to the event loop (unless --default-signals), prints "ready", runs the loop, prints
-// "ended" once it has returned and leaves the port to its destructor. With --busy the loop's
-// first task prints "ready" and keeps the loop busy for half a minute, as a tool stuck in a long
-// call.
+// signals to the event loop, prints "ready", runs the loop, prints "ended" once it has returned
+// and leaves the port to its destructor. With --busy the loop's first task prints "ready" and
+// keeps the loop busy for half a minute, as a tool stuck in a long call.
 //
-// usage: termination-child PROGRAM_DIR [--default-signals | --busy]
+// usage: termination-child PROGRAM_DIR [--busy]
 
 #include "platform/qt_serial_port.h"
 #include "platform/termination_signals.h"
@@ -21,12 +20,8 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc < 2)
+    if (argc < 2 || !pv::QuitOnTerminationSignals(app))
         return 2;
-    const char *mode = argc < 3 ? "" : argv[2];
-    const bool handled = std::strcmp(mode, "--default-signals") != 0;
-    if (handled && !pv::QuitOnTerminationSignals(app))
-        return 3;
     pv::QtSerialPort port(argv[1]);
     port.SetCommPort(3);
     try {
@@ -37,7 +32,7 @@ int main(int argc, char **argv)
     }
     // Busy: "ready" once the loop is stuck in its first task.
     const auto ready = [] { std::cout << "ready" << std::endl; };
-    if (std::strcmp(mode, "--busy") == 0) {
+    if (argc > 2 && std::strcmp(argv[2], "--busy") == 0) {
         QTimer::singleShot(0, &app, [ready] {
             ready();
             std::this_thread::sleep_for(std::chrono::seconds(30));
