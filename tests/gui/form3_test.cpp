@@ -1,7 +1,7 @@
 // The about window opened from the main window's menu: the firmware texts as the monitor cycle
 // decoded them, the certificate row only for a unit with a country preset and a certificate.
 
-#include "support/form1_fixture.h"
+#include "form1_panel_fixture.h"
 
 #include "about/form3.h"
 
@@ -19,20 +19,17 @@ struct AboutCase
     const char *certificateText;
 };
 
-using Form3About = Form1With<AboutCase>;
+class Form3About : public Form1Panel, public ::testing::WithParamInterface<AboutCase>
+{
+};
 
 TEST_P(Form3About, ShowsTheVersionsAndTheCertificateRowOnlyWithACountryPreset)
 {
     const AboutCase &c = GetParam();
-    ASSERT_TRUE(Start());
-    std::map<int, int> registers{{0xC081, c.countryCode},    {0xC0BC, 0x5631},
-                                 {0xC0BD, 0x3030},           {0xC0BE, 0x3037},
-                                 {0xC0BF, 0x3030},           {0xC0C0, c.certificate[0]},
-                                 {0xC0C1, c.certificate[1]}, {0xC0C2, c.certificate[2]}};
-    port.responder = [&registers](ByteView request) { return Answer(registers, request); };
-    ChoosePort(0);
-    for (int tick = 0; tick < 6; ++tick)
-        form->Timer1_Timer();
+    registers.insert({{0xC081, c.countryCode},
+                      {0xC0C0, c.certificate[0]},
+                      {0xC0C1, c.certificate[1]},
+                      {0xC0C2, c.certificate[2]}});
     bool opened = false;
     around.whileOpen = [&](QDialog &window) {
         opened = true;
@@ -41,13 +38,10 @@ TEST_P(Form3About, ShowsTheVersionsAndTheCertificateRowOnlyWithACountryPreset)
         EXPECT_EQ(!u.Label3->isHidden(), c.certificateShown);
         EXPECT_EQ(!u.Label4->isHidden(), c.certificateShown);
         EXPECT_EQ(u.Label4->text(), c.certificateText) << "set even when hidden";
-        EXPECT_EQ(u.Label1->text(), Text(14));
-        EXPECT_EQ(u.Frame1->title(), Text(100));
         EXPECT_EQ(u.Label3->text(), Text(101));
-        EXPECT_EQ(u.Label8->text(), Text(102));
         window.reject();
     };
-    Press(MenuAbout);
+    Connect(MenuAbout);
     EXPECT_TRUE(opened);
     EXPECT_TRUE(around.shown.empty());
     EXPECT_EQ(TimersActive(), (Timers{true, false, false})) << "monitoring goes on";
