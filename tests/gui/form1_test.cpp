@@ -12,33 +12,22 @@ using namespace test;
 
 // ---- start-up ----------------------------------------------------------------------------------
 
-struct StartFailure
+// Each ends the start with one message: the countries missing, the self-test program running,
+// and InitSet.txt missing, said in a built-in text before the language table is loaded.
+TEST_F(Form1Test, StartFailuresShowOneMessageEachAndEnd)
 {
-    const char *name, *initSet, *message; // an empty initSet: InitSet.txt missing
-    bool countries, selfTestRunning;
-};
-
-using Form1StartFailure = Form1With<StartFailure>;
-
-TEST_P(Form1StartFailure, ShowsOneMessageAndEnds)
-{
-    const StartFailure &f = GetParam();
-    if (f.selfTestRunning)
-        around.running.push_back("Solvane.exe");
-    EXPECT_FALSE(Start(f.initSet, f.countries));
-    ASSERT_EQ(around.shown.size(), 1u);
-    EXPECT_TRUE(around.shown[0].contains(QLatin1String(f.message)))
-        << around.shown[0].toStdString();
+    EXPECT_FALSE(Start("1,1,1,1,0,Test", false));
+    around.running.push_back("Solvane.exe");
+    EXPECT_FALSE(Start());
+    around.running.pop_back();
+    std::filesystem::remove(program / "InitSet.txt");
+    EXPECT_FALSE(Start(""));
+    const char *messages[] = {"L1-152", "L1-145", "InitSet.txt beside the program is missing"};
+    ASSERT_EQ(around.shown.size(), std::size(messages));
+    for (std::size_t i = 0; i < std::size(messages); ++i)
+        EXPECT_TRUE(around.shown[i].contains(QLatin1String(messages[i])))
+            << around.shown[i].toStdString();
 }
-
-const StartFailure StartFailures[] = {
-    // Before the language table is loaded the message is built in.
-    {"InitSetMissing", "", "InitSet.txt beside the program is missing", true, false},
-    {"CountriesMissing", "1,1,1,1,0,Test", "L1-152", false, false},
-    {"SelfTestRunning", "1,1,1,1,0,Test", "L1-145", true, true},
-};
-
-INSTANTIATE_TEST_SUITE_P(Form1, Form1StartFailure, ::testing::ValuesIn(StartFailures), RowName);
 
 // ---- locking of the input controls -------------------------------------------------------------
 
@@ -110,11 +99,10 @@ TEST_F(Form1Test, ConfigurationsOpensOnTheLeftButtonAndIsTallOnlyForOwnSettings)
 {
     ASSERT_TRUE(Start());
     EXPECT_EQ(LeftTwips(ui().Label16[3]), 10800); // the menu entries are not in order
-    const auto viewport = [this] {
-        const QWidget *w = ui().Picture4;
-        return QRect(LeftTwips(w), TopTwips(w), WidthTwips(w), HeightTwips(w));
-    };
-    EXPECT_EQ(viewport(), QRect(60, 3840, 12240, 3735));
+    const QWidget *viewport = ui().Picture4;
+    EXPECT_EQ(
+        QRect(LeftTwips(viewport), TopTwips(viewport), WidthTwips(viewport), HeightTwips(viewport)),
+        QRect(60, 3840, 12240, 3735));
     form->Label16_MouseDown(MenuConfigurations, RightButton, 0, 0, 0);
     EXPECT_FALSE(Shown(ui().Frame1[1]));
     ui().Combo2->setCurrentIndex(3); // own settings
@@ -141,7 +129,8 @@ TEST_F(Form1Test, ConfigurationsOpensOnTheLeftButtonAndIsTallOnlyForOwnSettings)
 
 // A tour of every entry with the port closed and the efficiency hidden: that frame stays hidden,
 // CALIBRATION and ABOUT only say 131, and the only window, the language picker, switches the
-// captions but keeps the country.
+// captions but keeps the country. The buttons of the panels say 131 too, send nothing and empty
+// nothing.
 TEST_F(Form1Test, TourOfEveryEntryWithThePortClosed)
 {
     ASSERT_TRUE(Start("1,1,1,0,0,Test"));
@@ -153,7 +142,15 @@ TEST_F(Form1Test, TourOfEveryEntryWithThePortClosed)
         EXPECT_FALSE(Shown(ui().Frame2[9])) << entry;
     }
     EXPECT_TRUE(Shown(ui().Frame2[8]));
-    EXPECT_EQ(around.shown, (std::vector<QString>{Text(131), Text(131)}));
+    Press(MenuIdentifiers);
+    ui().Text1->setText("7");
+    for (int button = 0; button < 4; ++button) // Write, Read, and those of the configuration
+        form->Command1_Click(button);
+    EXPECT_EQ(ui().Text1->text(), "7");
+    EXPECT_TRUE(port.written.empty());
+    EXPECT_EQ(form->Machine().State(), ExchangeState::CheckOperatingVersion);
+    EXPECT_EQ(around.shown, (std::vector<QString>{Text(131), Text(131), "L3-131", "L3-131",
+                                                  "L3-131", "L3-131"})); // in the language picked
     EXPECT_EQ(ui().Label16[0]->text(), "L3-10");
     EXPECT_EQ(ui().Combo2->currentIndex(), 2);
 }
