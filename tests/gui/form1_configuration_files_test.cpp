@@ -5,6 +5,7 @@
 
 #include "form1_panel_fixture.h"
 
+#include <functional>
 #include <iterator>
 
 namespace pv {

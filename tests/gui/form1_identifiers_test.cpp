@@ -15,16 +15,10 @@ class Form1Identifiers : public Form1Panel
 protected:
     void Connect()
     {
-        registers.insert({
-            {0xC031, 0},
-            {0xC032, 12345},
-            {0xC080, 4},  // energy counter, ID 5
-            {0xC0B1, 35}, // 3.5 kW
-            {0xC0B2, 0x5056},
-            {0xC0B3, 0x3336},
-            {0xC0B4, 0x3030}, // "PV3600"
-            {0xC0B7, 0x4143}, // "AC"
-        });
+        // Energy counter 12345, ID 5 (its word holds the ID less one), 3.5 kW, model "PV3600"
+        // and company "AC".
+        registers.insert({{0xC031, 0}, {0xC032, 12345}, {0xC080, 4}, {0xC0B1, 35}});
+        registers.insert({{0xC0B2, 0x5056}, {0xC0B3, 0x3336}, {0xC0B4, 0x3030}, {0xC0B7, 0x4143}});
         Form1Panel::Connect(MenuIdentifiers);
     }
     void Fill(const char *id, const char *energy, const char *model, const char *company)

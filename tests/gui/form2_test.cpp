@@ -5,6 +5,9 @@
 
 #include "support/form1_fixture.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace pv {
 namespace {
 
@@ -26,25 +29,8 @@ bool Unlocked(Form2Controls &u)
     return AllEnabled(u, true) && !u.Timer1->isActive();
 }
 
-TEST_F(Form1Test, CalibrationStopsMonitoringWhileOpenAndResumesAtStepZeroWhenClosed)
-{
-    ASSERT_TRUE(WhileCalibrating([&](Form2 &calibration) {
-        Form2Controls &u = calibration.Controls();
-        EXPECT_EQ(TimersActive(), (Timers{false, false, false}));
-        EXPECT_TRUE(Unlocked(u));
-        EXPECT_EQ(form->Machine().State(), ExchangeState::Idle);
-        EXPECT_EQ(calibration.windowTitle(), Text(1));
-        EXPECT_EQ(u.Text3[5]->text(), "5.0") << "readings shown with one decimal";
-        calibration.reject(); // the window's close button
-    }));
-    EXPECT_EQ(form->Machine().State(), ExchangeState::Monitor);
-    EXPECT_EQ(form->Machine().MonitorStep(), 0);
-    EXPECT_EQ(TimersActive(), (Timers{true, false, false}));
-    form->LanguagePicked(2); // the main window is the caption target again
-    EXPECT_EQ(ui().Label16[0]->text(), "L3-10");
-}
-
-// One exchange from its button to the tick that unlocks the window.
+// One exchange from its button to the tick that unlocks the window; monitoring stops while the
+// window is open and resumes at its first step once the window is closed.
 struct ExchangeCase
 {
     const char *name;
@@ -64,6 +50,7 @@ TEST_P(Form2Exchange, LocksRunsItsTimerAndEndsUnlockedWithItsMessage)
     registers[0xCF07] = 0x0A0B;
     EXPECT_TRUE(WhileCalibrating([&](Form2 &calibration) {
         Form2Controls &u = calibration.Controls();
+        EXPECT_EQ(TimersActive(), (Timers{false, false, false}));
         c.edit(u);
         (calibration.*c.click)();
         EXPECT_TRUE(AllEnabled(u, false));
@@ -86,7 +73,11 @@ TEST_P(Form2Exchange, LocksRunsItsTimerAndEndsUnlockedWithItsMessage)
         EXPECT_EQ(form->Machine().State(), ExchangeState::Idle);
         // A read clears the row and fills it from the reply (0xCF07 in Text1(11)).
         EXPECT_EQ(u.Text1[11]->text(), !read ? "128" : c.message ? "" : "11");
+        calibration.reject(); // the window's close button
     }));
+    EXPECT_EQ(form->Machine().State(), ExchangeState::Monitor);
+    EXPECT_EQ(form->Machine().MonitorStep(), 0);
+    EXPECT_EQ(TimersActive(), (Timers{true, false, false}));
 }
 
 const auto ReadClick = &Form2::Command2_Click, WriteClick = &Form2::Command1_Click;
@@ -105,13 +96,16 @@ const ExchangeCase ExchangeCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Form2, Form2Exchange, ::testing::ValuesIn(ExchangeCases), RowName);
 
-// Buttons that never reach the wire. Those whose entries cannot serve say why, focus the empty
-// entry, start no timer and leave the row as it was (the equal LCD points go first: an empty
-// entry is found before them). The gain and offset buttons write their entries.
+// Buttons that never reach the wire, in a window opened with its captions. Those whose entries
+// cannot serve say why, focus the empty entry, start no timer and leave the row as it was (the
+// equal LCD points go first: an empty entry is found before them). The gain and offset buttons
+// write their entries.
 TEST_F(Form1Test, CalibrationButtonsThatSendNothing)
 {
     EXPECT_TRUE(WhileCalibrating([&](Form2 &calibration) {
         Form2Controls &u = calibration.Controls();
+        EXPECT_EQ(calibration.windowTitle(), Text(1));
+        EXPECT_EQ(u.Text3[5]->text(), "5.0") << "readings shown with one decimal";
         u.Text8[1]->setText("9");
         const struct
         {
@@ -154,6 +148,8 @@ TEST_F(Form1Test, CalibrationButtonsThatSendNothing)
         EXPECT_TRUE(port.written.empty());
         EXPECT_TRUE(Unlocked(u));
     }));
+    form->LanguagePicked(2); // the main window is the caption target again
+    EXPECT_EQ(ui().Label16[0]->text(), "L3-10");
 }
 
 } // namespace
