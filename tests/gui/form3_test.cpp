@@ -1,67 +1,53 @@
 // The about window opened from the main window's menu: the firmware texts as the monitor cycle
 // decoded them, the certificate row only for a unit with a country preset and a certificate.
 
-#include "support/form1_fixture.h"
+#include "form1_panel_fixture.h"
 
 #include "about/form3.h"
+
+#include <tuple>
 
 namespace pv {
 namespace {
 
 using namespace test;
 
-struct AboutCase
+TEST_F(Form1Panel, AboutShowsTheVersionsAndTheCertificateRowOnlyWithACountryPreset)
 {
-    const char *name;
-    int countryCode;                // low byte of 0xC081
-    std::array<int, 3> certificate; // 0xC0C0..0xC0C2
-    bool certificateShown;
-    const char *certificateText;
-};
-
-using Form3About = Form1With<AboutCase>;
-
-TEST_P(Form3About, ShowsTheVersionsAndTheCertificateRowOnlyWithACountryPreset)
-{
-    const AboutCase &c = GetParam();
-    ASSERT_TRUE(Start());
-    std::map<int, int> registers{{0xC081, c.countryCode},    {0xC0BC, 0x5631},
-                                 {0xC0BD, 0x3030},           {0xC0BE, 0x3037},
-                                 {0xC0BF, 0x3030},           {0xC0C0, c.certificate[0]},
-                                 {0xC0C1, c.certificate[1]}, {0xC0C2, c.certificate[2]}};
-    port.responder = [&registers](ByteView request) { return Answer(registers, request); };
-    ChoosePort(0);
-    for (int tick = 0; tick < 6; ++tick)
-        form->Timer1_Timer();
-    bool opened = false;
-    around.whileOpen = [&](QDialog &window) {
-        opened = true;
-        const Form3Controls &u = dynamic_cast<Form3 &>(window).Controls();
-        EXPECT_EQ(u.Label2->text(), "V1000700");
-        EXPECT_EQ(!u.Label3->isHidden(), c.certificateShown);
-        EXPECT_EQ(!u.Label4->isHidden(), c.certificateShown);
-        EXPECT_EQ(u.Label4->text(), c.certificateText) << "set even when hidden";
-        EXPECT_EQ(u.Label1->text(), Text(14));
-        EXPECT_EQ(u.Frame1->title(), Text(100));
-        EXPECT_EQ(u.Label3->text(), Text(101));
-        EXPECT_EQ(u.Label8->text(), Text(102));
-        window.reject();
+    // The country code (low byte of 0xC081), the certificate (0xC0C0..0xC0C2), whether its row
+    // shows and the text it is given even when hidden.
+    const std::tuple<int, std::array<int, 3>, bool, const char *> units[] = {
+        {6, {0x312E, 0x3032, 0}, true, "PV1.02"},
+        {255, {0x312E, 0x3032, 0}, false, "PV1.02"},
+        {6, {0, 0, 0}, false, "PV"},
     };
-    Press(MenuAbout);
-    EXPECT_TRUE(opened);
+    Connect(MenuConnection);
+    for (const auto &[country, certificate, shown, text] : units) {
+        SCOPED_TRACE(text + std::string(shown ? " shown" : " hidden"));
+        registers[0xC081] = country;
+        for (int i = 0; i < 3; ++i)
+            registers[0xC0C0 + i] = certificate[static_cast<std::size_t>(i)];
+        for (int tick = 0; tick < 6; ++tick)
+            form->Timer1_Timer();
+        bool opened = false;
+        around.whileOpen = [&](QDialog &window) {
+            opened = true;
+            const Form3Controls &u = dynamic_cast<Form3 &>(window).Controls();
+            EXPECT_EQ(u.Label2->text(), "V1000700");
+            EXPECT_EQ(!u.Label3->isHidden(), shown);
+            EXPECT_EQ(!u.Label4->isHidden(), shown);
+            EXPECT_EQ(u.Label4->text(), text);
+            EXPECT_EQ(u.Label3->text(), Text(101));
+            window.reject();
+        };
+        Press(MenuAbout);
+        EXPECT_TRUE(opened);
+    }
     EXPECT_TRUE(around.shown.empty());
     EXPECT_EQ(TimersActive(), (Timers{true, false, false})) << "monitoring goes on";
     form->LanguagePicked(2); // the main window is the caption target again
     EXPECT_EQ(ui().Label16[0]->text(), "L3-10");
 }
-
-const AboutCase AboutCases[] = {
-    {"CertificateShownForCountry6", 6, {0x312E, 0x3032, 0}, true, "PV1.02"},
-    {"OwnSettingsHideIt", 255, {0x312E, 0x3032, 0}, false, "PV1.02"},
-    {"EmptyCertificateHidesIt", 6, {0, 0, 0}, false, "PV"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Form3, Form3About, ::testing::ValuesIn(AboutCases), RowName);
 
 } // namespace
 } // namespace pv
