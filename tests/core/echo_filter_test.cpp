@@ -35,8 +35,6 @@ const Bytes Write = WithCrc({0xFF, 0x10, 0xC0, 0x88, 0x00, 0x01, 0x02, 0x01, 0x0
 const Bytes WriteAck = WithCrc({0xFF, 0x10, 0xC0, 0x88, 0x00, 0x01});
 // A single-word 0x64 write, acknowledged by a copy of itself.
 const Bytes Single = WithCrc({0xFF, 0x64, 0xCF, 0x01, 0x00, 0x01});
-// A request whose start is, byte for byte, a whole reply.
-const Bytes PrefixedByAck = Join(WriteAck, {0x00, 0x00});
 
 // One step on the line: a request sent, or a take and what the filter must hand on.
 struct Step
@@ -52,12 +50,13 @@ Step Taken(Bytes received, Bytes expected)
 {
     return {Step::Take, std::move(received), std::move(expected)};
 }
+const Step NewLine{Step::Reset, {}, {}};
 
 struct EchoCase
 {
     const char *name;
-    std::vector<Step> steps;
     bool lineEchoes;
+    std::vector<Step> steps;
 };
 using EchoFiltering = ::testing::TestWithParam<EchoCase>;
 
@@ -77,47 +76,37 @@ TEST_P(EchoFiltering, HandsOnWhatFollowsTheEchoAndNothingElseChanges)
     EXPECT_EQ(filter.HeldBytes(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, EchoFiltering,
-    ::testing::Values(
-        EchoCase{"WholeEchoAndReply", {Sent(Read), Taken(Join(Read, ReadReply), ReadReply)}, true},
-        EchoCase{"EchoOnly_NeverAnswered",
-                 {Sent(Read), Taken(Read, {}), Taken({}, {}), Taken({}, {})},
-                 true},
-        EchoCase{"EchoSplitOverTwoTakes",
-                 {Sent(Read), Taken(Part(Read, 0, 3), {}),
-                  Taken(Join(Part(Read, 3, 8), ReadReply), ReadReply)},
-                 true},
-        EchoCase{"ReplyWithoutEcho", {Sent(Read), Taken(ReadReply, ReadReply)}, false},
-        EchoCase{"OnlyTheLeadingCopyGoes",
-                 {Sent(Read), Taken(Join(Read, ReadReply), ReadReply), Taken(Read, Read)},
-                 true},
-        EchoCase{
-            "WriteAckStartsLikeTheRequest_SplitAndHandedOnWhole",
-            {Sent(Write), Taken(Part(WriteAck, 0, 4), {}), Taken(Part(WriteAck, 4, 8), WriteAck)},
-            false},
-        EchoCase{"WholeReplyThatIsTheStartOfTheRequest",
-                 {Sent(PrefixedByAck), Taken(WriteAck, WriteAck)},
-                 false},
-        EchoCase{"EchoOfAnOlderRequest",
-                 {Sent(Read), Sent(OtherRead), Taken(Join(Read, ReadReply), Join(Read, ReadReply))},
-                 false},
-        EchoCase{"SingleWordAckOnAPlainLine", {Sent(Single), Taken(Single, Single)}, false},
-        EchoCase{"SingleWordEchoAndAck_LineNotYetKnown",
-                 {Sent(Single), Taken(Join(Single, Single), Single)},
-                 true},
-        EchoCase{"SingleWordOnAKnownEchoingLine",
-                 {Sent(Read), Taken(Join(Read, ReadReply), ReadReply), Sent(Single),
-                  Taken(Single, {}), Taken(Single, Single)},
-                 true},
-        EchoCase{"ResetForgetsTheEchoingLine",
-                 {Sent(Read),
-                  Taken(Read, {}),
-                  {Step::Reset, {}, {}},
-                  Sent(Single),
-                  Taken(Single, Single)},
-                 false}),
-    [](const auto &info) { return std::string(info.param.name); });
+const EchoCase EchoCases[] = {
+    {"WholeEchoAndReply", true, {Sent(Read), Taken(Join(Read, ReadReply), ReadReply)}},
+    {"EchoSplitOverTwoTakes",
+     true,
+     {Sent(Read), Taken(Part(Read, 0, 3), {}),
+      Taken(Join(Part(Read, 3, 8), ReadReply), ReadReply)}},
+    {"ReplyWithoutEcho", false, {Sent(Read), Taken(ReadReply, ReadReply)}},
+    {"OnlyTheLeadingCopyGoes",
+     true,
+     {Sent(Read), Taken(Join(Read, ReadReply), ReadReply), Taken(Read, Read)}},
+    {"WriteAckStartsLikeTheRequest_SplitAndHandedOnWhole",
+     false,
+     {Sent(Write), Taken(Part(WriteAck, 0, 4), {}), Taken(Part(WriteAck, 4, 8), WriteAck)}},
+    {"EchoOfAnOlderRequest",
+     false,
+     {Sent(Read), Sent(OtherRead), Taken(Join(Read, ReadReply), Join(Read, ReadReply))}},
+    {"SingleWordAckOnAPlainLine", false, {Sent(Single), Taken(Single, Single)}},
+    {"SingleWordEchoAndAck_LineNotYetKnown",
+     true,
+     {Sent(Single), Taken(Join(Single, Single), Single)}},
+    {"SingleWordOnAKnownEchoingLine",
+     true,
+     {Sent(Read), Taken(Join(Read, ReadReply), ReadReply), Sent(Single), Taken(Single, {}),
+      Taken(Single, Single)}},
+    {"ResetForgetsTheEchoingLine",
+     false,
+     {Sent(Read), Taken(Read, {}), NewLine, Sent(Single), Taken(Single, Single)}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Lines, EchoFiltering, ::testing::ValuesIn(EchoCases),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace pv

@@ -1,13 +1,16 @@
 // The exchange machine against a scripted port that answers like an inverter and a host that
-// records every call in order: frames on the wire, states, lamp, messages and timers.
+// records every call in order: frames on the wire, states, lamp, messages and timers; and what
+// it tells the line recorder at each stage.
 
 #include "link/exchange_machine.h"
+#include "link/line_recorder.h"
 #include "support/fake_serial_port.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <optional>
 #include <tuple>
 
@@ -36,11 +39,6 @@ Bytes WithCrc(Bytes frame, bool broken = false)
     return frame;
 }
 
-std::string Name(MainTimer t)
-{
-    return "Timer" + std::to_string(static_cast<int>(t));
-}
-
 // Each write step: 2000 ms for its answer, its request, then 500 ms to the next step.
 Calls WriteSteps(int timer, const std::vector<int> &steps, int message)
 {
@@ -60,6 +58,10 @@ struct Rig : ExchangeHost
     std::string version; // registers 0xC0BC..0xC0BF, image 0x178..0x17F
     Calls calls;
     std::array<bool, 4> ticked{}, timerOn{};
+    std::function<void()> duringMessage; // what the event loop runs while the box is open
+    bool calibrationRowFilled = true;    // false: the reply is too short for the window's row
+    int unbuildable = -1;                // the step whose request cannot be built
+    std::vector<std::uint32_t> filed;    // reply addresses of the replies filed
 
     // Selects COM1 and runs the given monitor ticks (6 reach Monitor); records start after.
     explicit Rig(int ticks = 0, const char *versionText = "V1000700") : version(versionText)
@@ -76,6 +78,7 @@ struct Rig : ExchangeHost
         Ticks(ticks);
         port.ClearRecord();
         calls.clear();
+        filed.clear();
     }
     void Ticks(int n)
     {
@@ -83,51 +86,59 @@ struct Rig : ExchangeHost
             machine.MonitorExchangeStep();
     }
     // Asks for an exchange as its panel does.
-    void Prepare(ExchangeState prepare)
+    void Prepare(S intent)
     {
-        switch (prepare) {
-        case S::PrepareIdentifyRead:
-            return machine.PrepareIdentifyRead();
-        case S::PrepareIdentifyWrite:
-            return machine.PrepareIdentifyWrite();
-        case S::PrepareConfigurationRead:
-            return machine.PrepareConfigurationRead();
-        case S::PrepareConfigurationWrite:
-            return machine.PrepareConfigurationWrite();
-        case S::Idle:
-            return machine.OpenCalibrationOnNextTick();
-        case S::CalibrationRead:
-            return machine.BeginCalibrationRead();
-        case S::CalibrationWrite:
-            return machine.BeginCalibrationWrite();
-        default:
-            FAIL() << "no intent leads to " << ExchangeStateText(prepare);
-        }
+        using M = ExchangeMachine;
+        static const std::map<S, void (M::*)()> intents{
+            {S::PrepareIdentifyRead, &M::PrepareIdentifyRead},
+            {S::PrepareIdentifyWrite, &M::PrepareIdentifyWrite},
+            {S::PrepareConfigurationRead, &M::PrepareConfigurationRead},
+            {S::PrepareConfigurationWrite, &M::PrepareConfigurationWrite},
+            {S::Idle, &M::OpenCalibrationOnNextTick},
+            {S::CalibrationRead, &M::BeginCalibrationRead},
+            {S::CalibrationWrite, &M::BeginCalibrationWrite}};
+        (machine.*intents.at(intent))();
     }
     // Hands an exchange over from the monitor cycle, then ticks its timer while it is on; the
-    // hook runs before each tick.
-    void Exchange(ExchangeState prepare, const std::function<void(int)> &hook)
+    // hook runs before each tick. A message box runs the event loop, so the exchange's own timer
+    // ticks while it is open, before the tick that showed it hands back to monitoring: those
+    // ticks must send, take and show nothing.
+    void Exchange(S intent, const std::function<void(int)> &hook)
     {
-        Prepare(prepare);
+        Prepare(intent);
         Ticks(1);
         port.ClearRecord();
         calls.clear();
-        const bool identify = prepare < S::PrepareConfigurationRead; // the identify ones come first
-        const int timer = identify ? 2 : 3;
-        for (int tick = 1; tick <= 20 && timerOn[timer]; ++tick) {
-            hook(tick);
-            identify ? machine.IdentifyExchangeStep() : machine.ConfigurationExchangeStep();
+        const int timer = intent < S::PrepareConfigurationRead ? 2 : 3; // identify ones first
+        const auto tick = [this, timer] {
+            timer == 2 ? machine.IdentifyExchangeStep() : machine.ConfigurationExchangeStep();
+        };
+        duringMessage = [&] {
+            const std::size_t portCalls = port.log.size(), hostCalls = calls.size();
+            tick();
+            tick();
+            EXPECT_EQ(port.log.size(), portCalls) << "a tick while the message is open";
+            EXPECT_EQ(calls.size(), hostCalls) << "a tick while the message is open";
+        };
+        for (int n = 1; n <= 20 && timerOn[timer]; ++n) {
+            hook(n);
+            tick();
         }
         EXPECT_FALSE(timerOn[timer]) << "exchange never ended";
+        duringMessage = nullptr;
     }
 
+    void Add(std::string call) { calls.push_back(std::move(call)); }
     void SetInputControlsEnabled(bool on) override { Add(on ? "Controls on" : "Controls off"); }
     void SetTimerEnabled(MainTimer t, bool on) override
     {
-        Add(Name(t) + (on ? " on" : " off"));
+        Add("Timer" + std::to_string(static_cast<int>(t)) + (on ? " on" : " off"));
         timerOn[static_cast<int>(t)] = on;
     }
-    void SetTimerInterval(MainTimer t, int ms) override { Add(Name(t) + " " + std::to_string(ms)); }
+    void SetTimerInterval(MainTimer t, int ms) override
+    {
+        Add("Timer" + std::to_string(static_cast<int>(t)) + " " + std::to_string(ms));
+    }
     void PaintLinkStatus(Lamp lamp, int text) override
     {
         Add((lamp == Lamp::Good ? "Good " : "Bad ") + std::to_string(text));
@@ -140,7 +151,6 @@ struct Rig : ExchangeHost
         if (duringMessage)
             duringMessage();
     }
-    std::function<void()> duringMessage; // what the event loop runs while the box is open
     void ShowIdentifierValues() override { Add("ShowIdentifierValues"); }
     void ShowConfiguration() override { Add("ShowConfiguration"); }
     bool ShowCalibrationValues() override
@@ -148,7 +158,6 @@ struct Rig : ExchangeHost
         Add("ShowCalibrationValues");
         return calibrationRowFilled;
     }
-    bool calibrationRowFilled = true; // false: the reply is too short for the window's row
     void OpenCalibrationWindow() override { Add("OpenCalibrationWindow"); }
     bool WriteGroupTicked(int i) const override { return ticked.at(static_cast<std::size_t>(i)); }
     void BuildIdentifyRequest(int step, Channel &channel) override { Build(step, channel); }
@@ -160,12 +169,7 @@ struct Rig : ExchangeHost
         if (step != unbuildable)
             BuildReadRequest(channel, static_cast<std::uint16_t>(0xC080 + step), 1);
     }
-    int unbuildable = -1; // the step whose request cannot be built
-    void Add(std::string call) { calls.push_back(std::move(call)); }
-    // Reply addresses of the replies filed, kept apart from the calls so that the tables above
-    // stay as they are.
     void ReplyFiled(const RequestInfo &request) override { filed.push_back(request.replyAddress); }
-    std::vector<std::uint32_t> filed;
 };
 
 TEST(ClassifyOperatingVersion, RefusesFrom000811To00099B)
@@ -217,15 +221,6 @@ TEST(MonitorCycle, FailedBlockDuringCheckIsRequestedAgain)
     }
 }
 
-TEST(MonitorCycle, AWholeReplyWithAWrongCrcIsNoiseAndKeepsTheLampGood)
-{
-    Rig rig(7);
-    rig.port.QueueReply(WithCrc(Bytes(67, 0x22), true));
-    rig.Ticks(1);
-    EXPECT_EQ(rig.calls, Calls{"Good 123"});
-    EXPECT_EQ(rig.machine.MonitorStep(), 4) << "no retry outside the check";
-}
-
 TEST(MonitorCycle, FailingPortNeverStopsTheCycle)
 {
     Rig rig(6);
@@ -239,50 +234,79 @@ TEST(MonitorCycle, FailingPortNeverStopsTheCycle)
     EXPECT_EQ(rig.port.written, (Calls{C020, C0B0, C080}));
 }
 
-// Each mode of SetControlsAndTimers shows in full here (2, 3), at the port selection (4, 5) and
-// wherever an exchange hands back to monitoring (1).
-TEST(Exchanges, EachRequestSetsTheIntervalAndFirstStepOfItsExchange)
+// The lamp after the reply of 0xC020, and the blocks the window learns were filed: accepted
+// replies outside the calibration states only. A whole reply with a bad CRC is line noise.
+TEST(MonitorCycle, RepliesSetTheLampAndOnlyAcceptedOnesAreFiled)
 {
-    // Intent, Check1(0..3), calls, first identify or configuration step.
-    const std::tuple<S, WriteGroups, Calls, int> cases[]
-        = {{S::PrepareIdentifyRead, {}, {"Timer2 500"}, 0},
-           {S::PrepareIdentifyWrite, {}, {"Timer2 2000"}, 6},
-           {S::PrepareConfigurationRead, {}, {"Timer3 500"}, 0},
-           {S::PrepareConfigurationWrite, {1, 1, 1, 1}, {"Timer3 2000"}, 4},
-           {S::PrepareConfigurationWrite, {0, 1, 0, 1}, {"Timer3 2000"}, 6},
-           {S::PrepareConfigurationWrite, {0, 0, 1, 1}, {"Timer3 2000"}, 8},
-           {S::PrepareConfigurationWrite, {0, 0, 0, 1}, {"Timer3 2000"}, 12}};
-    for (const auto &[prepare, ticked, calls, first] : cases) {
-        Rig rig(6);
-        rig.ticked = ticked;
-        rig.Prepare(prepare);
-        EXPECT_EQ(rig.machine.State(), prepare);
-        EXPECT_EQ(rig.calls, calls);
-        const bool identify = prepare < S::PrepareConfigurationRead;
-        EXPECT_EQ(identify ? rig.machine.IdentifyStep() : rig.machine.ConfigurationStep(), first);
+    constexpr std::uint32_t Readings = ImageBase + reg::ImageIndex(reg::ReadingsBlock);
+    // Prepared state, reply (empty: the simulated answer), filed, lamp calls.
+    const std::tuple<S, Bytes, std::vector<std::uint32_t>, Calls> cases[] = {
+        {S::Monitor, {}, {Readings}, {"Good 123"}},
+        {S::CheckOperatingVersion, {}, {Readings}, {}}, // rated after the last block only
+        {S::Monitor, WithCrc(Bytes(67, 0x22), true), {}, {"Good 123"}},
+        {S::Monitor, Bytes{0x00}, {}, {"Bad 122"}},
+        {S::PrepareIdentifyRead, {}, {}, {}}, // between exchanges: not filed
+        {S::CalibrationRead, {}, {}, {}},
+    };
+    for (const auto &[state, reply, filed, lamp] : cases) {
+        SCOPED_TRACE(testing::Message() << ExchangeStateText(state) << ", " << reply.size());
+        Rig rig(state == S::CheckOperatingVersion ? 0 : 6);
+        rig.Ticks(1); // 0xC020 sent
+        rig.calls.clear();
+        rig.filed.clear();
+        if (state != S::Monitor && state != S::CheckOperatingVersion)
+            rig.Prepare(state);
+        if (!reply.empty())
+            rig.port.QueueReply(reply);
+        if (state == S::CalibrationRead)
+            rig.machine.HandleReply(rig.port.Input(), rig.machine.MonitorChannel().sent);
+        else
+            rig.Ticks(1);
+        EXPECT_EQ(rig.filed, filed);
+        Calls lamps;
+        std::copy_if(
+            rig.calls.begin(), rig.calls.end(), std::back_inserter(lamps),
+            [](const std::string &c) { return c.starts_with("Good") || c.starts_with("Bad"); });
+        EXPECT_EQ(lamps, lamp);
+        if (state == S::Monitor) {
+            EXPECT_EQ(rig.machine.MonitorStep(), 4) << "no retry outside the check";
+        }
     }
 }
 
-TEST(MonitorCycle, PreparedExchangeIsHandedOverAfterTheTicksOwnStep)
+TEST(Exchanges, EachIntentSetsItsTimerAndFirstStepAndTakesOverAfterTheTicksOwnStep)
 {
     const Calls identify{"Controls off", "Timer1 off", "Timer2 on", "Timer3 off"};
     const Calls configuration{"Controls off", "Timer1 off", "Timer2 off", "Timer3 on"};
-    const std::tuple<S, S, Calls> cases[]
-        = {{S::PrepareIdentifyRead, S::IdentifyRead, identify},
-           {S::PrepareIdentifyWrite, S::IdentifyWrite, identify},
-           {S::PrepareConfigurationRead, S::ConfigurationRead, configuration},
-           {S::PrepareConfigurationWrite, S::ConfigurationWrite, configuration},
-           {S::Idle, S::Idle, {"Timer1 off", "OpenCalibrationWindow"}}};
-    for (const auto &[prepare, running, calls] : cases) {
+    // Intent, Check1(0..3), calls, state taken over, its first step.
+    const std::tuple<S, WriteGroups, Calls, S, int> cases[]
+        = {{S::PrepareIdentifyRead, {}, Calls{"Timer2 500"} + identify, S::IdentifyRead, 0},
+           {S::PrepareIdentifyWrite, {}, Calls{"Timer2 2000"} + identify, S::IdentifyWrite, 6},
+           {S::PrepareConfigurationRead,
+            {},
+            Calls{"Timer3 500"} + configuration,
+            S::ConfigurationRead,
+            0},
+           {S::PrepareConfigurationWrite,
+            {0, 1, 0, 1},
+            Calls{"Timer3 2000"} + configuration,
+            S::ConfigurationWrite,
+            6},
+           {S::Idle, {}, {"Timer1 off", "OpenCalibrationWindow"}, S::Idle, 0}};
+    for (const auto &[intent, ticked, calls, running, first] : cases) {
+        SCOPED_TRACE(ExchangeStateText(running));
         Rig rig(7); // 0xC020 sent
-        rig.Prepare(prepare);
-        rig.calls.clear();
+        rig.ticked = ticked;
+        rig.Prepare(intent);
+        EXPECT_EQ(rig.machine.State(), intent) << "waits for the next monitor tick";
         rig.port.QueueReply({}); // taken by the tick but, between exchanges, not even examined
         rig.Ticks(1);
         EXPECT_EQ(rig.machine.State(), running);
         EXPECT_EQ(rig.store.ReplyUnreadable(), 0);
         EXPECT_EQ(rig.calls, calls);
-        EXPECT_EQ(rig.machine.MonitorStep(), prepare == S::Idle ? 4 : 0) << "cycle restarts";
+        const bool identify = intent < S::PrepareConfigurationRead;
+        EXPECT_EQ(identify ? rig.machine.IdentifyStep() : rig.machine.ConfigurationStep(), first);
+        EXPECT_EQ(rig.machine.MonitorStep(), intent == S::Idle ? 4 : 0) << "cycle restarts";
     }
 }
 
@@ -310,107 +334,86 @@ TEST(SelectPort, OpensSkipsTheSamePortWhileMonitoringReopensDuringTheCheckAndFai
                                 "Timer3 off", "Message 130 in 'CheckOperatingVersion'"}));
 }
 
-TEST(Exchanges, StepsMessagesAndTakesOfEachExchangeWithAndWithoutAPortFailure)
+TEST(Exchanges, StepsMessagesAndTakesOfEachExchangeWithAndWithoutAFault)
 {
     constexpr auto IR = S::PrepareIdentifyRead, IW = S::PrepareIdentifyWrite;
     constexpr auto CR = S::PrepareConfigurationRead, CW = S::PrepareConfigurationWrite;
-    constexpr bool Send = true, Take = false;
-    const Calls identified = Calls{"Build 0", "Build 2", "Build 4", "ShowIdentifierValues"};
-    const Calls configured = Calls{"Build 0", "Build 2", "ShowConfiguration"};
+    enum Fault { None, SendFails, TakeFails, Unbuildable };
+    const Calls identified{"Build 0", "Build 2", "Build 4", "ShowIdentifierValues"};
+    const Calls configured{"Build 0", "Build 2", "ShowConfiguration"};
     const Calls readFailed{"Build 0", "Message 127 in 'Monitor'"};
-    // Prepared state, Check1(0..3), tick whose send or take fails (0: none), calls,
-    // successful takes: a read discards only before its first request, the identify write too,
-    // the configuration write before each request.
-    const std::tuple<S, WriteGroups, int, bool, Calls, int> cases[]
-        = {{IR, {}, 0, Take, identified + BackToMonitor, 4},
-           {CR, {}, 0, Take, configured + BackToMonitor, 3},
-           {IR, {}, 1, Send, readFailed + BackToMonitor, 1},
-           {CR, {}, 2, Take, readFailed + BackToMonitor, 1},
-           {IW, {}, 0, Take, WriteSteps(2, {6, 8, 10, 12}, 129), 5},
-           {IW, {}, 4, Take, WriteSteps(2, {6, 8}, 128), 2}, // step 9: 10, 12 never sent
-           {CW, {0, 0, 1, 0}, 0, Take, WriteSteps(3, {8, 10}, 129), 4},
-           {CW, {1, 1, 1, 1}, 0, Take, WriteSteps(3, {4, 6, 8, 10, 12}, 129), 10},
-           {CW, {1, 0, 0, 1}, 0, Take, WriteSteps(3, {4, 12}, 129), 4},
-           {CW, {1, 1, 1, 1}, 3, Send, WriteSteps(3, {4, 6}, 128), 3},
-           {CW, {1, 1, 1, 1}, 6, Take, WriteSteps(3, {4, 6, 8}, 128), 5}};
-    for (const auto &[prepare, ticked, failing, sendFails, calls, takes] : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << ExchangeStateText(prepare) << ", failing tick " << failing);
+    // Intent, Check1(0..3), fault and its tick (the step for Unbuildable), calls, port takes: a
+    // read discards only before its first request, the identify write too, the configuration
+    // write before each request.
+    const std::tuple<S, WriteGroups, Fault, int, Calls, int> cases[]
+        = {{IR, {}, None, 0, identified + BackToMonitor, 4},
+           {CR, {}, None, 0, configured + BackToMonitor, 3},
+           {IR, {}, SendFails, 1, readFailed + BackToMonitor, 1},
+           {CR, {}, TakeFails, 2, readFailed + BackToMonitor, 1},
+           {IW, {}, None, 0, WriteSteps(2, {6, 8, 10, 12}, 129), 5},
+           {IW, {}, TakeFails, 4, WriteSteps(2, {6, 8}, 128), 2}, // step 9: 10, 12 never sent
+           {IW, {}, Unbuildable, 8, WriteSteps(2, {6, 8}, 128), 2},
+           {CW, {0, 0, 1, 0}, None, 0, WriteSteps(3, {8, 10}, 129), 4},
+           {CW, {1, 1, 1, 1}, None, 0, WriteSteps(3, {4, 6, 8, 10, 12}, 129), 10},
+           {CW, {1, 0, 0, 1}, None, 0, WriteSteps(3, {4, 12}, 129), 4},
+           {CW, {1, 1, 1, 1}, SendFails, 3, WriteSteps(3, {4, 6}, 128), 3}};
+    for (const auto &[intent, ticked, fault, failing, calls, takes] : cases) {
+        SCOPED_TRACE(testing::Message() << ExchangeStateText(intent) << ", fault " << fault);
         Rig rig(6);
         rig.ticked = ticked;
-        const Channel &channel = prepare == IR || prepare == IW
-                                     ? rig.machine.IdentifyChannel()
-                                     : rig.machine.ConfigurationChannel();
-        rig.Exchange(prepare, [&](int tick) {
-            if (tick == failing)
-                (sendFails ? rig.port.outputFailuresLeft : rig.port.inputFailuresLeft) = 1;
+        rig.unbuildable = fault == Unbuildable ? failing : -1;
+        const Channel &channel = intent == IR || intent == IW ? rig.machine.IdentifyChannel()
+                                                              : rig.machine.ConfigurationChannel();
+        rig.Exchange(intent, [&](int tick) {
+            if (tick == failing && fault != Unbuildable)
+                (fault == SendFails ? rig.port.outputFailuresLeft : rig.port.inputFailuresLeft) = 1;
             // Bytes that would fit a request that never left must not be taken as its reply.
-            if (sendFails && tick == failing + 1)
+            if (fault == SendFails && tick == failing + 1)
                 rig.port.QueueReply(*rig.port.responder(channel.request));
         });
         EXPECT_EQ(rig.calls, calls);
         EXPECT_EQ(rig.port.inputCalls, takes);
+        const auto built = std::count_if(calls.begin(), calls.end(), [](const std::string &c) {
+            return c.starts_with("Build");
+        });
+        EXPECT_EQ(std::ssize(rig.port.written),
+                  built - (fault == None || fault == TakeFails ? 0 : 1))
+            << "a request that could not be built, or sent, did not leave";
         EXPECT_EQ(rig.machine.MonitorStep(), 0);
     }
 }
 
-TEST(Exchanges, ARequestThatCannotBeBuiltIsNotSentAndEndsTheExchange)
+// The calibration window's ticks on its own channel, through the machine's step runner. A reply
+// passes on its CRC alone, whatever was asked; a read whose reply the window cannot lay out (too
+// short for its row) fails like a broken one; a request that cannot be built is refused with 132
+// and nothing is sent; a send that failed leaves its reply step nothing to take.
+TEST(CalibrationSteps, SendAfterDiscardingTakeOnceAndEndInTheEmptyState)
 {
-    Rig rig(6);
-    rig.unbuildable = 8;
-    rig.Exchange(S::PrepareIdentifyWrite, [](int) {});
-    EXPECT_EQ(rig.calls, WriteSteps(2, {6, 8}, 128));
-    EXPECT_EQ(rig.port.written, Calls{"FF 03 C0 86 00 01 4C 3D"}) << "step 6 only";
-}
-
-TEST(CalibrationReplies, EndInTheEmptyState)
-{
-    // Accepted on the CRC alone, whatever was asked; a read whose reply the window cannot lay
-    // out (too short for its row) fails like a broken one.
-    constexpr bool Fits = true, TooShort = false;
-    const std::tuple<S, bool, bool, Calls> cases[]
-        = {{S::CalibrationRead, false, Fits, {"ShowCalibrationValues"}},
-           {S::CalibrationRead, false, TooShort, {"ShowCalibrationValues", "Message 127 in ''"}},
-           {S::CalibrationRead, true, Fits, {"Message 127 in ''"}},
-           {S::CalibrationWrite, false, Fits, {"Message 129 in ''"}},
-           {S::CalibrationWrite, true, Fits, {"Message 128 in ''"}}};
-    for (const auto &[state, broken, fits, calls] : cases) {
-        Rig rig;
-        rig.calibrationRowFilled = fits;
-        rig.Prepare(state);
-        rig.machine.HandleReply(WithCrc({0xFF, 0x64, 0xCF, 0x01, 0x00, 0x05}, broken), {});
-        EXPECT_EQ(rig.machine.State(), S::Idle);
-        EXPECT_EQ(rig.calls, calls);
-    }
-}
-
-// The calibration window's ticks on its own channel, through the machine's step runner: a read
-// sent and judged once, a build refused with 132 and nothing sent, a send that failed and whose
-// reply step therefore takes nothing.
-TEST(CalibrationSteps, SendAfterDiscardingTakeOnceAndRefuseWhatCannotBeBuilt)
-{
-    const std::string read = "Output FF 03 CF 00 00 0F 2F 04";
-    const Bytes readReply = WithCrc(Bytes{0xFF, 0x03, 0x1E} + Bytes(30, 0x80));
-    enum Fault { None, Unbuildable, SendFails };
-    // State begun, fault, steps ticked, port log, calls.
-    const std::tuple<S, Fault, std::vector<int>, Calls, Calls> cases[]
-        = {{S::CalibrationRead,
-            None,
-            {0, 1, 1, 7},
-            {"Input 0 bytes", read, "Input 35 bytes"},
-            {"Build 0", "ShowCalibrationValues"}},
-           {S::CalibrationWrite, Unbuildable, {2, 3}, {}, {"Build 2", "Message 132 in ''"}},
-           {S::CalibrationRead,
-            SendFails,
+    enum Fault { None, BrokenReply, RowUnfilled, Unbuildable, SendFails };
+    constexpr auto Read = S::CalibrationRead, Write = S::CalibrationWrite;
+    // State begun, fault, steps ticked, calls, requests sent, port takes.
+    const std::tuple<S, Fault, std::vector<int>, Calls, int, int> cases[]
+        = {{Read, None, {0, 1, 1, 7}, {"Build 0", "ShowCalibrationValues"}, 1, 2},
+           {Read, BrokenReply, {0, 1}, {"Build 0", "Message 127 in ''"}, 1, 2},
+           {Read,
+            RowUnfilled,
             {0, 1},
-            {"Input 0 bytes", "Output failed"},
-            {"Build 0", "Message 127 in ''"}}};
-    for (const auto &[state, fault, steps, log, calls] : cases) {
-        SCOPED_TRACE(testing::Message() << "fault " << fault);
+            {"Build 0", "ShowCalibrationValues", "Message 127 in ''"},
+            1,
+            2},
+           {Read, SendFails, {0, 1}, {"Build 0", "Message 127 in ''"}, 0, 1},
+           {Write, None, {2, 3}, {"Build 2", "Message 129 in ''"}, 1, 2},
+           {Write, BrokenReply, {2, 3}, {"Build 2", "Message 128 in ''"}, 1, 2},
+           {Write, Unbuildable, {2, 3, 3}, {"Build 2", "Message 132 in ''"}, 0, 0}};
+    for (const auto &[state, fault, steps, calls, sent, takes] : cases) {
+        SCOPED_TRACE(testing::Message() << ExchangeStateText(state) << ", fault " << fault);
         Rig rig(6);
         Channel channel;
         rig.Prepare(state);
-        rig.port.responder = [&](ByteView) { return readReply; };
+        rig.calibrationRowFilled = fault != RowUnfilled;
+        rig.port.responder = [fault = fault](ByteView) {
+            return WithCrc(Bytes{0xFF, 0x03, 0x1E} + Bytes(30), fault == BrokenReply);
+        };
         rig.port.outputFailuresLeft = fault == SendFails ? 1 : 0;
         for (int step : steps) {
             rig.machine.CalibrationExchangeStep(step, channel, [&](int s, Channel &ch) {
@@ -419,75 +422,38 @@ TEST(CalibrationSteps, SendAfterDiscardingTakeOnceAndRefuseWhatCannotBeBuilt)
                     BuildReadRequest(ch, 0xCF00, 15);
             });
         }
-        EXPECT_EQ(rig.port.log, log);
         EXPECT_EQ(rig.calls, calls);
+        EXPECT_EQ(std::pair(static_cast<int>(rig.port.written.size()), rig.port.inputCalls),
+                  std::pair(sent, takes));
         EXPECT_EQ(rig.machine.State(), S::Idle);
     }
 }
 
-// The window learns of each reply that reached the register image, and of no other.
-struct FiledCase
+// The exchange using the port, its step and request, and whether the dispatcher acts on a reply
+// taken now.
+TEST(LineContextOf, FollowsTheMachineThroughItsStates)
 {
-    const char *name;
-    S state;     // prepared before the reply of 0xC020 is taken
-    Bytes reply; // empty: the simulator's own answer
-    std::vector<std::uint32_t> filed;
-};
-
-TEST(ReplyFiled, OnlyForAcceptedRepliesOutsideCalibration)
-{
-    constexpr std::uint32_t Readings = ImageBase + reg::ImageIndex(reg::ReadingsBlock);
-    const FiledCase cases[] = {
-        {"Accepted", S::Monitor, {}, {Readings}},
-        {"AcceptedDuringCheck", S::CheckOperatingVersion, {}, {Readings}},
-        {"WrongCrc", S::Monitor, WithCrc(Bytes(67, 0x22), true), {}},
-        {"Refused", S::Monitor, WithCrc({0xFF, 0x83, 0x04}), {}},
-        {"Nothing", S::Monitor, Bytes{0x00}, {}},
-        {"BetweenExchanges", S::PrepareIdentifyRead, {}, {}},
-        {"Calibration", S::CalibrationRead, {}, {}},
+    const auto context = [](const Rig &rig) {
+        const LineContext c = LineContextOf(rig.machine);
+        const int registers = c.request ? c.request->registerCount : 0;
+        return std::make_tuple(c.exchange, c.step, c.dispatched, c.calibration, registers);
     };
-    for (const FiledCase &c : cases) {
-        SCOPED_TRACE(c.name);
-        Rig rig(c.state == S::CheckOperatingVersion ? 0 : 6);
-        rig.Ticks(1); // 0xC020 sent
-        rig.filed.clear();
-        if (c.state != S::Monitor && c.state != S::CheckOperatingVersion)
-            rig.Prepare(c.state);
-        if (!c.reply.empty())
-            rig.port.QueueReply(c.reply);
-        if (c.state == S::CalibrationRead)
-            rig.machine.HandleReply(rig.port.Input(), rig.machine.MonitorChannel().sent);
-        else
-            rig.Ticks(1);
-        EXPECT_EQ(rig.filed, c.filed);
-    }
-}
-
-TEST(Exchanges, TicksWhileItsMessageBoxIsOpenDoNothing)
-{
-    // A message box runs the event loop, so the exchange's own timer still ticks before the
-    // tick that showed the message hands back to monitoring.
-    for (const S prepare : {S::PrepareIdentifyWrite, S::PrepareConfigurationWrite}) {
-        Rig rig(6);
-        rig.ticked = {true, true, true, true};
-        std::size_t portCalls = 0, hostCalls = 0;
-        rig.duringMessage = [&] {
-            portCalls = rig.port.log.size();
-            hostCalls = rig.calls.size();
-            for (int tick = 0; tick < 2; ++tick) {
-                prepare == S::PrepareIdentifyWrite ? rig.machine.IdentifyExchangeStep()
-                                                   : rig.machine.ConfigurationExchangeStep();
-            }
-            EXPECT_EQ(rig.port.log.size(), portCalls) << "no take, no send";
-            EXPECT_EQ(rig.calls.size(), hostCalls) << "no lamp, no hand-back yet";
-        };
-        rig.Exchange(prepare, [&rig](int tick) {
-            if (tick == 2)
-                rig.port.QueueReply({}); // the first write gets no answer
-        });
-        EXPECT_GT(hostCalls, 0u) << "the message was shown";
-        EXPECT_EQ(rig.machine.State(), S::Monitor);
-    }
+    constexpr int Unknown = LineContext::UnknownStep;
+    Rig rig;
+    EXPECT_EQ(context(rig), std::make_tuple(S::CheckOperatingVersion, 0, true, false, 0));
+    rig.Ticks(7);
+    EXPECT_EQ(context(rig), std::make_tuple(S::Monitor, 1, true, false, 32));
+    // Waiting for the hand-over the monitor cycle still uses the port; what it takes is not filed.
+    rig.Prepare(S::PrepareIdentifyRead);
+    EXPECT_EQ(context(rig), std::make_tuple(S::Monitor, 1, false, false, 32));
+    rig.Ticks(1);
+    rig.machine.IdentifyExchangeStep();
+    EXPECT_EQ(context(rig), std::make_tuple(S::IdentifyRead, 1, true, false, 1));
+    // The calibration window keeps its own steps and requests; in between nothing is filed.
+    rig.Prepare(S::Idle);
+    EXPECT_EQ(context(rig), std::make_tuple(S::Idle, Unknown, false, false, 0));
+    rig.Prepare(S::CalibrationRead);
+    EXPECT_EQ(context(rig), std::make_tuple(S::CalibrationRead, Unknown, true, true, 0));
 }
 
 } // namespace

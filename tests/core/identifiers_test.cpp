@@ -1,32 +1,18 @@
 // The identifiers panel's core: what a Write lets through and the exact frame of every step.
 
+#include "link/line_recorder.h"
 #include "settings/identifiers.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace pv {
 namespace {
 
 const NumberFormat Point{'.', ','};
 const NumberFormat Comma{',', '.'};
-
-std::string Hex(const Bytes &bytes)
-{
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (std::uint8_t b : bytes)
-        hex += std::string(hex.empty() ? "" : " ") + digits[b >> 4] + digits[b & 15];
-    return hex;
-}
-
-IdentifyWriteValues Checked(const IdentifierEntries &entries, double powerKw)
-{
-    const IdentifyWriteCheck check = CheckIdentifyWrite(entries, powerKw, Point);
-    EXPECT_FALSE(check.refusal);
-    return check.values.value_or(IdentifyWriteValues{});
-}
 
 struct StepFrame
 {
@@ -43,15 +29,16 @@ class IdentifyFrames : public ::testing::TestWithParam<StepFrame>
 // The values of a Write of ID 7, 70000 kWh, model "ABC" and company "Sun" on a 3.5 kW unit.
 TEST_P(IdentifyFrames, StepSendsExactlyThisFrameAndFilesItsReplyThere)
 {
-    const IdentifyWriteValues values = Checked({"7", "70000", "ABC", "Sun"}, 3.5);
+    const IdentifyWriteCheck check = CheckIdentifyWrite({"7", "70000", "ABC", "Sun"}, 3.5, Point);
+    ASSERT_TRUE(check.values);
     const StepFrame &row = GetParam();
     Channel channel;
     channel.request = {0x01}; // a step that sends nothing must not leave the last frame behind
-    BuildIdentifyStepRequest(row.step, &values, channel);
-    EXPECT_EQ(Hex(channel.request), row.frame);
-    if (!channel.request.empty()) {
-        EXPECT_EQ(channel.sent.replyAddress, row.replyAddress);
-    }
+    BuildIdentifyStepRequest(row.step, &*check.values, channel);
+    EXPECT_EQ(HexText(channel.request), row.frame);
+    EXPECT_EQ(channel.request.empty() ? 0 : channel.sent.replyAddress, row.replyAddress);
+    BuildIdentifyStepRequest(row.step, nullptr, channel);
+    EXPECT_EQ(channel.request.empty(), row.step >= 6) << "a write sends checked values only";
 }
 
 const StepFrame StepFrames[] = {
@@ -72,49 +59,21 @@ const StepFrame StepFrames[] = {
 INSTANTIATE_TEST_SUITE_P(Identifiers, IdentifyFrames, ::testing::ValuesIn(StepFrames),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(IdentifyFramesTest, WriteStepsWithoutCheckedValuesSendNothing)
-{
-    for (int step : {6, 8, 10, 12}) {
-        Channel channel;
-        BuildIdentifyStepRequest(step, nullptr, channel);
-        EXPECT_TRUE(channel.request.empty()) << step;
-    }
-}
-
-TEST(IdentifyFramesTest, EmptyEnergyCounterIsWrittenAsZeroAndShownAsZero)
-{
-    const IdentifyWriteCheck check = CheckIdentifyWrite({"1", "", "", ""}, 0, Point);
-    ASSERT_TRUE(check.values);
-    EXPECT_TRUE(check.energyFilledWithZero);
-    Channel high, low;
-    BuildIdentifyStepRequest(10, &*check.values, high);
-    BuildIdentifyStepRequest(12, &*check.values, low);
-    EXPECT_EQ(Hex(high.request), "FF 64 CF 01 00 00 0B 08");
-    EXPECT_EQ(Hex(low.request), "FF 64 CF 02 00 00 FB 08");
-}
-
 // ---- the checks of a Write
-// -----------------------------------------------------------------------
+
+using Entry = IdentifierEntry;
+using Refusal = EntryRefusal<Entry>;
+using Sent = std::tuple<std::uint16_t, std::int32_t, std::uint16_t>; // ID word, energy, power word
 
 struct WriteCheckRow
 {
     const char *name;
     IdentifierEntries entries;
+    std::optional<Refusal> refusal; // the entry and text, caption appended, entry emptied
+    Sent sent{};
     double powerKw = 3.5;
-    // Refused: the entry and text, the label caption appended, the entry emptied.
-    std::optional<EntryRefusal<IdentifierEntry>> refusal;
-    // Accepted: the ID word, the energy counter and the rated power word sent.
-    std::uint16_t idWord = 0;
-    std::int32_t energy = 0;
-    std::uint16_t ratedPowerWord = 35;
-    bool energyFilledWithZero = false;
     const NumberFormat *format = &Point;
 };
-
-using Entry = IdentifierEntry;
-constexpr EntryRefusal<Entry> IdEmpty{Entry::Id, 133, true, false};
-constexpr EntryRefusal<Entry> IdRefused{Entry::Id, 132, false, true};
-constexpr EntryRefusal<Entry> EnergyRefused{Entry::Energy, 132, false, true};
 
 class IdentifyWriteChecks : public ::testing::TestWithParam<WriteCheckRow>
 {
@@ -124,75 +83,51 @@ TEST_P(IdentifyWriteChecks, RefuseOrPassWithTheValuesSent)
 {
     const WriteCheckRow &row = GetParam();
     const IdentifyWriteCheck check = CheckIdentifyWrite(row.entries, row.powerKw, *row.format);
-    EXPECT_EQ(check.energyFilledWithZero, row.energyFilledWithZero);
+    // An empty energy counter is written as zero, and the panel shows it.
+    EXPECT_EQ(check.energyFilledWithZero, row.entries.energy.empty());
     ASSERT_NE(check.refusal.has_value(), check.values.has_value());
     if (row.refusal) {
         ASSERT_TRUE(check.refusal);
-        EXPECT_EQ(check.refusal->entry, row.refusal->entry);
-        EXPECT_EQ(check.refusal->textNumber, row.refusal->textNumber);
-        EXPECT_EQ(check.refusal->withCaption, row.refusal->withCaption);
-        EXPECT_EQ(check.refusal->emptyEntry, row.refusal->emptyEntry);
-        return;
+        const Refusal &r = *check.refusal;
+        EXPECT_EQ(std::tie(r.entry, r.textNumber, r.withCaption, r.emptyEntry),
+                  std::tie(row.refusal->entry, row.refusal->textNumber, row.refusal->withCaption,
+                           row.refusal->emptyEntry));
+    } else {
+        ASSERT_TRUE(check.values);
+        const IdentifyWriteValues &v = *check.values;
+        EXPECT_EQ(std::tie(v.idWord, v.energy, v.ratedPowerWord), row.sent);
     }
-    ASSERT_TRUE(check.values);
-    EXPECT_EQ(check.values->idWord, row.idWord);
-    EXPECT_EQ(check.values->energy, row.energy);
-    EXPECT_EQ(check.values->ratedPowerWord, row.ratedPowerWord);
 }
 
+constexpr Refusal IdRefused{Entry::Id, 132, false, true};
+constexpr Refusal EnergyRefused{Entry::Energy, 132, false, true};
+
 const WriteCheckRow WriteCheckRows[] = {
-    {"IdEmptyAsksForIt", {"", "5", "", ""}, 3.5, IdEmpty},
-    {"IdZero", {"0", "5", "", ""}, 3.5, IdRefused},
-    {"Id65536", {"65536", "5", "", ""}, 3.5, IdRefused},
-    {"IdOne", {"1", "5", "", ""}, 3.5, {}, 0, 5},
-    {"Id65535", {"65535", "5", "", ""}, 3.5, {}, 65534, 5},
-    {"IdPastedLetters", {"12a", "5", "", ""}, 3.5, IdRefused},
-    {"IdPastedNegative", {"-5", "5", "", ""}, 3.5, IdRefused},
-    {"IdHalfRoundsToEvenZero", {"0.5", "5", "", ""}, 3.5, IdRefused},
-    {"IdHalfRoundsToEvenTwo", {"2.5", "5", "", ""}, 3.5, {}, 1, 5},
-    {"IdBeforeEnergy", {"0", "", "", ""}, 3.5, IdRefused},
-    {"EnergyEmptyIsZero", {"3", "", "", ""}, 3.5, {}, 2, 0, 35, true},
-    {"Energy2147483647", {"3", "2147483647", "", ""}, 3.5, EnergyRefused},
-    {"Energy2147483646", {"3", "2147483646", "", ""}, 3.5, {}, 2, 2147483646},
-    {"EnergyBeyondAnyInteger", {"3", "99999999999", "", ""}, 3.5, EnergyRefused},
-    {"EnergyPastedLetters", {"3", "12a", "", ""}, 3.5, EnergyRefused},
-    {"EnergyPastedNegative", {"3", "-1", "", ""}, 3.5, EnergyRefused},
-    {"EnergyInTheCommaFormat", {"3", "1.000,5", "", ""}, 3.5, {}, 2, 1000, 35, false, &Comma},
-    {"PointIsNoDecimalInTheCommaFormat",
-     {"3", "2.5", "", ""},
-     3.5,
-     EnergyRefused,
-     0,
-     0,
-     35,
-     false,
-     &Comma},
+    {"IdEmptyAsksForIt", {"", "5"}, Refusal{Entry::Id, 133, true, false}},
+    {"IdZero", {"0", "5"}, IdRefused},
+    {"Id65536", {"65536", "5"}, IdRefused},
+    {"IdOne", {"1", "5"}, {}, {0, 5, 35}},
+    {"Id65535", {"65535", "5"}, {}, {65534, 5, 35}},
+    {"IdBeforeEnergy", {"0", "x"}, IdRefused},
+    {"EnergyEmptyIsZero", {"3", ""}, {}, {2, 0, 35}},
+    {"Energy2147483646", {"3", "2147483646"}, {}, {2, 2147483646, 35}},
+    {"Energy2147483647", {"3", "2147483647"}, EnergyRefused},
+    {"EnergyInTheCommaFormat", {"3", "1.000,5"}, {}, {2, 1000, 35}, 3.5, &Comma},
     {"ModelOfTenCodePageBytes",
      {"3", "1",
       "\xC3\x89"
       "ABCDEFGHI",
       "0123456789"},
-     3.5,
      {},
-     2,
-     1},
-    {"ModelTooLong",
-     {"3", "", "ABCDEFGHIJK", ""},
-     3.5,
-     {{Entry::ModelName, 132, false, true}},
-     0,
-     0,
-     35,
-     true},
+     {2, 1, 35}},
+    {"ModelTooLong", {"3", "1", "ABCDEFGHIJK", ""}, Refusal{Entry::ModelName, 132, false, true}},
     {"CompanyTooLong",
      {"3", "1", "", "ABCDEFGHIJK"},
-     3.5,
-     {{Entry::CompanyName, 132, false, true}}},
+     Refusal{Entry::CompanyName, 132, false, true}},
     // The rated power goes back as the very word it was read from.
-    {"RatedPowerNegativeGoesBackAsItsWord", {"3", "1", "", ""}, -0.1, {}, 2, 1, 0xFFFF},
-    {"RatedPowerLowestWord", {"3", "1", "", ""}, -3276.8, {}, 2, 1, 0x8000},
-    {"RatedPowerHighestWord", {"3", "1", "", ""}, 3276.7, {}, 2, 1, 0x7FFF},
-    {"RatedPowerNoWordHolds", {"3", "1", "", ""}, 3276.8, {{Entry::RatedPower, 132}}},
+    {"RatedPowerNegativeGoesBackAsItsWord", {"3", "1"}, {}, {2, 1, 0xFFFF}, -0.1},
+    {"RatedPowerHighestWord", {"3", "1"}, {}, {2, 1, 0x7FFF}, 3276.7},
+    {"RatedPowerNoWordHolds", {"3", "1"}, Refusal{Entry::RatedPower, 132}, {}, 3276.8},
 };
 
 INSTANTIATE_TEST_SUITE_P(Identifiers, IdentifyWriteChecks, ::testing::ValuesIn(WriteCheckRows),

@@ -1,4 +1,4 @@
-// Texts of the readings and identifiers panels, from plain values and from decoded registers.
+// Texts of the readings and identifiers panels, from decoded registers.
 
 #include "link/register_image.h"
 #include "monitor/monitor_texts.h"
@@ -13,31 +13,8 @@ namespace {
 
 const NumberFormat Point{'.', ','};
 
-TEST(MonitorTextsTest, EachKindOfLabelInItsForm)
+InverterData Decoded(std::initializer_list<std::pair<int, std::uint16_t>> words)
 {
-    // readings, label, text
-    const std::tuple<MonitorReadings, int, const char *> cases[]
-        = {{{.inputAVoltage = 230}, 0, "230"},
-           {{.acVoltage = 49.5f}, 3, "49.5"},
-           {{.acFrequency = 49.96f}, 4, "50.0"},
-           {{.acFrequency = 0}, 4, "0.0"},
-           {{.energyTotal = -1}, 8, "-1"},
-           {{.outputPower = 5, .inputAPower = 2.5f, .inputBPower = -2.5f}, 9, "0%"}, // sum is 0
-           {{.outputPower = 960, .inputAPower = 500, .inputBPower = 500}, 9, "96.00%"}};
-    for (const auto &[readings, label, text] : cases)
-        EXPECT_EQ(MonitorValueTexts(readings, Point)[static_cast<std::size_t>(label)], text)
-            << "label " << label << " expected " << text;
-}
-
-// Registers decoded into the data: each label and identifier box takes its own register, and a
-// decimal comma where the system uses one.
-TEST(MonitorTextsTest, LabelsAndIdentifiersFollowTheirRegisters)
-{
-    const std::pair<int, std::uint16_t> words[]
-        = {{0xC020, 9600}, {0xC021, 230},  {0xC024, 43},     {0xC026, 499},
-           {0xC027, 380},  {0xC02B, 301},  {0xC02C, 302},    {0xC02D, 11},
-           {0xC02E, 22},   {0xC02F, 5000}, {0xC030, 5000},   {0xC031, 0},
-           {0xC032, 1234}, {0xC080, 6},    {0xC0B2, 0x5056}, {0xC0B7, 0x4143}};
     RegisterImage image;
     for (const auto &[reg, word] : words)
         image.CopyReplyToImage(
@@ -45,32 +22,49 @@ TEST(MonitorTextsTest, LabelsAndIdentifiersFollowTheirRegisters)
             2 * static_cast<std::size_t>(reg - reg::ImageFirst));
     InverterData data;
     data.Decode(image);
+    return data;
+}
+
+// Each label and identifier box takes its own register, with a decimal comma where the system
+// uses one.
+TEST(MonitorTextsTest, LabelsAndIdentifiersFollowTheirRegisters)
+{
+    const InverterData data = Decoded({{0xC020, 9600},
+                                       {0xC021, 230},
+                                       {0xC024, 43},
+                                       {0xC026, 499},
+                                       {0xC027, 380},
+                                       {0xC02B, 301},
+                                       {0xC02C, 302},
+                                       {0xC02D, 11},
+                                       {0xC02E, 22},
+                                       {0xC02F, 5000},
+                                       {0xC030, 5000},
+                                       {0xC031, 0},
+                                       {0xC032, 1234},
+                                       {0xC080, 6},
+                                       {0xC0B2, 0x5056},
+                                       {0xC0B7, 0x4143}});
     EXPECT_EQ(
         MonitorValueTexts(data, {',', '.'}),
         (MonitorTexts{"301", "302", "380", "230", "49,9", "1,1", "2,2", "4,3", "1234", "96,00%"}));
     const IdentifierTexts ids = IdentifierValueTexts(data, Point);
     EXPECT_EQ(std::tie(ids.id, ids.energy, ids.modelName, ids.companyName),
               std::make_tuple("7", "1234", "PV", "AC"));
+    // A dark inverter reports no input: 0%, not a division by zero.
+    EXPECT_EQ(
+        MonitorValueTexts({.outputPower = 5, .inputAPower = 2.5f, .inputBPower = -2.5f}, Point)[9],
+        "0%");
 }
 
 // The inverter keeps the ID minus one in a word that decodes as signed; the box shows the word
 // unsigned plus one, so no ID is ever shown negative.
 TEST(MonitorTextsTest, IdBoxShowsTheRegisterWordUnsignedPlusOne)
 {
-    const std::pair<std::uint16_t, const char *> cases[] = {
-        {0x0000, "1"},     {0x0006, "7"},     {0x7FFF, "32768"},
-        {0x8000, "32769"}, {0xFFFE, "65535"}, // the highest ID that can be written
-        {0xFFFF, "65536"},                    // shown as held; a Write refuses it
-    };
-    for (const auto &[word, shown] : cases) {
-        RegisterImage image;
-        image.CopyReplyToImage(
-            0, 2, Bytes{static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)},
-            2 * static_cast<std::size_t>(0xC080 - reg::ImageFirst));
-        InverterData data;
-        data.Decode(image);
-        EXPECT_EQ(IdentifierValueTexts(data, Point).id, shown) << "word " << word;
-    }
+    const std::pair<std::uint16_t, const char *> cases[]
+        = {{0x7FFF, "32768"}, {0x8000, "32769"}, {0xFFFF, "65536"}}; // 65536: a Write refuses it
+    for (const auto &[word, shown] : cases)
+        EXPECT_EQ(IdentifierValueTexts(Decoded({{0xC080, word}}), Point).id, shown) << word;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 // The lines of a recording and the file they go to: exact texts, locale-free numbers that read
-// back to the same value, and a file that ends with whole lines whatever fails.
+// back to the same value, and a file that ends with whole lines whatever fails. The failures the
+// window reports (no folder, a full device, a removed file, a disk full between lines) are the
+// recording window tests'; here a line that the disk cuts short.
 
 #include "monitor/recording_csv.h"
 #include "platform/record_file.h"
@@ -11,10 +13,8 @@
 
 #include <charconv>
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 namespace pv {
@@ -26,8 +26,6 @@ TEST(RecordingCsv, FieldsAreQuotedOnlyWhereRfc4180NeedsIt)
 {
     const std::pair<const char *, const char *> cases[] = {
         {"connected", "connected"},
-        {"12.5", "12.5"},
-        {"", ""},
         {"a,b", "\"a,b\""},
         {"say \"hi\"", "\"say \"\"hi\"\"\""},
         {"two\nlines", "\"two\nlines\""},
@@ -40,8 +38,7 @@ TEST(RecordingCsv, FieldsAreQuotedOnlyWhereRfc4180NeedsIt)
 TEST(RecordingCsv, NumbersAreShortestAndReadBackToTheSameSingle)
 {
     const std::pair<float, const char *> cases[]
-        = {{49.96f, "49.96"}, {0.1f, "0.1"}, {-0.1f, "-0.1"},      {230.0f, "230"},
-           {3.27f, "3.27"},   {0.0f, "0"},   {-3276.8f, "-3276.8"}};
+        = {{49.96f, "49.96"}, {230.0f, "230"}, {0.0f, "0"}, {-3276.8f, "-3276.8"}};
     for (const auto &[value, text] : cases)
         EXPECT_EQ(NumberField(value), text);
     // Every word a register can hold, in tenths and hundredths as the decoder divides them.
@@ -61,8 +58,7 @@ TEST(RecordingCsv, TimeIsIso8601LocalWithItsOffset)
 {
     const std::pair<LocalTime, const char *> cases[] = {
         {{2024, 5, 1, 14, 3, 22, 350, 120}, "2024-05-01T14:03:22.350+02:00"},
-        {{1999, 12, 31, 23, 59, 59, 999, -330}, "1999-12-31T23:59:59.999-05:30"},
-        {{2030, 1, 2, 3, 4, 5, 6, 0}, "2030-01-02T03:04:05.006+00:00"},
+        {{1999, 12, 31, 23, 59, 59, 7, -330}, "1999-12-31T23:59:59.007-05:30"},
     };
     for (const auto &[time, text] : cases)
         EXPECT_EQ(IsoLocalTime(time), text);
@@ -124,33 +120,6 @@ TEST_F(RecordFileTest, EachLineIsInTheFileWhenAppendReturnsAndCreateEmptiesAnOld
     file.Close();
     EXPECT_EQ(Contents(path), "h\r\n1\r\n2\r\n");
     EXPECT_FALSE(file.Append("3\r\n")) << "closed";
-}
-
-TEST_F(RecordFileTest, CreateFailsWhereNoFileCanBe)
-{
-    RecordFile file;
-    EXPECT_FALSE(file.Create(folder / "missing" / "run.csv"));
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_FALSE(file.Create(folder)) << "a folder";
-}
-
-TEST_F(RecordFileTest, FullDeviceFailsTheLine)
-{
-    RecordFile file;
-    ASSERT_TRUE(file.Create("/dev/full"));
-    EXPECT_FALSE(file.Append("h\r\n"));
-}
-
-TEST_F(RecordFileTest, RemovedFileFailsTheNextLineAndKeepsWhatWasWritten)
-{
-    const fs::path path = folder / "run.csv", kept = folder / "kept.csv";
-    RecordFile file;
-    ASSERT_TRUE(file.Create(path));
-    ASSERT_TRUE(file.Append("h\r\n"));
-    fs::create_hard_link(path, kept); // to read the file once its name is gone
-    fs::remove(path);
-    EXPECT_FALSE(file.Append("1\r\n"));
-    EXPECT_EQ(Contents(kept), "h\r\n") << "the failed line is taken back";
 }
 
 TEST_F(RecordFileTest, LineCutShortByAFullDiskIsTakenBack)

@@ -67,6 +67,43 @@ void Spawn(Child &child, std::vector<std::string> args)
     ASSERT_EQ(spawned, 0);
 }
 
+// Makes a fresh program folder for the run and removes it afterwards.
+struct ProgramDir
+{
+    char pattern[32] = "/tmp/inverter-sim-test-XXXXXX";
+    fs::path dir = ::mkdtemp(pattern), link = dir / "ports" / "COM1";
+    ~ProgramDir() { fs::remove_all(dir); }
+};
+
+// Sends the request on ports/COM1 and reads until `expected` bytes came back (or five seconds).
+pv::Bytes Ask(const fs::path &dir, const pv::Bytes &request, std::size_t expected)
+{
+    const int fd = ::open(pv::DevicePathForPort(1, dir).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(::write(fd, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+    pv::Bytes reply;
+    std::uint8_t buffer[128];
+    Within5s([&] {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        reply.insert(reply.end(), buffer, buffer + std::max<ssize_t>(n, 0));
+        return reply.size() >= expected;
+    });
+    ::close(fd);
+    return reply;
+}
+
+// Waits for the child to end; its exit status, or -1 when it did not end.
+int Ended(Child &child)
+{
+    int status = -1;
+    if (!Within5s([&] { return ::waitpid(child.pid, &status, WNOHANG) == child.pid; }))
+        return -1;
+    child.pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The answers on ports/COM1, the echo and --set as the tool meets them are the end-to-end
+// tests'; here the other ways the program ends, its write log and the refused --set values.
 // Extra options, the request sent, how many bytes come back, how many of them lead before the
 // reply (the echo), the line the program prints for it up to its time stamp, and the signal
 // that ends it.
@@ -81,40 +118,17 @@ struct ProgramCase
 };
 using InverterSimProgram = ::testing::TestWithParam<ProgramCase>;
 
-pv::Bytes Request(bool write)
-{
-    pv::Channel channel;
-    if (write)
-        pv::BuildWriteRequest(channel, pv::WriteFunction, 0xC084, pv::Bytes{0x00, 0x07});
-    else
-        pv::BuildMonitorRequest(0, channel);
-    return channel.request;
-}
-
 TEST_P(InverterSimProgram, AnswersThroughPortsCom1AndRemovesItsLinkWhenEnded)
 {
     const ProgramCase &c = GetParam();
-    char pattern[] = "/tmp/inverter-sim-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const fs::path dir = pattern, link = dir / "ports" / "COM1";
+    const ProgramDir folder;
     Child sim;
-    std::vector<std::string> args{"--port", "COM1", "--program-dir", pattern};
+    std::vector<std::string> args{"--port", "COM1", "--program-dir", folder.dir};
     args.insert(args.end(), c.options.begin(), c.options.end());
     Spawn(sim, args);
-    ASSERT_TRUE(Within5s([&] { return fs::is_symlink(link); }));
+    ASSERT_TRUE(Within5s([&] { return fs::is_symlink(folder.link); }));
 
-    const int fd = ::open(pv::DevicePathForPort(1, dir).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, c.request.data(), c.request.size()),
-              static_cast<ssize_t>(c.request.size()));
-    pv::Bytes reply;
-    std::uint8_t buffer[128];
-    Within5s([&] {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        reply.insert(reply.end(), buffer, buffer + std::max<ssize_t>(n, 0));
-        return reply.size() >= c.received;
-    });
-    ::close(fd);
+    const pv::Bytes reply = Ask(folder.dir, c.request, c.received);
     ASSERT_EQ(reply.size(), c.received);
     EXPECT_EQ(pv::Bytes(reply.begin(), reply.begin() + c.leading),
               pv::Bytes(c.request.begin(), c.request.begin() + c.leading));
@@ -137,71 +151,39 @@ TEST_P(InverterSimProgram, AnswersThroughPortsCom1AndRemovesItsLinkWhenEnded)
               c.printed.empty() ? std::string::npos : logged.size() - 1);
 
     ::kill(sim.pid, c.signal);
-    int status = -1;
-    ASSERT_TRUE(Within5s([&] { return ::waitpid(sim.pid, &status, WNOHANG) == sim.pid; }));
-    sim.pid = -1;
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
-    fs::remove_all(dir);
+    EXPECT_EQ(Ended(sim), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(folder.link)));
+}
+
+pv::Bytes Request(bool write)
+{
+    pv::Channel channel;
+    if (write)
+        pv::BuildWriteRequest(channel, pv::WriteFunction, 0xC084, pv::Bytes{0x00, 0x07});
+    else
+        pv::BuildMonitorRequest(0, channel);
+    return channel.request;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, InverterSimProgram,
-    ::testing::Values(ProgramCase{"Read_Sigterm", {}, Request(false), 69, 0, "", SIGTERM},
-                      ProgramCase{
-                          "EchoedRead_Sighup", {"--echo"}, Request(false), 77, 8, "", SIGHUP},
-                      ProgramCase{"LoggedWrite_Sigint",
-                                  {"--log-writes"},
-                                  Request(true),
-                                  8,
-                                  0,
-                                  "write fn=10 start=C084 values=0007 ms=",
-                                  SIGINT}),
+    ::testing::Values(ProgramCase("EchoedRead_Sighup", {"--echo"}, Request(false), 77, 8, "",
+                                  SIGHUP),
+                      ProgramCase("LoggedWrite_Sigint", {"--log-writes"}, Request(true), 8, 0,
+                                  "write fn=10 start=C084 values=0007 ms=", SIGINT)),
     [](const auto &info) { return std::string(info.param.name); });
 
-// --set starts the unit with other settings; a register it does not hold or a value past a word
-// stops the program before it makes its link.
-TEST(InverterSimProgramSet, StartsWithTheRegistersGivenAndRefusesOthers)
+// A register the simulator does not hold or a value past a word stops the program before it
+// makes its link.
+TEST(InverterSimProgramSet, RefusesRegistersItDoesNotHoldAndValuesPastAWord)
 {
-    char pattern[] = "/tmp/inverter-sim-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const fs::path dir = pattern, link = dir / "ports" / "COM1";
+    const ProgramDir folder;
     for (const char *refused : {"C300=1", "C084=65536", "C084", "C0x4=1"}) {
         Child bad;
-        Spawn(bad, {"--program-dir", pattern, "--set", refused});
-        int status = -1;
-        ASSERT_TRUE(Within5s([&] { return ::waitpid(bad.pid, &status, WNOHANG) == bad.pid; }))
-            << refused;
-        bad.pid = -1;
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << refused;
-        EXPECT_FALSE(fs::exists(fs::symlink_status(link))) << refused;
+        Spawn(bad, {"--program-dir", folder.dir, "--set", refused});
+        EXPECT_EQ(Ended(bad), 2) << refused;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(folder.link))) << refused;
     }
-
-    Child sim;
-    Spawn(sim, {"--program-dir", pattern, "--set", "C081=0x4011", "--set", "C085=120"});
-    ASSERT_TRUE(Within5s([&] { return fs::is_symlink(link); }));
-    const int fd = ::open(pv::DevicePathForPort(1, dir).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(fd, 0);
-    pv::Channel channel;
-    pv::BuildReadRequest(channel, 0xC081, 5);
-    ASSERT_EQ(::write(fd, channel.request.data(), channel.request.size()),
-              static_cast<ssize_t>(channel.request.size()));
-    pv::Bytes reply;
-    std::uint8_t buffer[64];
-    Within5s([&] {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        reply.insert(reply.end(), buffer, buffer + std::max<ssize_t>(n, 0));
-        return reply.size() >= 15;
-    });
-    ::close(fd);
-    ASSERT_EQ(reply.size(), 15u);
-    // 0xC081 as given, 0xC084 (sleep power) as the simulator starts, 0xC085 as given.
-    EXPECT_EQ(pv::Bytes(reply.begin() + 3, reply.begin() + 5), (pv::Bytes{0x40, 0x11}));
-    EXPECT_EQ(pv::Bytes(reply.begin() + 11, reply.begin() + 13), (pv::Bytes{0x00, 0x78}));
-    ::kill(sim.pid, SIGTERM);
-    ::waitpid(sim.pid, nullptr, 0);
-    sim.pid = -1;
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -15,7 +15,6 @@ namespace pv {
 namespace {
 
 constexpr std::int64_t PollMs = 350;
-const auto RowName = [](const auto &info) { return std::string(info.param.name); };
 
 // What the line carries one poll after the request.
 Bytes Exchange(InverterSimulator &inverter, const Bytes &request, std::int64_t now)
@@ -47,23 +46,44 @@ Bytes Burst(Bytes first, const Bytes &then)
     return first;
 }
 
-// A request, the exact reply (nothing at all when empty), then a codec-built read of `count`
-// registers from `start` under a good CRC carrying the held values, beginning with `readBack`.
+Bytes WithCrc(Bytes frame, std::uint8_t damage = 0)
+{
+    AppendCrc(frame);
+    frame.back() ^= damage;
+    return frame;
+}
+
+// A request (a fault on its reply, the echo knob), the exact reply (nothing at all when empty),
+// the write record, then a codec-built read of `count` registers from `start` carrying the held
+// values, beginning with `readBack`.
 struct ExchangeCase
 {
     const char *name;
     Bytes request, reply;
+    std::vector<std::string> record;
     std::uint16_t start, count;
     Bytes readBack;
+    SimFault fault = SimFault::None;
+    bool echo = false;
 };
 using SimulatorExchange = ::testing::TestWithParam<ExchangeCase>;
 
-TEST_P(SimulatorExchange, ReplyIsExactAndTheHeldRegistersReadBack)
+TEST_P(SimulatorExchange, ReplyIsExactWritesAreRecordedAndTheHeldRegistersReadBack)
 {
     const ExchangeCase &c = GetParam();
     InverterSimulator inverter;
-    EXPECT_EQ(Exchange(inverter, c.request, 0), c.reply);
-    const Bytes back = Exchange(inverter, Frame(BuildReadRequest, c.start, c.count), 1000);
+    inverter.SetEcho(c.echo);
+    inverter.InjectNext(c.fault);
+    EXPECT_EQ(Exchange(inverter, c.request, 5000), c.reply);
+    std::vector<std::string> record;
+    for (const WriteRecord &write : inverter.Writes())
+        record.push_back(FormatWriteRecord(write));
+    EXPECT_EQ(record, c.record);
+    inverter.ClearWrites();
+    EXPECT_TRUE(inverter.Writes().empty());
+
+    inverter.SetEcho(false);
+    const Bytes back = Exchange(inverter, Frame(BuildReadRequest, c.start, c.count), 9000);
     ASSERT_EQ(back.size(), 5u + 2u * c.count);
     EXPECT_EQ(Bytes(back.begin(), back.begin() + 3),
               Bytes({0xFF, 0x03, Bytes::value_type(2 * c.count)}));
@@ -78,95 +98,39 @@ TEST_P(SimulatorExchange, ReplyIsExactAndTheHeldRegistersReadBack)
 const Bytes Limits{0x01, 0x0E, 0x01, 0x04, 0x00, 0xBE, 0x00, 0xB4, 0x02, 0x03, 0x01, 0xDB};
 const Bytes Calibration{0x81, 0x7F, 0x82, 0x7E, 0x01, 0x2C, 0x83,
                         0x00, 0x84, 0x00, 0x00, 0xE6, 0x85, 0x00};
+const Bytes CalibrationWrite = Frame(BuildWriteRequest, 0x64, 0xCF03, Calibration);
 const Bytes EnergyHalves = Burst(Frame(BuildSingleWordWrite, 0xCF01, 0x0001),
                                  Frame(BuildSingleWordWrite, 0xCF02, 0x1170));
+const Bytes SleepWrite = Frame(BuildWriteRequest, 0x10, 0xC084, Bytes{0x00, 0x07});
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, SimulatorExchange,
     ::testing::Values(
-        ExchangeCase{"W10_C088_six_limits", Frame(BuildWriteRequest, 0x10, 0xC088, Limits),
-                     Bytes{0xFF, 0x10, 0xC0, 0x88, 0x00, 0x06, 0xE9, 0xFF}, 0xC088, 6, Limits},
-        ExchangeCase{"Noise_then_W64_CF01_CF02_energy_halves",
-                     Burst({0x00, 0x55, 0xFF, 0x13, 0xAA}, EnergyHalves), EnergyHalves, 0xC031, 2,
-                     Bytes{0x00, 0x01, 0x11, 0x70}},
-        ExchangeCase{"W64_CF03_calibration_block",
-                     Frame(BuildWriteRequest, 0x64, 0xCF03, Calibration),
-                     Bytes{0xFF, 0x64, 0xCF, 0x03, 0x00, 0x07, 0xEB, 0x0A}, 0xCF03, 7, Calibration},
-        ExchangeCase{"W10_into_CF05_refused",
-                     Frame(BuildWriteRequest, 0x10, 0xCF05, Bytes{0, 0x99}),
-                     Bytes{0xFF, 0x90, 0x02, 0xAC, 0x31}, 0xCF05, 1, Bytes{0x01, 0x2C}},
-        ExchangeCase{"Bad_crc_unanswered_then_C0F0_end_of_block",
-                     Bytes{0xFF, 0x03, 0xC0, 0x20, 0x00, 0x20, 0x00, 0x00}, Bytes{}, 0xC0F0, 0x10,
-                     Bytes{}}),
-    RowName);
-
-// Requests (with a fault on the first and the echo knob), then the write record, one formatted
-// line per accepted write.
-struct WriteRecordCase
-{
-    const char *name;
-    Bytes requests;
-    SimFault fault;
-    bool echo;
-    std::vector<std::string> record;
-};
-using SimulatorWriteRecord = ::testing::TestWithParam<WriteRecordCase>;
-
-TEST_P(SimulatorWriteRecord, EachAcceptedWriteIsRecordedAsAsked)
-{
-    const WriteRecordCase &c = GetParam();
-    InverterSimulator inverter;
-    inverter.SetEcho(c.echo);
-    inverter.InjectNext(c.fault);
-    Exchange(inverter, c.requests, 5000);
-    std::vector<std::string> record;
-    for (const WriteRecord &write : inverter.Writes())
-        record.push_back(FormatWriteRecord(write));
-    EXPECT_EQ(record, c.record);
-
-    inverter.ClearWrites();
-    EXPECT_TRUE(inverter.Writes().empty());
-    Exchange(inverter, Frame(BuildSingleWordWrite, 0xCF0A, 0x0081), 9000);
-    ASSERT_EQ(inverter.Writes().size(), 1u) << "recording goes on after a clear";
-    EXPECT_EQ(inverter.Writes()[0].values, std::vector<std::uint16_t>{0x0081});
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Requests, SimulatorWriteRecord,
-    ::testing::Values(
-        WriteRecordCase{"W10_C088_six_limits",
-                        Frame(BuildWriteRequest, 0x10, 0xC088, Limits),
-                        SimFault::None,
-                        false,
-                        {"write fn=10 start=C088 values=010E,0104,00BE,00B4,0203,01DB ms=5000"}},
-        WriteRecordCase{"W64_energy_halves_under_their_selectors",
-                        EnergyHalves,
-                        SimFault::None,
-                        false,
-                        {"write fn=64 start=CF01 values=0001 ms=5000",
-                         "write fn=64 start=CF02 values=1170 ms=5000"}},
-        WriteRecordCase{"W64_CF03_calibration_block_on_an_echoing_line",
-                        Frame(BuildWriteRequest, 0x64, 0xCF03, Calibration),
-                        SimFault::None,
-                        true,
-                        {"write fn=64 start=CF03 values=817F,827E,012C,8300,8400,00E6,8500 "
-                         "ms=5000"}},
-        WriteRecordCase{"W10_stored_though_its_reply_is_damaged",
-                        Frame(BuildWriteRequest, 0x10, 0xC084, Bytes{0x00, 0x07}),
-                        SimFault::WrongCrc,
-                        false,
-                        {"write fn=10 start=C084 values=0007 ms=5000"}},
-        WriteRecordCase{"W10_refused_by_exception_not_recorded",
-                        Frame(BuildWriteRequest, 0x10, 0xC084, Bytes{0x00, 0x07}),
-                        SimFault::Exception,
-                        false,
-                        {}},
-        WriteRecordCase{"W10_into_CF05_refused_not_recorded",
-                        Frame(BuildWriteRequest, 0x10, 0xCF05, Bytes{0, 0x99}),
-                        SimFault::None,
-                        false,
-                        {}}),
-    RowName);
+        ExchangeCase("W10_C088_six_limits", Frame(BuildWriteRequest, 0x10, 0xC088, Limits),
+                     Bytes{0xFF, 0x10, 0xC0, 0x88, 0x00, 0x06, 0xE9, 0xFF},
+                     {"write fn=10 start=C088 values=010E,0104,00BE,00B4,0203,01DB ms=5000"},
+                     0xC088, 6, Limits),
+        ExchangeCase("Noise_then_W64_CF01_CF02_energy_halves_under_their_selectors",
+                     Burst({0x00, 0x55, 0xFF, 0x13, 0xAA}, EnergyHalves), EnergyHalves,
+                     {"write fn=64 start=CF01 values=0001 ms=5000",
+                      "write fn=64 start=CF02 values=1170 ms=5000"},
+                     0xC031, 2, Bytes{0x00, 0x01, 0x11, 0x70}),
+        ExchangeCase("W64_CF03_calibration_block_on_an_echoing_line", CalibrationWrite,
+                     Burst(CalibrationWrite, {0xFF, 0x64, 0xCF, 0x03, 0x00, 0x07, 0xEB, 0x0A}),
+                     {"write fn=64 start=CF03 values=817F,827E,012C,8300,8400,00E6,8500 ms=5000"},
+                     0xCF03, 7, Calibration, SimFault::None, true),
+        ExchangeCase("W10_into_CF05_refused", Frame(BuildWriteRequest, 0x10, 0xCF05, Bytes{0, 9}),
+                     Bytes{0xFF, 0x90, 0x02, 0xAC, 0x31}, {}, 0xCF05, 1, Bytes{0x01, 0x2C}),
+        ExchangeCase("W10_stored_though_its_reply_is_damaged", SleepWrite,
+                     WithCrc({0xFF, 0x10, 0xC0, 0x84, 0x00, 0x01}, 0x5A),
+                     {"write fn=10 start=C084 values=0007 ms=5000"}, 0xC084, 1, Bytes{0x00, 0x07},
+                     SimFault::WrongCrc),
+        ExchangeCase("W10_refused_by_exception_not_recorded", SleepWrite,
+                     WithCrc({0xFF, 0x90, 0x04}), {}, 0xC084, 1, {}, SimFault::Exception),
+        ExchangeCase("Bad_crc_unanswered_then_C0F0_end_of_block",
+                     Bytes{0xFF, 0x03, 0xC0, 0x20, 0x00, 0x20, 0x00, 0x00}, Bytes{}, {}, 0xC0F0,
+                     0x10, Bytes{})),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // What the line carries for one monitor request: when the tool takes it (one poll later) and
 // long after.
@@ -176,44 +140,30 @@ std::pair<Bytes, Bytes> Observe(InverterSimulator &inverter, std::int64_t start)
     return {inverter.TakeOutput(start + PollMs), inverter.TakeOutput(start + 10 * PollMs)};
 }
 
-// Sizes of what arrives at the poll and later, and whether the last 69 bytes that arrive (or all
-// of them, if fewer) pass the CRC check.
-struct FaultCase
+TEST(SimulatorFault, InjectedFaultShapesTheNextReplyOnly)
 {
-    const char *name;
-    SimFault fault;
-    std::size_t pollMin, pollMax, later;
-    bool crcGood;
-};
-using SimulatorFault = ::testing::TestWithParam<FaultCase>;
-
-TEST_P(SimulatorFault, InjectedFaultShapesTheNextReplyOnly)
-{
-    const FaultCase &c = GetParam();
-    InverterSimulator inverter;
-    inverter.InjectNext(c.fault);
-    const auto [atPoll, later] = Observe(inverter, 0);
-    EXPECT_GE(atPoll.size(), c.pollMin);
-    EXPECT_LE(atPoll.size(), c.pollMax);
-    EXPECT_EQ(later.size(), c.later);
-    const Bytes &last = later.empty() ? atPoll : later;
-    const auto tail = last.size() - std::min<std::size_t>(last.size(), 69);
-    EXPECT_EQ(CrcGood(Bytes(last.begin() + tail, last.end())), c.crcGood);
-    EXPECT_TRUE(c.fault != SimFault::Exception || atPoll == Bytes({0xFF, 0x83, 0x04, 0x21, 0x03}));
-
-    EXPECT_TRUE(CrcGood(Observe(inverter, 10000).first)) << "the next reply is healthy again";
+    // Sizes of what arrives at the poll and later, and whether the last 69 bytes that arrive (or
+    // all of them, if fewer) pass the CRC check.
+    const std::tuple<SimFault, std::size_t, std::size_t, std::size_t, bool> cases[]
+        = {{SimFault::NoReply, 0, 0, 0, false},      {SimFault::WrongCrc, 69, 69, 0, false},
+           {SimFault::Truncated, 3, 68, 0, false},   {SimFault::Delayed, 0, 0, 69, true},
+           {SimFault::Exception, 5, 5, 0, true},     {SimFault::NoiseBefore, 70, 200, 0, true},
+           {SimFault::NoiseInstead, 1, 12, 0, false}};
+    for (const auto &[fault, pollMin, pollMax, laterSize, crcGood] : cases) {
+        SCOPED_TRACE(SimFaultName(fault));
+        InverterSimulator inverter;
+        inverter.InjectNext(fault);
+        const auto [atPoll, later] = Observe(inverter, 0);
+        EXPECT_GE(atPoll.size(), pollMin);
+        EXPECT_LE(atPoll.size(), pollMax);
+        EXPECT_EQ(later.size(), laterSize);
+        const Bytes &last = later.empty() ? atPoll : later;
+        const auto tail = last.size() - std::min<std::size_t>(last.size(), 69);
+        EXPECT_EQ(CrcGood(Bytes(last.begin() + tail, last.end())), crcGood);
+        EXPECT_TRUE(fault != SimFault::Exception || atPoll == WithCrc({0xFF, 0x83, 0x04}));
+        EXPECT_TRUE(CrcGood(Observe(inverter, 10000).first)) << "the next reply is healthy again";
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, SimulatorFault,
-    ::testing::Values(FaultCase{"NoReply", SimFault::NoReply, 0, 0, 0, false},
-                      FaultCase{"WrongCrc", SimFault::WrongCrc, 69, 69, 0, false},
-                      FaultCase{"Truncated", SimFault::Truncated, 3, 68, 0, false},
-                      FaultCase{"Delayed", SimFault::Delayed, 0, 0, 69, true},
-                      FaultCase{"Exception", SimFault::Exception, 5, 5, 0, true},
-                      FaultCase{"NoiseBefore", SimFault::NoiseBefore, 70, 200, 0, true},
-                      FaultCase{"NoiseInstead", SimFault::NoiseInstead, 1, 12, 0, false}),
-    RowName);
 
 TEST(SimulatorFaultRate, SameSeedSameFaultsAndRoughlyTheRateAsked)
 {
@@ -231,69 +181,36 @@ TEST(SimulatorFaultRate, SameSeedSameFaultsAndRoughlyTheRateAsked)
     EXPECT_NEAR(std::count(first.begin(), first.end(), true), 140, 20);
 }
 
-TEST(SimulatorReadings, NearNinetySixPercentEfficientAndEnergyRisesOverTwoHours)
+// The simulated port opens only the port that exists, replies when the clock moves, and hands
+// the window the same replies whether the line echoes or not: the monitor read, then a
+// single-word 0x64 write whose acknowledgement is a copy of itself.
+TEST(SimulatedPort, RepliesComeWhenTheClockMovesAndAreTheSameOnAnEchoingLine)
 {
-    InverterSimulator inverter;
-    std::vector<std::int32_t> energy;
-    for (std::int64_t t = 0; t <= 2 * 3'600'000; t += 600'000) {
-        const Bytes reply = Exchange(inverter, Monitor, t);
-        ASSERT_EQ(reply.size(), 69u);
-        const auto word = [&](int reg) { return ImageWord(reply, 3 + 2 * (reg - 0xC020)); };
-        const double output = word(0xC020) / 100.0;
-        EXPECT_NEAR(output / ((word(0xC02F) + word(0xC030)) / 100.0), 0.96, 0.015) << t;
-        EXPECT_LE(output, 3.6) << "within the rated power";
-        EXPECT_NEAR(word(0xC021), 230, 5) << "AC voltage";
-        energy.push_back(ImageLong(reply, 3 + 2 * 0x11));
-        EXPECT_EQ(energy.back(), inverter.EnergyTotal()) << t;
+    for (const bool echo : {false, true}) {
+        SCOPED_TRACE(echo ? "echoing line" : "plain line");
+        InverterSimulator inverter;
+        inverter.SetEcho(echo);
+        std::int64_t now = 1000;
+        SimulatedPort port(inverter, &now);
+        port.SetCommPort(2);
+        EXPECT_THROW(port.Open(), PortError);
+        port.SetCommPort(1);
+        port.Open();
+        port.Output(Monitor);
+        EXPECT_TRUE(port.Input().empty());
+        now += PollMs;
+        const Bytes reply = port.Input();
+        EXPECT_EQ(reply.size(), 69u);
+        EXPECT_TRUE(CrcGood(reply));
+        const Bytes write = Frame(BuildSingleWordWrite, 0xCF0A, 0x0081);
+        port.Output(write);
+        now += PollMs;
+        EXPECT_EQ(port.Input(), write);
+        inverter.InjectNext(SimFault::NoReply);
+        port.Output(Monitor);
+        now += PollMs;
+        EXPECT_TRUE(port.Input().empty()) << "an unanswered request leaves nothing of its echo";
     }
-    EXPECT_TRUE(std::is_sorted(energy.begin(), energy.end()));
-    EXPECT_NEAR(energy.back() - energy.front(), 6, 2) << "two hours at 2.0 .. 3.6 kW";
-}
-
-// The simulated port hands the window the same replies whether the line echoes or not: the
-// monitor read, then a single-word 0x64 write whose acknowledgement is a copy of itself.
-using SimulatedPortEcho = ::testing::TestWithParam<bool>;
-
-TEST_P(SimulatedPortEcho, RepliesAreTheSameOnAnEchoingLine)
-{
-    InverterSimulator inverter;
-    inverter.SetEcho(GetParam());
-    std::int64_t now = 1000;
-    SimulatedPort port(inverter, &now);
-    port.Open();
-    port.Output(Monitor);
-    now += PollMs;
-    const Bytes reply = port.Input();
-    EXPECT_EQ(reply.size(), 69u);
-    EXPECT_TRUE(CrcGood(reply));
-    const Bytes write = Frame(BuildSingleWordWrite, 0xCF0A, 0x0081);
-    port.Output(write);
-    now += PollMs;
-    EXPECT_EQ(port.Input(), write);
-    inverter.InjectNext(SimFault::NoReply);
-    port.Output(Monitor);
-    now += PollMs;
-    EXPECT_TRUE(port.Input().empty()) << "an unanswered request leaves nothing of its echo";
-}
-
-INSTANTIATE_TEST_SUITE_P(Lines, SimulatedPortEcho, ::testing::Values(false, true),
-                         [](const auto &info) {
-                             return std::string(info.param ? "EchoingLine" : "PlainLine");
-                         });
-
-TEST(SimulatedPort, MissingPortDoesNotOpenAndRepliesComeWhenTheClockMoves)
-{
-    InverterSimulator inverter;
-    std::int64_t now = 1000;
-    SimulatedPort port(inverter, &now);
-    port.SetCommPort(2);
-    EXPECT_THROW(port.Open(), PortError);
-    port.SetCommPort(1);
-    port.Open();
-    port.Output(Monitor);
-    EXPECT_TRUE(port.Input().empty());
-    now += PollMs;
-    EXPECT_EQ(port.Input().size(), 69u);
 }
 
 } // namespace
