@@ -103,16 +103,16 @@ constexpr Refusal IdRefused{Entry::Id, 132, false, true};
 constexpr Refusal EnergyRefused{Entry::Energy, 132, false, true};
 
 const WriteCheckRow WriteCheckRows[] = {
-    {"IdEmptyAsksForIt", {"", "5"}, Refusal{Entry::Id, 133, true, false}},
-    {"IdZero", {"0", "5"}, IdRefused},
-    {"Id65536", {"65536", "5"}, IdRefused},
-    {"IdOne", {"1", "5"}, {}, {0, 5, 35}},
-    {"Id65535", {"65535", "5"}, {}, {65534, 5, 35}},
-    {"IdBeforeEnergy", {"0", "x"}, IdRefused},
-    {"EnergyEmptyIsZero", {"3", ""}, {}, {2, 0, 35}},
-    {"Energy2147483646", {"3", "2147483646"}, {}, {2, 2147483646, 35}},
-    {"Energy2147483647", {"3", "2147483647"}, EnergyRefused},
-    {"EnergyInTheCommaFormat", {"3", "1.000,5"}, {}, {2, 1000, 35}, 3.5, &Comma},
+    {"IdEmptyAsksForIt", {"", "5", "", ""}, Refusal{Entry::Id, 133, true, false}},
+    {"IdZero", {"0", "5", "", ""}, IdRefused},
+    {"Id65536", {"65536", "5", "", ""}, IdRefused},
+    {"IdOne", {"1", "5", "", ""}, {}, {0, 5, 35}},
+    {"Id65535", {"65535", "5", "", ""}, {}, {65534, 5, 35}},
+    {"IdBeforeEnergy", {"0", "x", "", ""}, IdRefused},
+    {"EnergyEmptyIsZero", {"3", "", "", ""}, {}, {2, 0, 35}},
+    {"Energy2147483646", {"3", "2147483646", "", ""}, {}, {2, 2147483646, 35}},
+    {"Energy2147483647", {"3", "2147483647", "", ""}, EnergyRefused},
+    {"EnergyInTheCommaFormat", {"3", "1.000,5", "", ""}, {}, {2, 1000, 35}, 3.5, &Comma},
     {"ModelOfTenCodePageBytes",
      {"3", "1",
       "\xC3\x89"
@@ -125,9 +125,9 @@ const WriteCheckRow WriteCheckRows[] = {
      {"3", "1", "", "ABCDEFGHIJK"},
      Refusal{Entry::CompanyName, 132, false, true}},
     // The rated power goes back as the very word it was read from.
-    {"RatedPowerNegativeGoesBackAsItsWord", {"3", "1"}, {}, {2, 1, 0xFFFF}, -0.1},
-    {"RatedPowerHighestWord", {"3", "1"}, {}, {2, 1, 0x7FFF}, 3276.7},
-    {"RatedPowerNoWordHolds", {"3", "1"}, Refusal{Entry::RatedPower, 132}, {}, 3276.8},
+    {"RatedPowerNegativeGoesBackAsItsWord", {"3", "1", "", ""}, {}, {2, 1, 0xFFFF}, -0.1},
+    {"RatedPowerHighestWord", {"3", "1", "", ""}, {}, {2, 1, 0x7FFF}, 3276.7},
+    {"RatedPowerNoWordHolds", {"3", "1", "", ""}, Refusal{Entry::RatedPower, 132}, {}, 3276.8},
 };
 
 INSTANTIATE_TEST_SUITE_P(Identifiers, IdentifyWriteChecks, ::testing::ValuesIn(WriteCheckRows),
