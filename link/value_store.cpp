@@ -20,22 +20,23 @@ bool ValueStore::DecodeReply(ByteView reply, const RequestInfo &request, bool ca
     // A refusal from the inverter is never a success, least of all for a calibration write.
     if (function & ExceptionBit)
         return false;
+    // A late reply to an earlier request carries another function or length; filing it would
+    // put its bytes at this request's place in the image, and in the calibration window it
+    // would show another block's bytes as calibration values, or pass for the acknowledgement
+    // of a calibration write that the inverter never heard.
+    if (function != request.function)
+        return false;
+    const std::size_t byteCount = reply.size() > ByteCountIndex ? reply[ByteCountIndex] : 0;
+    if (function == ReadFunction
+        && (reply.size() < FirstDataIndex + CrcLength
+            || FirstDataIndex + byteCount + CrcLength > reply.size()
+            || byteCount != 2u * request.registerCount))
+        return false;
     // Calibration replies belong to the calibration window, which reads them itself.
     if (calibrationState)
         return true;
-    // A late reply to an earlier request carries another function or length; filing it would
-    // put its bytes at this request's place in the image.
-    if (function != request.function)
-        return false;
 
     if (function == ReadFunction) {
-        if (reply.size() < FirstDataIndex + CrcLength)
-            return false;
-        const std::size_t byteCount = reply[ByteCountIndex];
-        if (FirstDataIndex + byteCount + CrcLength > reply.size())
-            return false;
-        if (byteCount != 2u * request.registerCount)
-            return false;
         const bool inBlock
             = request.replyAddress >= ImageBase && request.replyAddress <= ImageBlockEnd;
         const std::size_t imageStart = inBlock ? request.replyAddress - ImageBase : 0;

@@ -16,6 +16,8 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -37,8 +39,9 @@ struct Options
     std::optional<fs::path> programDir;
     std::string version = "01000700";
     std::string certificate = "1.02";
-    pv::SimFault fault = pv::SimFault::None;
+    std::vector<pv::SimFault> faults;
     double rate = 1.0;
+    std::optional<std::pair<std::int64_t, std::int64_t>> lateMs;
     std::uint64_t seed = 1;
     bool echo = false;
     bool logWrites = false;
@@ -47,10 +50,13 @@ struct Options
 
 constexpr const char *Usage
     = "usage: inverter-sim [--port COM1] [--program-dir DIR] [--version 01000700]\n"
-      "                    [--certificate 1.02] [--fault KIND --rate R] [--seed N]\n"
-      "                    [--echo] [--log-writes] [--flood]\n"
+      "                    [--certificate 1.02] [--fault KIND[,KIND...] --rate R]\n"
+      "                    [--late-ms MS[-MS]] [--seed N] [--echo] [--log-writes] [--flood]\n"
       "fault kinds: no-reply, wrong-crc, truncated, delayed, exception, noise-before,\n"
-      "             noise-instead (rate 0..1, default 1)\n"
+      "             noise-instead, or all of them; each kind listed strikes a request with\n"
+      "             chance R (0..1, default 1)\n"
+      "--late-ms     how late a delayed reply comes: a fixed time, or a range that each\n"
+      "              late reply draws from (default 600)\n"
       "--echo        return every received byte at once, ahead of the reply, like a\n"
       "              two-wire RS-485 adapter without echo suppression\n"
       "--log-writes  print one line per accepted write to standard output:\n"
@@ -69,6 +75,22 @@ std::optional<int> ParsePort(std::string text)
     } catch (const std::exception &) {
     }
     return std::nullopt;
+}
+
+// "600" or "400-2600"; throws std::invalid_argument for anything else.
+std::pair<std::int64_t, std::int64_t> ParseRange(const std::string &text)
+{
+    const auto dash = text.find('-');
+    const auto number = [](const std::string &digits) {
+        std::size_t used = 0;
+        const long long value = std::stoll(digits, &used);
+        if (used != digits.size() || digits.empty() || digits[0] == '-' || digits[0] == '+')
+            throw std::invalid_argument("not a number of milliseconds");
+        return static_cast<std::int64_t>(value);
+    };
+    if (dash == std::string::npos)
+        return {number(text), number(text)};
+    return {number(text.substr(0, dash)), number(text.substr(dash + 1))};
 }
 
 // Returns false after printing why the command line cannot be used.
@@ -105,10 +127,12 @@ bool ParseOptions(int argc, char **argv, Options &options)
             } else if (name == "--certificate") {
                 options.certificate = value;
             } else if (name == "--fault") {
-                const auto fault = pv::SimFaultFromName(value);
-                if (!fault)
+                const auto faults = pv::SimFaultsFromList(value);
+                if (!faults)
                     throw std::invalid_argument("unknown fault kind");
-                options.fault = *fault;
+                options.faults = *faults;
+            } else if (name == "--late-ms") {
+                options.lateMs = ParseRange(value);
             } else if (name == "--rate") {
                 options.rate = std::stod(value);
             } else if (name == "--seed") {
@@ -195,7 +219,10 @@ int main(int argc, char **argv)
     try {
         inverter.SetOperatingVersion(options.version);
         inverter.SetCertificateVersion(options.certificate);
-        inverter.SetFaultRate(options.fault, options.rate);
+        for (const pv::SimFault fault : options.faults)
+            inverter.SetFaultRate(fault, options.rate);
+        if (options.lateMs)
+            inverter.SetDelayedReplyMs(options.lateMs->first, options.lateMs->second);
         inverter.SetEcho(options.echo);
     } catch (const std::exception &e) {
         std::cerr << "inverter-sim: " << e.what() << "\n";

@@ -361,20 +361,46 @@ TEST(Exchanges, ARequestThatCannotBeBuiltIsNotSentAndEndsTheExchange)
 
 TEST(CalibrationReplies, EndInTheEmptyState)
 {
-    // Accepted on the CRC alone, whatever was asked; a read whose reply the window cannot lay
-    // out (too short for its row) fails like a broken one.
+    // A reply passes on its CRC and on being the answer to what was asked: a late read reply
+    // taken while a write waits is no acknowledgement, and another block's read reply is no
+    // calibration read. A read whose reply the window cannot lay out fails like a broken one.
     constexpr bool Fits = true, TooShort = false;
-    const std::tuple<S, bool, bool, Calls> cases[]
-        = {{S::CalibrationRead, false, Fits, {"ShowCalibrationValues"}},
-           {S::CalibrationRead, false, TooShort, {"ShowCalibrationValues", "Message 127 in ''"}},
-           {S::CalibrationRead, true, Fits, {"Message 127 in ''"}},
-           {S::CalibrationWrite, false, Fits, {"Message 129 in ''"}},
-           {S::CalibrationWrite, true, Fits, {"Message 128 in ''"}}};
-    for (const auto &[state, broken, fits, calls] : cases) {
+    const RequestInfo read{0xC000, ReadFunction, 15}, write{0xC006, OwnWriteFunction, 7};
+    const Bytes readReply = Bytes{0xFF, 0x03, 0x1E} + Bytes(30, 0x80);
+    const Bytes liveReply = Bytes{0xFF, 0x03, 0x40} + Bytes(64, 0x80);
+    const Bytes writeReply{0xFF, 0x64, 0xCF, 0x03, 0x00, 0x07};
+    const std::tuple<const char *, S, RequestInfo, Bytes, bool, bool, Calls> cases[] = {
+        {"read", S::CalibrationRead, read, readReply, false, Fits, {"ShowCalibrationValues"}},
+        {"read too short for the row",
+         S::CalibrationRead,
+         read,
+         readReply,
+         false,
+         TooShort,
+         {"ShowCalibrationValues", "Message 127 in ''"}},
+        {"broken read", S::CalibrationRead, read, readReply, true, Fits, {"Message 127 in ''"}},
+        {"live block in a read",
+         S::CalibrationRead,
+         read,
+         liveReply,
+         false,
+         Fits,
+         {"Message 127 in ''"}},
+        {"write", S::CalibrationWrite, write, writeReply, false, Fits, {"Message 129 in ''"}},
+        {"broken write", S::CalibrationWrite, write, writeReply, true, Fits, {"Message 128 in ''"}},
+        {"late read reply in a write",
+         S::CalibrationWrite,
+         write,
+         readReply,
+         false,
+         Fits,
+         {"Message 128 in ''"}}};
+    for (const auto &[name, state, request, reply, broken, fits, calls] : cases) {
+        SCOPED_TRACE(name);
         Rig rig;
         rig.calibrationRowFilled = fits;
         rig.Prepare(state);
-        rig.machine.HandleReply(WithCrc({0xFF, 0x64, 0xCF, 0x01, 0x00, 0x05}, broken), {});
+        rig.machine.HandleReply(WithCrc(reply, broken), request);
         EXPECT_EQ(rig.machine.State(), S::Idle);
         EXPECT_EQ(rig.calls, calls);
     }

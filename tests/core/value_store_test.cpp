@@ -106,6 +106,7 @@ struct CountingAcknowledge : WriteAcknowledge
 const RequestInfo LiveRead{0xC040, ReadFunction, 32};
 const RequestInfo SleepWrite{0xC108, WriteFunction, 1};
 const RequestInfo GainWrite{0xCE06, OwnWriteFunction, 7};
+const RequestInfo CalibrationRead{0xC000, ReadFunction, 15};
 
 TEST(DecodeReply, WriteReplyGoesWholeToTheAcknowledgeHookAndIsDecoded)
 {
@@ -153,7 +154,11 @@ INSTANTIATE_TEST_SUITE_P(
         UnfiledCase{"ByteCountPastData", Closed({0xFF, 0x03, 0x40, 0x00, 0x00, 0x00, 0x00}),
                     LiveRead, false, false},
         UnfiledCase{"CalibrationWriteAccepted", Closed({0xFF, 0x64, 0xCF, 0x03, 0x00, 0x07}),
-                    GainWrite, true, true}),
+                    GainWrite, true, true},
+        UnfiledCase{"CalibrationReadAccepted", ReadReply(15), CalibrationRead, true, true},
+        // Late replies to earlier requests, taken while the calibration window waits.
+        UnfiledCase{"LiveReadInCalibrationRead", ReadReply(32), CalibrationRead, true, false},
+        UnfiledCase{"CalibrationReadInCalibrationWrite", ReadReply(15), GainWrite, true, false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
