@@ -467,6 +467,8 @@ void InverterSimulator::HandleFrame(const Bytes &frame, std::int64_t nowMs)
     injected_ = SimFault::None;
     if (fault == SimFault::None)
         fault = DrawFault();
+    if (fault != SimFault::None)
+        faultsStruck_.push_back(fault);
 
     switch (fault) {
     case SimFault::NoReply:

@@ -126,6 +126,8 @@ public:
     // Complete frames for this slave received so far, and bytes thrown away while looking for
     // a frame.
     std::size_t FramesReceived() const { return framesReceived_; }
+    // The fault that struck each request that had one, oldest first.
+    const std::vector<SimFault> &FaultsStruck() const { return faultsStruck_; }
     std::size_t BytesDropped() const { return bytesDropped_; }
 
 private:
@@ -172,6 +174,7 @@ private:
     std::vector<WriteRecord> writes_;
 
     std::size_t framesReceived_ = 0;
+    std::vector<SimFault> faultsStruck_;
     std::size_t bytesDropped_ = 0;
 };
 

@@ -45,13 +45,15 @@ struct Options
     std::uint64_t seed = 1;
     bool echo = false;
     bool logWrites = false;
+    bool logFaults = false;
     bool flood = false;
 };
 
 constexpr const char *Usage
     = "usage: inverter-sim [--port COM1] [--program-dir DIR] [--version 01000700]\n"
       "                    [--certificate 1.02] [--fault KIND[,KIND...] --rate R]\n"
-      "                    [--late-ms MS[-MS]] [--seed N] [--echo] [--log-writes] [--flood]\n"
+      "                    [--late-ms MS[-MS]] [--seed N] [--echo] [--log-writes]\n"
+      "                    [--log-faults] [--flood]\n"
       "fault kinds: no-reply, wrong-crc, truncated, delayed, exception, noise-before,\n"
       "             noise-instead, or all of them; each kind listed strikes a request with\n"
       "             chance R (0..1, default 1)\n"
@@ -61,6 +63,7 @@ constexpr const char *Usage
       "              two-wire RS-485 adapter without echo suppression\n"
       "--log-writes  print one line per accepted write to standard output:\n"
       "              write fn=10 start=C088 values=010E,0104 ms=1234\n"
+      "--log-faults  print one line per request a fault struck: fault no-reply ms=1234\n"
       "--flood       answer nothing and send random bytes as fast as the line takes them\n";
 
 std::optional<int> ParsePort(std::string text)
@@ -104,6 +107,7 @@ bool ParseOptions(int argc, char **argv, Options &options)
         }
         if (bool *flag = name == "--echo"         ? &options.echo
                          : name == "--log-writes" ? &options.logWrites
+                         : name == "--log-faults" ? &options.logFaults
                          : name == "--flood"      ? &options.flood
                                                   : nullptr) {
             *flag = true;
@@ -255,6 +259,7 @@ int main(int argc, char **argv)
     }
 
     std::size_t writesLogged = 0;
+    std::size_t faultsLogged = 0;
     const auto start = std::chrono::steady_clock::now();
     while (!stopRequested) {
         int timeoutMs = PollIntervalMs;
@@ -267,6 +272,9 @@ int main(int argc, char **argv)
             inverter.Feed(received, now);
         for (; options.logWrites && writesLogged < inverter.Writes().size(); ++writesLogged)
             std::cout << pv::FormatWriteRecord(inverter.Writes()[writesLogged]) << std::endl;
+        for (; options.logFaults && faultsLogged < inverter.FaultsStruck().size(); ++faultsLogged)
+            std::cout << "fault " << pv::SimFaultName(inverter.FaultsStruck()[faultsLogged])
+                      << " ms=" << now << std::endl;
         const pv::Bytes reply = inverter.TakeOutput(now);
         if (!reply.empty())
             terminal->Write(reply);

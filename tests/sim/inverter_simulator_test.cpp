@@ -265,6 +265,7 @@ TEST_P(SimulatorFault, InjectedFaultShapesTheNextReplyOnly)
     EXPECT_TRUE(c.fault != SimFault::Exception || atPoll == Bytes({0xFF, 0x83, 0x04, 0x21, 0x03}));
 
     EXPECT_TRUE(CrcGood(Observe(inverter, 10000).first)) << "the next reply is healthy again";
+    EXPECT_EQ(inverter.FaultsStruck(), std::vector<SimFault>{c.fault});
 }
 
 INSTANTIATE_TEST_SUITE_P(
