@@ -12,8 +12,8 @@
 #                  of the requests together)
 #   SOAK_SEED      the simulator's seed (default 1)
 #   SOAK_SAMPLE    seconds between samples (default 300, or 60 for runs under 20 minutes)
-# Builds what it needs first. Exit status 1 when the probe saw an exchange stall or an unasked
-# write.
+# Builds what it needs first. Exit status 1 when the probe saw an exchange stall, a stray
+# reading or an unasked write.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 minutes=${1:-60}

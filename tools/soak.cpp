@@ -7,15 +7,17 @@
 //
 // usage: soak-probe --program-dir DIR --seconds N [--write-log FILE]
 // prints: cycles=N exchanges=N read_failed=N write_failed=N write_done=N stalls=N
-//         writes_logged=N unasked_writes=N
+//         stray_readings=N writes_logged=N unasked_writes=N
 // With --write-log (the simulator's --log-writes output), every write the inverter accepted must
-// be one the visit asked for, value for value. Exit status 1 when an exchange stalled or a write
-// was not asked for.
+// be one the visit asked for, value for value. The readings are looked at every second and must
+// stay what the simulated unit measures. Exit status 1 when an exchange stalled, a reading
+// strayed or a write was not asked for.
 
 #include "app/form1.h"
 #include "calibration/form2.h"
 #include "calibration/gain_calculation.h"
 #include "language/language_form.h"
+#include "link/numbers.h"
 #include "link/text_numbers.h"
 #include "platform/file_dialog.h"
 #include "platform/language_store.h"
@@ -44,6 +46,7 @@ namespace {
 constexpr int ExchangeLimitMs = 30000;
 constexpr int PollMs = 20;
 constexpr int MonitorSpellMs = 10000;
+constexpr int ReadingsWatchMs = 1000;
 
 // Waits in the event loop, without spinning, until done() or the limit.
 bool WaitUntil(const std::function<bool()> &done, int limitMs)
@@ -118,7 +121,27 @@ std::vector<Asked> AskedWrites()
 struct Counts
 {
     int cycles = 0, exchanges = 0, readFailed = 0, writeFailed = 0, writeDone = 0, stalls = 0;
+    int strayReadings = 0;
 };
+
+// The readings stay within what the simulated unit measures (string A and B voltage, DC bus, AC
+// voltage and frequency); a reply of another block filed over them would show something else.
+bool ReadingsPlausible(const pv::Form1Controls &ui)
+{
+    struct Range
+    {
+        int label;
+        double low, high;
+    };
+    constexpr Range ranges[]
+        = {{0, 309, 361}, {1, 329, 371}, {2, 376, 384}, {3, 226, 234}, {4, 49.9, 50.1}};
+    for (const Range &r : ranges) {
+        const double value = pv::NumericPrefixValue(ui.Label2[r.label]->text().toStdString());
+        if (value < r.low || value > r.high)
+            return false;
+    }
+    return true;
+}
 
 class Stand : public pv::MessageSink,
               public pv::ModalPresenter,
@@ -348,16 +371,26 @@ int main(int argc, char **argv)
     Visit visit(form, stand, counts);
     const auto end = std::chrono::steady_clock::now()
                      + std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
-    // The first cycle starts once the firmware version has been accepted.
-    WaitUntil([&] { return form.Machine().State() == pv::ExchangeState::Monitor; },
-              ExchangeLimitMs);
+    // The first cycle starts once the firmware version has been accepted and readings show;
+    // from then on they are looked at every second.
+    WaitUntil([&] { return ReadingsPlausible(form.Controls()); }, ExchangeLimitMs);
+    QTimer readingsWatch;
+    QObject::connect(&readingsWatch, &QTimer::timeout, &form, [&] {
+        if (!ReadingsPlausible(form.Controls())) {
+            ++counts.strayReadings;
+            std::fprintf(stderr, "soak-probe: stray readings, AC %s V %s Hz\n",
+                         form.Controls().Label2[3]->text().toStdString().c_str(),
+                         form.Controls().Label2[4]->text().toStdString().c_str());
+        }
+    });
+    readingsWatch.start(ReadingsWatchMs);
     while (std::chrono::steady_clock::now() < end)
         visit.Once();
 
     const auto [logged, unasked] = writeLog.empty() ? std::pair{0, 0} : CheckWriteLog(writeLog);
     std::printf("cycles=%d exchanges=%d read_failed=%d write_failed=%d write_done=%d stalls=%d "
-                "writes_logged=%d unasked_writes=%d\n",
+                "stray_readings=%d writes_logged=%d unasked_writes=%d\n",
                 counts.cycles, counts.exchanges, counts.readFailed, counts.writeFailed,
-                counts.writeDone, counts.stalls, logged, unasked);
-    return counts.stalls == 0 && unasked == 0 ? 0 : 1;
+                counts.writeDone, counts.stalls, counts.strayReadings, logged, unasked);
+    return counts.stalls == 0 && counts.strayReadings == 0 && unasked == 0 ? 0 : 1;
 }
