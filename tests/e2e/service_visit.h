@@ -12,10 +12,53 @@
 #include <QDeadlineTimer>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace pv::test {
+
+// A window that freezes cannot say so from its own thread: a timer of the event loop beats, and
+// a watcher thread ends the test program with a message when the beat stops for longer than the
+// bound.
+class FreezeWatch
+{
+public:
+    static constexpr auto Bound = std::chrono::seconds(10);
+
+    explicit FreezeWatch(QObject *context)
+    {
+        beat_.setInterval(BeatMs);
+        QObject::connect(&beat_, &QTimer::timeout, context, [this] { last_ = Now(); });
+        beat_.start();
+        watcher_ = std::jthread([this](std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(BeatMs));
+                if (Now() - last_ > Bound.count() * 1000) {
+                    std::fputs("the window froze: its event loop stopped serving timers\n", stderr);
+                    std::abort();
+                }
+            }
+        });
+    }
+
+private:
+    static constexpr int BeatMs = 100;
+    static std::int64_t Now()
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+
+    QTimer beat_;
+    std::atomic<std::int64_t> last_{Now()};
+    std::jthread watcher_; // stops and joins first, before the beat goes
+};
 
 // The registers the simulated inverter holds: its factory image, and each write it printed,
 // replayed on an in-process simulator of the same kind with its readings frozen.

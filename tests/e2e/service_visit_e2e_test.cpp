@@ -330,6 +330,7 @@ protected:
 
 TEST_P(ServiceVisitTest, EveryExchangeEndsWithItsMessageAndOnlyAskedWritesArrive)
 {
+    const FreezeWatch watch(form_.get());
     StartUpAndChooseCom1();
     if (HasFatalFailure())
         return;
