@@ -83,8 +83,11 @@ public:
             BuildWriteRequest(channel, write.function, write.start, data);
         }
         nowMs_ += 1000;
+        const std::size_t before = inverter_.Writes().size();
         inverter_.Feed(channel.request, nowMs_);
         (void)inverter_.TakeOutput(nowMs_ + 500);
+        if (inverter_.Writes().size() != before + 1)
+            ADD_FAILURE() << "the replay refused " << FormatWriteRecord(write);
         const auto names = Names();
         if (std::ranges::find(namesHeld_, names) == namesHeld_.end())
             namesHeld_.push_back(names);

@@ -156,7 +156,17 @@ INSTANTIATE_TEST_SUITE_P(
                                   8,
                                   0,
                                   "write fn=10 start=C084 values=0007 ms=",
-                                  SIGINT}),
+                                  SIGINT},
+                      // Of the kinds listed the first to strike wins: at rate 1 every reply is
+                      // late, and comes whole all the same; each fault is logged.
+                      ProgramCase{"LateReadFromAListOfFaults_Sigterm",
+                                  {"--fault", "delayed,exception", "--rate", "1", "--late-ms",
+                                   "100-300", "--log-faults"},
+                                  Request(false),
+                                  69,
+                                  0,
+                                  "fault delayed ms=",
+                                  SIGTERM}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
