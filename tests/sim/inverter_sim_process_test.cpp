@@ -157,8 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   0,
                                   "write fn=10 start=C084 values=0007 ms=",
                                   SIGINT},
-                      // Of the kinds listed the first to strike wins: at rate 1 every reply is
-                      // late, and comes whole all the same; each fault is logged.
+                      // Delayed is drawn before exception, so at rate 1 every reply is late; it
+                      // comes whole all the same, and each fault is logged.
                       ProgramCase{"LateReadFromAListOfFaults_Sigterm",
                                   {"--fault", "delayed,exception", "--rate", "1", "--late-ms",
                                    "100-300", "--log-faults"},
