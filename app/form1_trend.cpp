@@ -46,7 +46,7 @@ constexpr int OldValueNeverText = 275;
 constexpr const char *CsvPattern = " (*.csv)";
 
 // The reply address of the readings block, as the monitor cycle's request records it.
-constexpr std::uint32_t ReadingsReplyAddress = ImageBase + reg::ImageIndex(reg::ReadingsBlock);
+constexpr std::uint32_t ReadingsReplyAddress = reg::ImageFirst + reg::ImageIndex(reg::ReadingsBlock);
 
 LocalTime LocalTimeAt(std::int64_t timeMs)
 {

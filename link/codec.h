@@ -22,8 +22,6 @@ inline constexpr std::uint8_t WriteFunction = 0x10;
 inline constexpr std::uint8_t OwnWriteFunction = 0x64; // the inverter's write for 0xCF00..0xCF0F
 inline constexpr std::uint8_t ExceptionBit = 0x80;     // set in the function byte of a refusal
 
-inline constexpr std::uint16_t ImageBase = reg::ImageFirst; // the read block
-
 // ReplyUnreadable: 0 when the last reply examined could be examined at all, 65535 when it
 // held fewer than three bytes (nothing, or too little to carry a CRC).
 inline constexpr std::uint16_t ReplyUnreadableSet = 0xFFFF;

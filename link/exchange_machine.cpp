@@ -375,7 +375,10 @@ void ExchangeMachine::CalibrationExchangeStep(int step, Channel &channel, const 
     if (step < 0 || step > LastCalibrationStep)
         return;
     // Every send clears what monitoring or an earlier exchange left in the buffer.
+    calibrationStep_ = step;
     ExchangeStep(step, channel, calibrationSendFailed_, true, build);
+    if (IsRequestStep(step))
+        calibrationSent_ = channel.sent;
     if (IsRequestStep(step) && channel.request.empty())
         EndExchange(ExchangeState::Idle, text::EntryRefused);
 }

@@ -119,6 +119,9 @@ public:
     const Channel &MonitorChannel() const { return monitor_; }
     const Channel &IdentifyChannel() const { return identify_; }
     const Channel &ConfigurationChannel() const { return configuration_; }
+    // The calibration window's step being run, and what its last request asked for.
+    int CalibrationStep() const { return calibrationStep_; }
+    const RequestInfo &CalibrationRequest() const { return calibrationSent_; }
 
 private:
     SerialPort &port_;
@@ -134,6 +137,8 @@ private:
     bool identifySendFailed_ = false;
     bool configurationSendFailed_ = false;
     bool calibrationSendFailed_ = false;
+    int calibrationStep_ = 0;
+    RequestInfo calibrationSent_;
 
     void DiscardReceived();
     bool Send(const Channel &channel);

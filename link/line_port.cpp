@@ -42,9 +42,10 @@ LineContext LineContextOf(const ExchangeMachine &machine)
         context.step = machine.ConfigurationStep();
         context.request = machine.ConfigurationChannel().sent;
     } else if (IsCalibrationState(state)) {
-        // The calibration window keeps its own steps and requests; only the CRC and the
-        // exception bit decide there.
+        // The calibration window keeps its own channel; the machine runs its steps.
         context.exchange = state;
+        context.step = machine.CalibrationStep();
+        context.request = machine.CalibrationRequest();
         context.calibration = true;
     } else if (state == ExchangeState::Idle) {
         context.exchange = state;

@@ -114,8 +114,7 @@ void LineRecorder::RecordInput(const LineContext &context, ByteView taken, bool 
     }
 
     LineEntry &entry = Append(context, LineEvent::Reply, taken);
-    entry.verdict
-        = ClassifyReply(taken, context.request.value_or(RequestInfo{}), context.calibration);
+    entry.verdict = ClassifyReply(taken, context.request.value_or(RequestInfo{}));
     if (entry.verdict == ReplyVerdict::Exception)
         entry.exceptionCode = ExceptionCodeOf(taken);
     // A port without an echo filter hands the copy on: the reply then starts with the request.

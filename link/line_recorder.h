@@ -37,7 +37,7 @@ struct LineContext
     int step = UnknownStep;
     std::optional<RequestInfo> request; // what that channel's request asked for
     bool dispatched = true;             // the reply dispatcher acts: the reply is filed or refused
-    bool calibration = false;           // a calibration state: a reply passes on its CRC alone
+    bool calibration = false; // a calibration state: the calibration window reads the reply
 };
 
 // The context of the main window's exchange machine. Outside the exchanges the monitor cycle

@@ -11,7 +11,7 @@ constexpr std::size_t CrcLength = 2;
 
 } // namespace
 
-ReplyVerdict ClassifyReply(ByteView reply, const RequestInfo &request, bool calibrationState)
+ReplyVerdict ClassifyReply(ByteView reply, const RequestInfo &request)
 {
     std::uint16_t unreadable = 0;
     if (!CheckReplyCrc(reply, unreadable)) {
@@ -23,8 +23,8 @@ ReplyVerdict ClassifyReply(ByteView reply, const RequestInfo &request, bool cali
     // A refusal from the inverter is never a success, least of all for a calibration write.
     if (function & ExceptionBit)
         return ReplyVerdict::Exception;
-    if (calibrationState)
-        return ReplyVerdict::Accepted;
+    // Also in the calibration window: a late monitor reply must not show as calibration values,
+    // nor a late read reply pass for the acknowledgement of a write the inverter never heard.
     if (function != request.function)
         return ReplyVerdict::FunctionMismatch;
     if (function == ReadFunction) {

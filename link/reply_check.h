@@ -19,11 +19,11 @@ enum class ReplyVerdict {
     ByteCountMismatch, // a read reply whose byte count is not the request's or runs past its data
 };
 
-// Checks in this order: length and CRC, the exception bit, then (outside the calibration
-// states, whose replies the calibration window reads itself) the function and, for a read, the
-// byte count against the request. A late reply to an earlier request carries another function
-// or length; filing it would put its bytes at this request's place in the image.
-ReplyVerdict ClassifyReply(ByteView reply, const RequestInfo &request, bool calibrationState);
+// Checks in this order: length and CRC, the exception bit, then the function and, for a read,
+// the byte count against the request. A late reply to an earlier request carries another
+// function or length; filing it would put its bytes at this request's place in the image, and
+// in the calibration window show another block's bytes or pass for a write's acknowledgement.
+ReplyVerdict ClassifyReply(ByteView reply, const RequestInfo &request);
 
 // The exception code of an exception reply (its third byte); 0 when the reply holds none.
 std::uint8_t ExceptionCodeOf(ByteView reply);

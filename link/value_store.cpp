@@ -14,7 +14,7 @@ constexpr std::uint32_t ImageBlockEnd = 0xCFFF;
 
 bool ValueStore::DecodeReply(ByteView reply, const RequestInfo &request, bool calibrationState)
 {
-    const ReplyVerdict verdict = ClassifyReply(reply, request, calibrationState);
+    const ReplyVerdict verdict = ClassifyReply(reply, request);
     // Fewer than three bytes (nothing at all included) cannot even be examined.
     const bool unexamined = verdict == ReplyVerdict::NoAnswer || verdict == ReplyVerdict::TooShort;
     replyUnreadable_ = unexamined ? ReplyUnreadableSet : 0;
@@ -27,8 +27,8 @@ bool ValueStore::DecodeReply(ByteView reply, const RequestInfo &request, bool ca
     if (reply[1] == ReadFunction) {
         const std::size_t byteCount = reply[ByteCountIndex];
         const bool inBlock
-            = request.replyAddress >= ImageBase && request.replyAddress <= ImageBlockEnd;
-        const std::size_t imageStart = inBlock ? request.replyAddress - ImageBase : 0;
+            = request.replyAddress >= reg::ImageFirst && request.replyAddress <= ImageBlockEnd;
+        const std::size_t imageStart = inBlock ? request.replyAddress - reg::ImageFirst : 0;
         image_.CopyReplyToImage(FirstDataIndex, byteCount, reply, imageStart);
     } else if (writeAcknowledge_ != nullptr) {
         writeAcknowledge_->ApplyWriteAcknowledge(reply, image_);

@@ -24,10 +24,11 @@ public:
     // with the image and the values unchanged:
     //  - a reply failing its CRC (ReplyUnreadable tells whether it could be examined at all);
     //  - an exception reply (function byte with its top bit set): the inverter refused;
-    //  - outside the calibration states, a reply whose function byte differs from the
-    //    request's, or a read reply whose byte count is not twice the registers requested or
-    //    runs past its own data (a late reply to an earlier request must not be filed here).
-    // In the calibration states a reply is accepted on its CRC alone and nothing is decoded.
+    //  - a reply whose function byte differs from the request's, or a read reply whose byte
+    //    count is not twice the registers requested or runs past its own data (a late reply
+    //    to an earlier request must not be filed here, nor taken for a calibration reply).
+    // In the calibration states nothing is filed or decoded: the calibration window reads the
+    // accepted reply itself.
     bool DecodeReply(ByteView reply, const RequestInfo &request, bool calibrationState);
 
     std::uint16_t ReplyUnreadable() const { return replyUnreadable_; }

@@ -3,8 +3,10 @@
 #include "link/codepage.h"
 #include "live_readings.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <stdexcept>
 
 namespace pv {
@@ -87,6 +89,84 @@ std::string FormatWriteRecord(const WriteRecord &record)
         line += word;
     }
     return line + " ms=" + std::to_string(record.timeMs);
+}
+
+namespace {
+
+// Takes a field "name=" and the number after it (up to the next blank) off the front of line.
+template <typename Number>
+bool TakeField(std::string_view &line, std::string_view name, int base, Number &value)
+{
+    if (line.substr(0, name.size()) != name)
+        return false;
+    line.remove_prefix(name.size());
+    const auto end = line.find(' ');
+    const std::string_view digits = line.substr(0, end);
+    const auto [rest, error]
+        = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    if (error != std::errc{} || rest != digits.data() + digits.size() || digits.empty())
+        return false;
+    line.remove_prefix(end == std::string_view::npos ? line.size() : end + 1);
+    return true;
+}
+
+} // namespace
+
+std::optional<WriteRecord> ParseWriteRecord(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+    constexpr std::string_view Head = "write ";
+    if (line.substr(0, Head.size()) != Head)
+        return std::nullopt;
+    line.remove_prefix(Head.size());
+    WriteRecord record;
+    if (!TakeField(line, "fn=", 16, record.function)
+        || !TakeField(line, "start=", 16, record.start))
+        return std::nullopt;
+    constexpr std::string_view Values = "values=";
+    if (line.substr(0, Values.size()) != Values)
+        return std::nullopt;
+    line.remove_prefix(Values.size());
+    const auto blank = line.find(' ');
+    if (blank == std::string_view::npos)
+        return std::nullopt;
+    std::string_view words = line.substr(0, blank);
+    line.remove_prefix(blank + 1);
+    while (!words.empty()) {
+        const auto comma = words.find(',');
+        std::string_view word = words.substr(0, comma);
+        std::uint16_t value = 0;
+        if (!TakeField(word, "", 16, value) || !word.empty())
+            return std::nullopt;
+        record.values.push_back(value);
+        words.remove_prefix(comma == std::string_view::npos ? words.size() : comma + 1);
+        if (comma != std::string_view::npos && words.empty())
+            return std::nullopt; // a trailing comma
+    }
+    if (record.values.empty() || !TakeField(line, "ms=", 10, record.timeMs) || !line.empty())
+        return std::nullopt;
+    return record;
+}
+
+std::optional<std::vector<SimFault>> SimFaultsFromList(std::string_view list)
+{
+    constexpr SimFault Every[]
+        = {SimFault::NoReply,   SimFault::WrongCrc,    SimFault::Truncated,   SimFault::Delayed,
+           SimFault::Exception, SimFault::NoiseBefore, SimFault::NoiseInstead};
+    if (list == "all")
+        return std::vector<SimFault>(std::begin(Every), std::end(Every));
+    std::vector<SimFault> faults;
+    while (true) {
+        const auto comma = list.find(',');
+        const auto fault = SimFaultFromName(list.substr(0, comma));
+        if (!fault || *fault == SimFault::None)
+            return std::nullopt;
+        faults.push_back(*fault);
+        if (comma == std::string_view::npos)
+            return faults;
+        list.remove_prefix(comma + 1);
+    }
 }
 
 std::optional<SimFault> SimFaultFromName(std::string_view name)
@@ -257,6 +337,14 @@ void InverterSimulator::UpdateReadings(std::int64_t nowMs)
     image_[reg::InputBPower - reg::ImageFirst] = Scaled(r.inputBPower, 100);
 }
 
+void InverterSimulator::SetDelayedReplyMs(std::int64_t minMs, std::int64_t maxMs)
+{
+    if (minMs < 0 || maxMs < minMs)
+        throw std::invalid_argument("the delay of a late reply needs 0 <= least <= most");
+    delayedReplyMs_ = minMs;
+    delayedReplyMaxMs_ = maxMs;
+}
+
 void InverterSimulator::SetFaultRate(SimFault fault, double rate)
 {
     if (fault == SimFault::None)
@@ -379,6 +467,8 @@ void InverterSimulator::HandleFrame(const Bytes &frame, std::int64_t nowMs)
     injected_ = SimFault::None;
     if (fault == SimFault::None)
         fault = DrawFault();
+    if (fault != SimFault::None)
+        faultsStruck_.push_back(fault);
 
     switch (fault) {
     case SimFault::NoReply:
@@ -403,9 +493,12 @@ void InverterSimulator::HandleFrame(const Bytes &frame, std::int64_t nowMs)
     case SimFault::Truncated:
         reply.resize(reply.size() / 2);
         break;
-    case SimFault::Delayed:
-        dueMs = nowMs + delayedReplyMs_;
+    case SimFault::Delayed: {
+        const auto spread = static_cast<std::uint64_t>(delayedReplyMaxMs_ - delayedReplyMs_);
+        dueMs = nowMs + delayedReplyMs_
+                + (spread == 0 ? 0 : static_cast<std::int64_t>(NextRandom() % (spread + 1)));
         break;
+    }
     case SimFault::NoiseBefore: {
         Bytes noisy;
         do {

@@ -31,6 +31,9 @@ enum class SimFault {
 // "no-reply", "wrong-crc", ... as the command line names them; nullopt for an unknown name.
 std::optional<SimFault> SimFaultFromName(std::string_view name);
 std::string_view SimFaultName(SimFault fault);
+// A comma-separated list of fault names, or "all" for every kind; nullopt when a name is unknown
+// or the list is empty.
+std::optional<std::vector<SimFault>> SimFaultsFromList(std::string_view list);
 
 // Modbus exception codes the simulator gives.
 inline constexpr std::uint8_t IllegalFunction = 0x01;
@@ -50,6 +53,8 @@ struct WriteRecord
 
 // One line per write: "write fn=10 start=C088 values=010E,0104 ms=1234" (hexadecimal words).
 std::string FormatWriteRecord(const WriteRecord &record);
+// The record of such a line (a trailing line end is allowed); nullopt for any other line.
+std::optional<WriteRecord> ParseWriteRecord(std::string_view line);
 
 class InverterSimulator
 {
@@ -105,7 +110,11 @@ public:
     void ClearWrites() { writes_.clear(); }
 
     void SetReplyDelayMs(std::int64_t ms) { replyDelayMs_ = ms; }
-    void SetDelayedReplyMs(std::int64_t ms) { delayedReplyMs_ = ms; }
+    void SetDelayedReplyMs(std::int64_t ms) { delayedReplyMs_ = delayedReplyMaxMs_ = ms; }
+    // A delayed reply comes after a time drawn evenly from minMs..maxMs, so that it can land
+    // in any later poll of a tool whose polls are of different lengths; throws
+    // std::invalid_argument unless 0 <= minMs <= maxMs.
+    void SetDelayedReplyMs(std::int64_t minMs, std::int64_t maxMs);
 
     // A fault for the next request only; it takes precedence over the rates.
     void InjectNext(SimFault fault) { injected_ = fault; }
@@ -117,6 +126,8 @@ public:
     // Complete frames for this slave received so far, and bytes thrown away while looking for
     // a frame.
     std::size_t FramesReceived() const { return framesReceived_; }
+    // The fault that struck each request that had one, oldest first.
+    const std::vector<SimFault> &FaultsStruck() const { return faultsStruck_; }
     std::size_t BytesDropped() const { return bytesDropped_; }
 
 private:
@@ -153,6 +164,7 @@ private:
 
     std::int64_t replyDelayMs_ = DefaultReplyDelayMs;
     std::int64_t delayedReplyMs_ = DefaultDelayedReplyMs;
+    std::int64_t delayedReplyMaxMs_ = DefaultDelayedReplyMs;
     SimFault injected_ = SimFault::None;
     std::map<SimFault, double> rates_;
     std::uint8_t exceptionCode_ = SlaveDeviceFailure;
@@ -162,6 +174,7 @@ private:
     std::vector<WriteRecord> writes_;
 
     std::size_t framesReceived_ = 0;
+    std::vector<SimFault> faultsStruck_;
     std::size_t bytesDropped_ = 0;
 };
 

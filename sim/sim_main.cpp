@@ -39,11 +39,13 @@ struct Options
     std::optional<fs::path> programDir;
     std::string version = "01000700";
     std::string certificate = "1.02";
-    pv::SimFault fault = pv::SimFault::None;
+    std::vector<pv::SimFault> faults;
     double rate = 1.0;
+    std::optional<std::pair<std::int64_t, std::int64_t>> lateMs;
     std::uint64_t seed = 1;
     bool echo = false;
     bool logWrites = false;
+    bool logFaults = false;
     bool flood = false;
     // --set REG=VALUE, in the order given.
     std::vector<std::pair<std::uint16_t, std::uint16_t>> registers;
@@ -51,14 +53,19 @@ struct Options
 
 constexpr const char *Usage
     = "usage: inverter-sim [--port COM1] [--program-dir DIR] [--version 01000700]\n"
-      "                    [--certificate 1.02] [--fault KIND --rate R] [--seed N]\n"
-      "                    [--echo] [--log-writes] [--flood] [--set REG=VALUE ...]\n"
+      "                    [--certificate 1.02] [--fault KIND[,KIND...] --rate R]\n"
+      "                    [--late-ms MS[-MS]] [--seed N] [--echo] [--log-writes]\n"
+      "                    [--log-faults] [--flood] [--set REG=VALUE ...]\n"
       "fault kinds: no-reply, wrong-crc, truncated, delayed, exception, noise-before,\n"
-      "             noise-instead (rate 0..1, default 1)\n"
+      "             noise-instead, or all of them; each kind listed strikes a request with\n"
+      "             chance R (0..1, default 1)\n"
+      "--late-ms     how late a delayed reply comes: a fixed time, or a range that each\n"
+      "              late reply draws from (default 600)\n"
       "--echo        return every received byte at once, ahead of the reply, like a\n"
       "              two-wire RS-485 adapter without echo suppression\n"
       "--log-writes  print one line per accepted write to standard output:\n"
       "              write fn=10 start=C088 values=010E,0104 ms=1234\n"
+      "--log-faults  print one line per request a fault struck: fault no-reply ms=1234\n"
       "--flood       answer nothing and send random bytes as fast as the line takes them\n"
       "--set REG=VALUE  start with register REG (hexadecimal, C000..C0FF or CF00..CF0F)\n"
       "              holding VALUE (decimal, or hexadecimal after 0x), e.g. --set C088=270\n"
@@ -99,6 +106,22 @@ std::pair<std::uint16_t, std::uint16_t> ParseRegisterSetting(const std::string &
     return {reg, number(hex ? valueText.substr(2) : valueText, hex ? 16 : 10)};
 }
 
+// "600" or "400-2600"; throws std::invalid_argument for anything else.
+std::pair<std::int64_t, std::int64_t> ParseRange(const std::string &text)
+{
+    const auto dash = text.find('-');
+    const auto number = [](const std::string &digits) {
+        std::size_t used = 0;
+        const long long value = std::stoll(digits, &used);
+        if (used != digits.size() || digits.empty() || digits[0] == '-' || digits[0] == '+')
+            throw std::invalid_argument("not a number of milliseconds");
+        return static_cast<std::int64_t>(value);
+    };
+    if (dash == std::string::npos)
+        return {number(text), number(text)};
+    return {number(text.substr(0, dash)), number(text.substr(dash + 1))};
+}
+
 // Returns false after printing why the command line cannot be used.
 bool ParseOptions(int argc, char **argv, Options &options)
 {
@@ -110,6 +133,7 @@ bool ParseOptions(int argc, char **argv, Options &options)
         }
         if (bool *flag = name == "--echo"         ? &options.echo
                          : name == "--log-writes" ? &options.logWrites
+                         : name == "--log-faults" ? &options.logFaults
                          : name == "--flood"      ? &options.flood
                                                   : nullptr) {
             *flag = true;
@@ -133,10 +157,12 @@ bool ParseOptions(int argc, char **argv, Options &options)
             } else if (name == "--certificate") {
                 options.certificate = value;
             } else if (name == "--fault") {
-                const auto fault = pv::SimFaultFromName(value);
-                if (!fault)
+                const auto faults = pv::SimFaultsFromList(value);
+                if (!faults)
                     throw std::invalid_argument("unknown fault kind");
-                options.fault = *fault;
+                options.faults = *faults;
+            } else if (name == "--late-ms") {
+                options.lateMs = ParseRange(value);
             } else if (name == "--rate") {
                 options.rate = std::stod(value);
             } else if (name == "--seed") {
@@ -225,7 +251,10 @@ int main(int argc, char **argv)
     try {
         inverter.SetOperatingVersion(options.version);
         inverter.SetCertificateVersion(options.certificate);
-        inverter.SetFaultRate(options.fault, options.rate);
+        for (const pv::SimFault fault : options.faults)
+            inverter.SetFaultRate(fault, options.rate);
+        if (options.lateMs)
+            inverter.SetDelayedReplyMs(options.lateMs->first, options.lateMs->second);
         inverter.SetEcho(options.echo);
         for (const auto &[reg, value] : options.registers)
             inverter.SetRegister(reg, value);
@@ -260,6 +289,7 @@ int main(int argc, char **argv)
     }
 
     std::size_t writesLogged = 0;
+    std::size_t faultsLogged = 0;
     const auto start = std::chrono::steady_clock::now();
     while (!stopRequested) {
         int timeoutMs = PollIntervalMs;
@@ -272,6 +302,9 @@ int main(int argc, char **argv)
             inverter.Feed(received, now);
         for (; options.logWrites && writesLogged < inverter.Writes().size(); ++writesLogged)
             std::cout << pv::FormatWriteRecord(inverter.Writes()[writesLogged]) << std::endl;
+        for (; options.logFaults && faultsLogged < inverter.FaultsStruck().size(); ++faultsLogged)
+            std::cout << "fault " << pv::SimFaultName(inverter.FaultsStruck()[faultsLogged])
+                      << " ms=" << now << std::endl;
         const pv::Bytes reply = inverter.TakeOutput(now);
         if (!reply.empty())
             terminal->Write(reply);

@@ -169,7 +169,7 @@ const ConfigurationRefusal NoCountry{{C::Combo2}, 138};
 
 const RefusalCase RefusalCases[] = {
     {"NoGroupTicked", [](auto &) {}, ConfigurationRefusal{{C::None}, 134}},
-    {"SleepPower20", With(SleepPowerGroup, &E::sleepPower, "20")},
+    {"SleepPower20", With(SleepPowerGroup, &E::sleepPower, "20"), std::nullopt},
     {"SleepPower21", With(SleepPowerGroup, &E::sleepPower, "21"), Refused(C::Text5)},
     {"RatedPowerEmpty", With(RatedPowerGroup, &E::ratedPower, ""), Empty(C::Text6)},
     {"RatedPowerLoneComma", With(RatedPowerGroup, &E::ratedPower, ","), Refused(C::Text6)},
@@ -185,14 +185,15 @@ const RefusalCase RefusalCases[] = {
     {"RetryTimeEmpty", With(RetryTimeGroup, &E::retryTime, ""), Empty(C::Text8)},
     {"RetryTime0", With(RetryTimeGroup, &E::retryTime, "0"), Refused(C::Text8)},
     {"RetryTime601", With(RetryTimeGroup, &E::retryTime, "601"), Refused(C::Text8)},
-    {"RetryTime1", With(RetryTimeGroup, &E::retryTime, "1")},
+    {"RetryTime1", With(RetryTimeGroup, &E::retryTime, "1"), std::nullopt},
     // Sleep power is tested before rated power, rated power before the country.
     {"OnlyTheFirstFailureCounts",
      Ticked({SleepPowerGroup, RatedPowerGroup, CountryGroup},
             [](auto &e) { e.sleepPower = "25", e.ratedPower = "", e.countryText = ""; }),
      Refused(C::Text5)},
     {"UntickedGroupsAreNotTested",
-     Ticked({RetryTimeGroup}, [](auto &e) { e.sleepPower = "25", e.limits[2] = ""; })},
+     Ticked({RetryTimeGroup}, [](auto &e) { e.sleepPower = "25", e.limits[2] = ""; }),
+     std::nullopt},
 };
 
 INSTANTIATE_TEST_SUITE_P(Configuration, ConfigurationRefusalTest, ::testing::ValuesIn(RefusalCases),

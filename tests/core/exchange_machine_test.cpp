@@ -238,7 +238,7 @@ TEST(MonitorCycle, FailingPortNeverStopsTheCycle)
 // replies outside the calibration states only. A whole reply with a bad CRC is line noise.
 TEST(MonitorCycle, RepliesSetTheLampAndOnlyAcceptedOnesAreFiled)
 {
-    constexpr std::uint32_t Readings = ImageBase + reg::ImageIndex(reg::ReadingsBlock);
+    constexpr std::uint32_t Readings = reg::ImageFirst + reg::ImageIndex(reg::ReadingsBlock);
     // Prepared state, reply (empty: the simulated answer), filed, lamp calls.
     const std::tuple<S, Bytes, std::vector<std::uint32_t>, Calls> cases[] = {
         {S::Monitor, {}, {Readings}, {"Good 123"}},
@@ -384,12 +384,14 @@ TEST(Exchanges, StepsMessagesAndTakesOfEachExchangeWithAndWithoutAFault)
 }
 
 // The calibration window's ticks on its own channel, through the machine's step runner. A reply
-// passes on its CRC alone, whatever was asked; a read whose reply the window cannot lay out (too
-// short for its row) fails like a broken one; a request that cannot be built is refused with 132
-// and nothing is sent; a send that failed leaves its reply step nothing to take.
+// passes on its CRC and on answering what was asked (a late reply of another block is no
+// calibration read, a late read reply no write acknowledgement); a read whose reply the window
+// cannot lay out (too short for its row) fails like a broken one; a request that cannot be built
+// is refused with 132 and nothing is sent; a send that failed leaves its reply step nothing to
+// take.
 TEST(CalibrationSteps, SendAfterDiscardingTakeOnceAndEndInTheEmptyState)
 {
-    enum Fault { None, BrokenReply, RowUnfilled, Unbuildable, SendFails };
+    enum Fault { None, BrokenReply, RowUnfilled, Unbuildable, SendFails, LateReply };
     constexpr auto Read = S::CalibrationRead, Write = S::CalibrationWrite;
     // State begun, fault, steps ticked, calls, requests sent, port takes.
     const std::tuple<S, Fault, std::vector<int>, Calls, int, int> cases[]
@@ -402,24 +404,38 @@ TEST(CalibrationSteps, SendAfterDiscardingTakeOnceAndEndInTheEmptyState)
             1,
             2},
            {Read, SendFails, {0, 1}, {"Build 0", "Message 127 in ''"}, 0, 1},
+           {Read, LateReply, {0, 1}, {"Build 0", "Message 127 in ''"}, 1, 2},
            {Write, None, {2, 3}, {"Build 2", "Message 129 in ''"}, 1, 2},
            {Write, BrokenReply, {2, 3}, {"Build 2", "Message 128 in ''"}, 1, 2},
-           {Write, Unbuildable, {2, 3, 3}, {"Build 2", "Message 132 in ''"}, 0, 0}};
+           {Write, Unbuildable, {2, 3, 3}, {"Build 2", "Message 132 in ''"}, 0, 0},
+           {Write, LateReply, {2, 3}, {"Build 2", "Message 128 in ''"}, 1, 2}};
     for (const auto &[state, fault, steps, calls, sent, takes] : cases) {
         SCOPED_TRACE(testing::Message() << ExchangeStateText(state) << ", fault " << fault);
         Rig rig(6);
         Channel channel;
         rig.Prepare(state);
         rig.calibrationRowFilled = fault != RowUnfilled;
-        rig.port.responder = [fault = fault](ByteView) {
-            return WithCrc(Bytes{0xFF, 0x03, 0x1E} + Bytes(30), fault == BrokenReply);
+        // The read of the calibration block, the acknowledgement of the settings write; a late
+        // reply is the readings block's for the read and the calibration read's for the write.
+        rig.port.responder = [fault = fault](ByteView request) {
+            const bool write = request[1] == OwnWriteFunction, late = fault == LateReply;
+            const Bytes ack{0xFF, 0x64, 0xCF, 0x03, 0x00, 0x07};
+            const Bytes calibration = Bytes{0xFF, 0x03, 0x1E} + Bytes(30);
+            const Bytes readings = Bytes{0xFF, 0x03, 0x40} + Bytes(64);
+            const Bytes &reply
+                = write ? (late ? calibration : ack) : (late ? readings : calibration);
+            return WithCrc(reply, fault == BrokenReply);
         };
         rig.port.outputFailuresLeft = fault == SendFails ? 1 : 0;
         for (int step : steps) {
             rig.machine.CalibrationExchangeStep(step, channel, [&](int s, Channel &ch) {
                 rig.Add("Build " + std::to_string(s));
-                if (fault != Unbuildable)
-                    BuildReadRequest(ch, 0xCF00, 15);
+                if (fault == Unbuildable)
+                    return;
+                if (s == 0)
+                    BuildReadRequest(ch, reg::CalibrationFirst, reg::CalibrationReadCount);
+                else
+                    BuildWriteRequest(ch, OwnWriteFunction, reg::CalibrationSettings, Bytes(14));
             });
         }
         EXPECT_EQ(rig.calls, calls);
@@ -449,11 +465,16 @@ TEST(LineContextOf, FollowsTheMachineThroughItsStates)
     rig.Ticks(1);
     rig.machine.IdentifyExchangeStep();
     EXPECT_EQ(context(rig), std::make_tuple(S::IdentifyRead, 1, true, false, 1));
-    // The calibration window keeps its own steps and requests; in between nothing is filed.
+    // The calibration window keeps its own channel, whose steps the machine runs; in between
+    // nothing is filed.
     rig.Prepare(S::Idle);
     EXPECT_EQ(context(rig), std::make_tuple(S::Idle, Unknown, false, false, 0));
     rig.Prepare(S::CalibrationRead);
-    EXPECT_EQ(context(rig), std::make_tuple(S::CalibrationRead, Unknown, true, true, 0));
+    Channel calibration;
+    rig.machine.CalibrationExchangeStep(0, calibration, [](int, Channel &ch) {
+        BuildReadRequest(ch, reg::CalibrationFirst, reg::CalibrationReadCount);
+    });
+    EXPECT_EQ(context(rig), std::make_tuple(S::CalibrationRead, 0, true, true, 15));
 }
 
 } // namespace

@@ -192,7 +192,8 @@ TEST_F(LineRecorderTest, AReplyTakenBetweenExchangesIsListedUnfiledAndUncounted)
 
 TEST_F(LineRecorderTest, AtAnUnknownStepTheFirstInputAfterASendIsTheTake)
 {
-    context = {ExchangeState::CalibrationRead, LineContext::UnknownStep, std::nullopt, true, true};
+    context = {ExchangeState::CalibrationRead, LineContext::UnknownStep,
+               RequestInfo{0, ReadFunction, 1}, true, true};
     fake.QueueReply(ReadReply(2));                      // found by the discard
     fake.QueueReply(WithCrc({0xFF, 0x03, 0x02, 0, 0})); // the calibration reply
     (void)port.Input();
@@ -200,7 +201,7 @@ TEST_F(LineRecorderTest, AtAnUnknownStepTheFirstInputAfterASendIsTheTake)
     (void)port.Input();
     ASSERT_EQ(recorder.Size(), 3u);
     EXPECT_EQ(recorder.At(0).event, LineEvent::Stray);
-    // In the calibration states a reply passes on its CRC alone, as in the value store.
+    // Judged against the request, as the value store judges it.
     EXPECT_EQ(std::tie(Last().event, Last().verdict),
               std::make_tuple(LineEvent::Reply, ReplyVerdict::Accepted));
 }

@@ -106,6 +106,7 @@ struct CountingAcknowledge : WriteAcknowledge
 const RequestInfo LiveRead{0xC040, ReadFunction, 32};
 const RequestInfo SleepWrite{0xC108, WriteFunction, 1};
 const RequestInfo GainWrite{0xCE06, OwnWriteFunction, 7};
+const RequestInfo CalibrationRead{0xC000, ReadFunction, 15};
 
 TEST(DecodeReply, WriteReplyGoesWholeToTheAcknowledgeHookAndIsDecoded)
 {
@@ -147,6 +148,10 @@ const UnfiledCase UnfiledCases[] = {
     {"ExceptionInCalibration", Closed({0xFF, 0xE4, 0x02}), GainWrite, true, false},
     {"ByteCountPastData", Closed({0xFF, 0x03, 0x40, 0x00, 0x00, 0x00, 0x00}), LiveRead, false,
      false},
+    {"CalibrationReadAccepted", ReadReply(15), CalibrationRead, true, true},
+    // Late replies to earlier requests, taken while the calibration window waits.
+    {"LiveReadInCalibrationRead", ReadReply(32), CalibrationRead, true, false},
+    {"CalibrationReadInCalibrationWrite", ReadReply(15), GainWrite, true, false},
     {"CalibrationWriteAccepted", Closed({0xFF, 0x64, 0xCF, 0x03, 0x00, 0x07}), GainWrite, true,
      true},
 };

@@ -20,20 +20,6 @@ protected:
                && QTest::qWaitFor([&] { return Idle() && !ui().Text5->text().isEmpty(); }, LimitMs);
     }
     bool Idle() { return form_->Machine().State() == ExchangeState::Monitor; }
-    std::vector<std::string> Limits()
-    {
-        std::vector<std::string> texts;
-        for (TextBox *box : ui().Text7)
-            texts.push_back(box->text().toStdString());
-        return texts;
-    }
-    std::string Flags()
-    {
-        std::string flags;
-        for (QCheckBox *box : ui().Check2)
-            flags += box->isChecked() ? '1' : '0';
-        return flags;
-    }
 };
 
 TEST_F(ConfigurationLinkTest, EveryGroupWrittenIsReadBackFromTheInverter)

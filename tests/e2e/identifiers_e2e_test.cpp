@@ -16,16 +16,13 @@ TEST_F(Form1LinkTest, WrittenIdentifiersAreHeldAndReadBack)
         return QStringList{ui().Text1->text(), ui().Text2->text(), ui().Text3->text(),
                            ui().Text4->text()};
     };
-    const auto monitoring = [this] {
-        return form_->Machine().State() == ExchangeState::Monitor && ui().Timer1->isActive();
-    };
 
     ui().Text1->setText("7");
     ui().Text2->setText("70000");
     ui().Text3->setText("AB12");
     ui().Text4->setText("Sunny Co");
     ui().Command1[0]->click(); // Write
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !stand_.shown.empty() && monitoring(); }, LimitMs))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !stand_.shown.empty() && Monitoring(); }, LimitMs))
         << Seen();
     EXPECT_EQ(stand_.shown, std::vector<QString>{form_->LanguageText(text::WriteDone)});
 
@@ -34,7 +31,7 @@ TEST_F(Form1LinkTest, WrittenIdentifiersAreHeldAndReadBack)
     ui().Command1[1]->click(); // Read
     EXPECT_EQ(form_->Machine().State(), ExchangeState::PrepareIdentifyRead);
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return !ui().Text1->text().isEmpty() && monitoring(); }, LimitMs))
+        QTest::qWaitFor([&] { return !ui().Text1->text().isEmpty() && Monitoring(); }, LimitMs))
         << Seen();
     // The simulated unit goes on counting from 70000 kWh, a few thousandths of a kWh a second.
     EXPECT_EQ(boxes(), (QStringList{"7", "70000", "AB12", "Sunny Co"}));

@@ -170,7 +170,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ProgramCase("EchoedRead_Sighup", {"--echo"}, Request(false), 77, 8, "",
                                   SIGHUP),
                       ProgramCase("LoggedWrite_Sigint", {"--log-writes"}, Request(true), 8, 0,
-                                  "write fn=10 start=C084 values=0007 ms=", SIGINT)),
+                                  "write fn=10 start=C084 values=0007 ms=", SIGINT),
+                      // Delayed is drawn before exception, so at rate 1 every reply is late; it
+                      // comes whole all the same, and each fault is logged.
+                      ProgramCase("LateReadFromAListOfFaults_Sigterm",
+                                  {"--fault", "delayed,exception", "--rate", "1", "--late-ms",
+                                   "100-300", "--log-faults"},
+                                  Request(false), 69, 0, "fault delayed ms=", SIGTERM)),
     [](const auto &info) { return std::string(info.param.name); });
 
 // A register the simulator does not hold or a value past a word stops the program before it

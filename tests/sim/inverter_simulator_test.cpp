@@ -140,6 +140,69 @@ std::pair<Bytes, Bytes> Observe(InverterSimulator &inverter, std::int64_t start)
     return {inverter.TakeOutput(start + PollMs), inverter.TakeOutput(start + 10 * PollMs)};
 }
 
+// A printed record reads back as the record it was printed from; other lines read as nothing.
+TEST(WriteRecordLine, PrintedRecordsReadBackAndOtherLinesDoNot)
+{
+    const WriteRecord records[]
+        = {{0x10, 0xC088, {0x010E, 0x0104}, 1234}, {0x64, 0xCF0A, {0x0082}, 0}};
+    for (const WriteRecord &record : records) {
+        const auto back = ParseWriteRecord(FormatWriteRecord(record) + "\n");
+        ASSERT_TRUE(back) << FormatWriteRecord(record);
+        EXPECT_EQ(back->function, record.function);
+        EXPECT_EQ(back->start, record.start);
+        EXPECT_EQ(back->values, record.values);
+        EXPECT_EQ(back->timeMs, record.timeMs);
+    }
+    for (const char *line :
+         {"inverter-sim: COM1 -> /dev/pts/3", "write fn=10 start=C088 values= ms=5",
+          "write fn=10 start=C088 values=010E, ms=5", "write fn=10 start=C088 values=0G0E ms=5",
+          "write fn=10 start=C088 values=010E ms=", "write fn=10 start=C088 values=010E ms=5 x",
+          "write fn=10 start=C088 values=10000 ms=5"})
+        EXPECT_FALSE(ParseWriteRecord(line)) << line;
+}
+
+TEST(SimFaultList, NamesCommaSeparatedOrAll)
+{
+    EXPECT_EQ(SimFaultsFromList("no-reply"), std::vector<SimFault>{SimFault::NoReply});
+    EXPECT_EQ(SimFaultsFromList("delayed,exception"),
+              (std::vector<SimFault>{SimFault::Delayed, SimFault::Exception}));
+    const auto all = SimFaultsFromList("all");
+    ASSERT_TRUE(all);
+    EXPECT_EQ(all->size(), 7u);
+    EXPECT_EQ(std::count(all->begin(), all->end(), SimFault::NoiseInstead), 1);
+    for (const char *list : {"", "none", "no-reply,", "no-reply,bogus"})
+        EXPECT_FALSE(SimFaultsFromList(list)) << list;
+}
+
+// Late replies drawn from a range land at different times within it, the same for the same seed.
+TEST(SimulatorLateReply, DrawsItsDelayFromTheRangeGiven)
+{
+    const auto arrivals = [] {
+        InverterSimulator inverter(7);
+        inverter.SetDelayedReplyMs(400, 2600);
+        std::vector<std::int64_t> late;
+        for (std::int64_t start = 0; start < 20 * 10000; start += 10000) {
+            inverter.InjectNext(SimFault::Delayed);
+            inverter.Feed(Monitor, start);
+            std::int64_t t = start;
+            while (inverter.TakeOutput(t).empty() && t < start + 5000)
+                ++t;
+            late.push_back(t - start);
+        }
+        return late;
+    };
+    const auto late = arrivals();
+    EXPECT_EQ(late, arrivals());
+    EXPECT_GE(*std::min_element(late.begin(), late.end()), 400);
+    EXPECT_LE(*std::max_element(late.begin(), late.end()), 2600);
+    EXPECT_GT(*std::max_element(late.begin(), late.end())
+                  - *std::min_element(late.begin(), late.end()),
+              1000)
+        << "spread over the range";
+    InverterSimulator inverter;
+    EXPECT_THROW(inverter.SetDelayedReplyMs(500, 400), std::invalid_argument);
+}
+
 TEST(SimulatorFault, InjectedFaultShapesTheNextReplyOnly)
 {
     // Sizes of what arrives at the poll and later, and whether the last 69 bytes that arrive (or
@@ -162,6 +225,7 @@ TEST(SimulatorFault, InjectedFaultShapesTheNextReplyOnly)
         EXPECT_EQ(CrcGood(Bytes(last.begin() + tail, last.end())), crcGood);
         EXPECT_TRUE(fault != SimFault::Exception || atPoll == WithCrc({0xFF, 0x83, 0x04}));
         EXPECT_TRUE(CrcGood(Observe(inverter, 10000).first)) << "the next reply is healthy again";
+        EXPECT_EQ(inverter.FaultsStruck(), std::vector<SimFault>{fault});
     }
 }
 

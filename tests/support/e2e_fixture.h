@@ -12,15 +12,18 @@
 #include "platform/modal_presenter.h"
 #include "platform/process_list.h"
 #include "platform/qt_serial_port.h"
+#include "sim/inverter_simulator.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -117,6 +120,61 @@ protected:
             LimitMs);
     }
     std::string Seen() { return ui().Label1->text().toStdString(); }
+    // Monitoring, with the panels' exchanges free to start.
+    bool Monitoring()
+    {
+        return form_->Machine().State() == ExchangeState::Monitor && ui().Timer1->isActive();
+    }
+    // The event loop serves a zero-delay timer within the bound: the window has not frozen.
+    bool Responds()
+    {
+        constexpr int ResponseBoundMs = 2000;
+        const auto served = std::make_shared<bool>(false);
+        QTimer::singleShot(0, form_.get(), [served] { *served = true; });
+        return QTest::qWaitFor([&] { return *served; }, ResponseBoundMs);
+    }
+    // The limits grid Text7(0..13) and the flag boxes Check2(0..7) as "0"/"1", box 0 first.
+    std::vector<std::string> Limits()
+    {
+        std::vector<std::string> texts;
+        for (TextBox *box : ui().Text7)
+            texts.push_back(box->text().toStdString());
+        return texts;
+    }
+    std::string Flags()
+    {
+        std::string flags;
+        for (QCheckBox *box : ui().Check2)
+            flags += box->isChecked() ? '1' : '0';
+        return flags;
+    }
+    // Every write the simulator has printed so far (started with --log-writes), oldest first.
+    const std::vector<WriteRecord> &SimulatorWrites()
+    {
+        ReadSimulatorOutput();
+        return simWrites_;
+    }
+    // How often each kind of fault has struck (started with --log-faults), by its name.
+    const std::map<std::string, int> &SimulatorFaults()
+    {
+        ReadSimulatorOutput();
+        return simFaults_;
+    }
+    void ReadSimulatorOutput()
+    {
+        constexpr std::string_view FaultLine = "fault ";
+        simOutput_ += sim_.readAllStandardOutput().toStdString();
+        for (auto end = simOutput_.find('\n'); end != std::string::npos;
+             end = simOutput_.find('\n')) {
+            const std::string_view line = std::string_view(simOutput_).substr(0, end);
+            if (auto record = ParseWriteRecord(line))
+                simWrites_.push_back(std::move(*record));
+            else if (line.starts_with(FaultLine))
+                ++simFaults_[std::string(line.substr(
+                    FaultLine.size(), line.find(' ', FaultLine.size()) - FaultLine.size()))];
+            simOutput_.erase(0, end + 1);
+        }
+    }
 
     QTemporaryDir folder_;
     fs::path program_ = folder_.path().toStdString();
@@ -125,6 +183,9 @@ protected:
     std::unique_ptr<LanguageStore> languageStore_;
     std::unique_ptr<Form1> form_;
     QProcess sim_;
+    std::string simOutput_; // printed, not yet a whole line
+    std::vector<WriteRecord> simWrites_;
+    std::map<std::string, int> simFaults_;
 };
 
 } // namespace pv::test
