@@ -50,7 +50,7 @@ protected:
         if (languageSet != nullptr)
             std::ofstream(program / "LanguageSet.txt") << languageSet;
         form = std::make_unique<Form1>(
-            Form1Services{port, around, around, around, around, around, program, format});
+            Form1Services{port, around, around, around, around, around, program, format, writable});
         return form->Form_Load() && around.shown.empty();
     }
 
@@ -99,6 +99,8 @@ protected:
 
     QTemporaryDir folder;
     const std::filesystem::path program{folder.path().toStdString()};
+    // Where the language choice is kept; empty: the program folder.
+    std::filesystem::path writable;
     FakeSerialPort port;
     World around;
     NumberFormat format;
