@@ -6,13 +6,15 @@
 #   window   time from the launch to the main window being mapped (the MapNotify on the root
 #            window, read from xev as it comes)
 #   RSS      resident memory 1 s after the window was mapped
-#   CPU      share of one core over 60 s (MONITOR_SECONDS) of CPU time of all its threads
-#            (/proc/PID/task/*/schedstat): the tool while it monitors inverter-sim on COM1 (chosen
-#            with xdotool as a technician would), the bare window while it just stands there
+#   CPU      share of one core over 60 s (MONITOR_SECONDS) of the CPU time of the whole process,
+#            all its threads (/proc/PID/stat, in clock ticks of 10 ms: 0.017 % of a core over
+#            60 s): the tool while it monitors inverter-sim on COM1 (chosen with xdotool as a
+#            technician would) and the simulator counts its requests, the bare window while it
+#            just stands there
 # and prints every run, then the medians in a Markdown table with the targets: window time and
 # memory within 1.2 times the floor, CPU while monitoring under 0.2 % of a core.
 #
-# usage: scripts/startup-bench.sh [RUNS]        (MONITOR_SECONDS=60 by default)
+# usage: scripts/startup-bench.sh [RUNS]        (MONITOR_SECONDS=60 by default; PV_BIN below)
 # Needs xvfb, xdotool and xev (x11-utils); builds the release preset's programs when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,9 +23,12 @@ monitor_seconds=${MONITOR_SECONDS:-60}
 for program in Xvfb xdotool xev stdbuf; do
   command -v "$program" >/dev/null || { echo "startup-bench: $program is missing (scripts/setup.sh)" >&2; exit 1; }
 done
-cmake --preset release >/dev/null
-cmake --build --preset release --target pv-service inverter-sim bare-window language_db >/dev/null
-bin=build/release/bin
+# PV_BIN: a program folder built elsewhere (with pv-service, inverter-sim and bare-window in it).
+bin=${PV_BIN:-build/release/bin}
+if [[ -z "${PV_BIN:-}" ]]; then
+  cmake --preset release >/dev/null
+  cmake --build --preset release --target pv-service inverter-sim bare-window language_db >/dev/null
+fi
 
 dir=$(mktemp -d)
 xvfb="" sim="" program_pid=""
@@ -46,13 +51,15 @@ sim=$!
 for _ in $(seq 50); do [[ -L "$dir/ports/COM1" ]] && break; sleep 0.1; done
 [[ -L "$dir/ports/COM1" ]] || { echo "startup-bench: the simulator made no ports/COM1" >&2; exit 1; }
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and says which once it is ready.
+Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$dir/display" 2>/dev/null &
 xvfb=$!
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [[ -s "$dir/display" ]] && break; sleep 0.1; done
+[[ -s "$dir/display" ]] || { echo "startup-bench: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -1 "$dir/display") QT_QPA_PLATFORM=xcb
 
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ sum += $1 } END { print sum + 0 }'; }
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+ticks_per_second=$(getconf CLK_TCK)
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 read_bytes() { awk '/^rchar:/ { print $2 }' "/proc/$1/io"; }
 
@@ -105,9 +112,9 @@ measure() {
   fi
   sleep 4 # the version check is over and the readings come in
   local cpu0 cpu1 read0 read1
-  cpu0=$(cpu_ns "$program_pid") read0=$(read_bytes "$sim")
+  cpu0=$(cpu_ticks "$program_pid") read0=$(read_bytes "$sim")
   sleep "$monitor_seconds"
-  cpu1=$(cpu_ns "$program_pid") read1=$(read_bytes "$sim")
+  cpu1=$(cpu_ticks "$program_pid") read1=$(read_bytes "$sim")
   kill -0 "$program_pid" 2>/dev/null || { echo "startup-bench: $program ended early" >&2; exit 1; }
   kill "$program_pid"
   wait "$program_pid" 2>/dev/null || true
@@ -115,7 +122,8 @@ measure() {
   local requests=$(( (read1 - read0) / 8 )) # a monitor request is eight bytes
   [[ $program == pv-service ]] || requests=0
   result=$(awk -v w="$window_ms" -v r="$rss" -v c0="$cpu0" -v c1="$cpu1" -v s="$monitor_seconds" \
-      -v q="$requests" 'BEGIN { printf "%d %d %.3f %d", w, r, (c1 - c0) / (s * 1e7), q }')
+      -v t="$ticks_per_second" -v q="$requests" \
+      'BEGIN { printf "%d %d %.3f %d", w, r, 100 * (c1 - c0) / (s * t), q }')
 }
 
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
