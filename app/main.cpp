@@ -41,8 +41,15 @@ int main(int argc, char *argv[])
     const std::unique_ptr<pv::LanguageStore> languageStore
         = pv::MakeSqliteLanguageStore(programFolder / "DataBase" / "Language.db");
 
-    pv::Form1 form1(pv::Form1Services{port, messages, presenter, *processes, *languageStore, files,
-                                      programFolder, pv::SystemNumberFormat(), writableFolder});
+    pv::Form1 form1(pv::Form1Services{.port = port,
+                                      .messages = messages,
+                                      .presenter = presenter,
+                                      .processes = *processes,
+                                      .languageStore = *languageStore,
+                                      .files = files,
+                                      .programFolder = programFolder,
+                                      .numberFormat = pv::SystemNumberFormat(),
+                                      .writableFolder = writableFolder});
     messages.SetParent(&form1);
     files.SetParent(&form1);
     if (!form1.Form_Load())

@@ -75,8 +75,15 @@ class Session
 public:
     Session(const fs::path &programFolder, const fs::path &writableFolder)
         : store_(pv::MakeSqliteLanguageStore(programFolder / "DataBase" / "Language.db")),
-          form_(pv::Form1Services{port_, around_, around_, around_, *store_, around_, programFolder,
-                                  pv::NumberFormat{}, writableFolder})
+          form_(pv::Form1Services{.port = port_,
+                                  .messages = around_,
+                                  .presenter = around_,
+                                  .processes = around_,
+                                  .languageStore = *store_,
+                                  .files = around_,
+                                  .programFolder = programFolder,
+                                  .numberFormat = pv::NumberFormat{},
+                                  .writableFolder = writableFolder})
     {
         Silence({ui().Timer1, ui().Timer2, ui().Timer3});
         // A unit on own settings (country code 255), whose limits the panel shows in full.
