@@ -66,6 +66,9 @@ struct Form1Services
     NumberFormat numberFormat;
     // The time stamps of the trend and the recording.
     std::function<std::int64_t()> wallClock = SystemClockMs;
+    // Where LanguageSet.txt is read and written (platform/writable_folder.h); empty: the
+    // program folder itself, as in the build tree and a portable copy.
+    std::filesystem::path writableFolder{};
 };
 
 // Mouse buttons and shift keys as the menu handler receives them.
@@ -201,6 +204,7 @@ private:
     void InstallKeyFilters();
     void FillPortList();
     bool LoadStartupLanguage();
+    const std::filesystem::path &WritableFolder() const;
     // The Read and Write buttons of each panel, once the port is known to be open.
     void IdentifiersCommand(int index);   // form1_identifiers.cpp
     void ConfigurationCommand(int index); // form1_configuration.cpp

@@ -120,7 +120,7 @@ void Form1::LanguagePicked(int index)
     const bool loaded = texts_.LoadLanguage(services_.languageStore, index + 1);
     (void)loaded;
     ApplyCaptions();
-    SaveLanguageChoice(services_.programFolder, index);
+    SaveLanguageChoice(WritableFolder(), index);
 }
 
 } // namespace pv

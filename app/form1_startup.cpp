@@ -99,10 +99,15 @@ bool Form1::LoadStartupLanguage()
 {
     // The technician's choice when its texts load; otherwise the first language, as a table
     // with a missing column or a damaged choice file must not stop the tool.
-    const int chosen = ReadLanguageSetting(services_.programFolder);
+    const int chosen = ReadLanguageSetting(WritableFolder());
     if (texts_.LoadLanguage(services_.languageStore, chosen))
         return true;
     return chosen != FirstLanguage && texts_.LoadLanguage(services_.languageStore, FirstLanguage);
+}
+
+const std::filesystem::path &Form1::WritableFolder() const
+{
+    return services_.writableFolder.empty() ? services_.programFolder : services_.writableFolder;
 }
 
 void Form1::FillPortList()

@@ -1,5 +1,6 @@
 // The service tool: the main window with the real port, message boxes, process list and
-// language database of this machine.
+// language database of this machine. It takes no arguments; everything it reads lies in its
+// program folder, and what it writes in its writable folder (platform/writable_folder.h).
 
 #include "app/form1.h"
 #include "platform/file_dialog.h"
@@ -11,18 +12,28 @@
 #include "platform/process_list.h"
 #include "platform/qt_serial_port.h"
 #include "platform/termination_signals.h"
+#include "platform/writable_folder.h"
 
 #include <QApplication>
+
+#include <filesystem>
+#include <vector>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The desktop matches the window to its menu entry (pv-service.desktop) and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("pv-service"));
     // Ended by the system (shutdown, kill, Ctrl+C in a terminal), the tool still closes its port
     // on the way out, so no stale lock file keeps the next start from opening it.
     pv::QuitOnTerminationSignals(app);
 
     const std::filesystem::path programFolder = pv::ProgramFolder();
-    pv::QtSerialPort port(programFolder);
+    // An installed program folder is the administrator's: the language choice and the port
+    // links then live in the user's own folder, made now on the first start.
+    const std::filesystem::path writableFolder = pv::PrepareWritableFolder(
+        programFolder, pv::FolderIsWritable(programFolder), pv::UserDataFolder());
+    pv::QtSerialPort port(std::vector<std::filesystem::path>{writableFolder, programFolder});
     pv::QtMessageBox messages;
     pv::QtModalPresenter presenter;
     pv::QtFileDialogs files;
@@ -30,8 +41,15 @@ int main(int argc, char *argv[])
     const std::unique_ptr<pv::LanguageStore> languageStore
         = pv::MakeSqliteLanguageStore(programFolder / "DataBase" / "Language.db");
 
-    pv::Form1 form1(pv::Form1Services{port, messages, presenter, *processes, *languageStore, files,
-                                      programFolder, pv::SystemNumberFormat()});
+    pv::Form1 form1(pv::Form1Services{.port = port,
+                                      .messages = messages,
+                                      .presenter = presenter,
+                                      .processes = *processes,
+                                      .languageStore = *languageStore,
+                                      .files = files,
+                                      .programFolder = programFolder,
+                                      .numberFormat = pv::SystemNumberFormat(),
+                                      .writableFolder = writableFolder});
     messages.SetParent(&form1);
     files.SetParent(&form1);
     if (!form1.Form_Load())

@@ -67,12 +67,12 @@ std::optional<int> StoredLanguageNumber(std::string_view text)
 
 } // namespace
 
-int ReadLanguageSetting(const std::filesystem::path &programFolder)
+int ReadLanguageSetting(const std::filesystem::path &writableFolder)
 {
-    if (!FileIsPresent(programFolder, LanguageSetFile))
+    if (!FileIsPresent(writableFolder, LanguageSetFile))
         return FirstLanguage;
     // The picker stores the choice; a number it never offers (9, 10, 0) has no texts.
-    const auto stored = StoredLanguageNumber(ReadWholeFile(programFolder / LanguageSetFile));
+    const auto stored = StoredLanguageNumber(ReadWholeFile(writableFolder / LanguageSetFile));
     if (!stored || !IsPickerLanguage(*stored))
         return FirstLanguage;
     return *stored;

@@ -1,7 +1,7 @@
 #pragma once
 // The plain-text settings files beside the program: InitSet.txt (start-up switches),
-// LanguageSet.txt (stored language number), CountryParameter.txt (country presets).
-// All are read as bytes in the tool's code page.
+// LanguageSet.txt (stored language number, in the writable folder), CountryParameter.txt
+// (country presets). All are read as bytes in the tool's code page.
 
 #include "language/language_choice.h"
 #include "platform/files.h"
@@ -15,9 +15,10 @@ namespace pv {
 inline constexpr const char *InitSetFile = "InitSet.txt";
 inline constexpr const char *CountryParameterFile = "CountryParameter.txt";
 
-// The language number to load at start-up: the stored one when it is a language the picker
-// offers, otherwise the first language (also when the file is missing or holds no number).
-int ReadLanguageSetting(const std::filesystem::path &programFolder);
+// The language number to load at start-up, from LanguageSet.txt in the tool's writable folder:
+// the stored one when it is a language the picker offers, otherwise the first language (also
+// when the file is missing or holds no number).
+int ReadLanguageSetting(const std::filesystem::path &writableFolder);
 
 // Lines 3 onward of CountryParameter.txt (split at CR LF or a lone LF; an empty last line after
 // a final line break counts). False when the file is missing or has fewer than three lines.

@@ -1,11 +1,13 @@
 #pragma once
-// The language the technician picked, kept in LanguageSet.txt beside the program.
+// The language the technician picked, kept in LanguageSet.txt in the tool's writable folder
+// (the program folder, or the user's own folder when the program folder is read-only: see
+// platform/writable_folder.h, where the file's name lives).
+
+#include "platform/writable_folder.h"
 
 #include <filesystem>
 
 namespace pv {
-
-inline constexpr const char *LanguageSetFile = "LanguageSet.txt";
 
 // The language every installation has, and the one used when no other can be.
 inline constexpr int FirstLanguage = 1;
@@ -14,8 +16,8 @@ inline constexpr int FirstLanguage = 1;
 // pictures 8 and 9, so languages 9 and 10 are never chosen.
 bool IsPickerLanguage(int number);
 
-// Stores index + 1 in LanguageSet.txt beside the program, only when that file is present
-// under exactly that name; never creates it. False when the file is absent or cannot be written.
-bool SaveLanguageChoice(const std::filesystem::path &programFolder, int index);
+// Stores index + 1 in LanguageSet.txt in the folder, only when that file is present under
+// exactly that name; never creates it. False when the file is absent or cannot be written.
+bool SaveLanguageChoice(const std::filesystem::path &writableFolder, int index);
 
 } // namespace pv

@@ -20,20 +20,28 @@ std::filesystem::path PortLinkFolder(const std::filesystem::path &programFolder)
     return programFolder / "ports";
 }
 
-std::string DevicePathForPort(int number, const std::filesystem::path &programFolder)
+std::string DevicePathForPort(int number, const std::vector<std::filesystem::path> &folders)
 {
 #if defined(_WIN32)
-    (void)programFolder;
+    (void)folders;
     return PortName(number);
 #else
-    std::error_code ec;
-    const auto link = PortLinkFolder(programFolder) / PortName(number);
-    // A link counts even when its target is gone for the moment (simulator restarting, adapter
-    // pulled): opening it then fails like a missing adapter, and succeeds once it is back.
-    if (std::filesystem::exists(std::filesystem::symlink_status(link, ec)))
-        return link.string();
+    for (const auto &folder : folders) {
+        std::error_code ec;
+        const auto link = PortLinkFolder(folder) / PortName(number);
+        // A link counts even when its target is gone for the moment (simulator restarting,
+        // adapter pulled): opening it then fails like a missing adapter, and succeeds once it
+        // is back.
+        if (std::filesystem::exists(std::filesystem::symlink_status(link, ec)))
+            return link.string();
+    }
     return "/dev/ttyUSB" + std::to_string(number - 1);
 #endif
+}
+
+std::string DevicePathForPort(int number, const std::filesystem::path &programFolder)
+{
+    return DevicePathForPort(number, std::vector<std::filesystem::path>{programFolder});
 }
 
 std::filesystem::path ProgramFolder()

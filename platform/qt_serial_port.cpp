@@ -113,7 +113,11 @@ std::optional<LineSettingsValue> ParseLineSettings(const std::string &text)
 }
 
 QtSerialPort::QtSerialPort(std::filesystem::path programFolder)
-    : programFolder_(std::move(programFolder)), device_(std::make_unique<QSerialPort>())
+    : QtSerialPort(std::vector<std::filesystem::path>{std::move(programFolder)})
+{}
+
+QtSerialPort::QtSerialPort(std::vector<std::filesystem::path> linkFolders)
+    : linkFolders_(std::move(linkFolders)), device_(std::make_unique<QSerialPort>())
 {
     QObject::connect(device_.get(), &QSerialPort::errorOccurred, device_.get(),
                      [this](QSerialPort::SerialPortError error) { OnDeviceError(error); });
@@ -227,7 +231,7 @@ void QtSerialPort::OpenDevice()
     if (!line)
         throw PortError(PortName(commPort_) + ": invalid line settings \"" + settings_ + "\"");
 
-    const std::string path = DevicePathForPort(commPort_, programFolder_);
+    const std::string path = DevicePathForPort(commPort_, linkFolders_);
     device_->setPortName(QString::fromStdString(path));
     device_->setBaudRate(line->baudRate);
     device_->setParity(ToQtParity(line->parity));

@@ -30,6 +30,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QSerialPort;
 
@@ -57,6 +58,9 @@ public:
 
     // programFolder: where ports/COMn links are looked for (DevicePathForPort).
     explicit QtSerialPort(std::filesystem::path programFolder);
+    // linkFolders: where ports/COMn links are looked for, in this order (the writable folder,
+    // then the program folder).
+    explicit QtSerialPort(std::vector<std::filesystem::path> linkFolders);
     ~QtSerialPort() override;
     QtSerialPort(const QtSerialPort &) = delete;
     QtSerialPort &operator=(const QtSerialPort &) = delete;
@@ -92,7 +96,7 @@ private:
     bool TryReopen();
     void DropDevice();
 
-    std::filesystem::path programFolder_;
+    std::vector<std::filesystem::path> linkFolders_;
     int commPort_ = FirstPortNumber;
     std::string settings_ = LineSettings;
     bool open_ = false; // the port as the logic sees it

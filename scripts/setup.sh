@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
-# Installs every package the build, the tests and the demo need, from Debian's archive, and
-# generates the comma-decimal locale the tests run under a second time.
+# Installs every package the build, the tests, the package check, the demo and the benchmark and
+# screenshot scripts need, from Debian's archive, and generates the comma-decimal locale the
+# tests run under a second time.
 # Safe to run again: it only acts when something is missing, and says nothing then.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-charts-dev libqt6charts6
-  libqt6opengl6-dev
+  libqt6opengl6-dev qt6-svg-dev
   libsqlite3-dev
   libgtest-dev libgmock-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool x11-utils
   locales
   clang libclang-rt-14-dev
   python3
+  dpkg-dev desktop-file-utils
+  fonts-wqy-microhei
 )
 comma_locale=de_DE.UTF-8
 

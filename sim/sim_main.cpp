@@ -1,10 +1,13 @@
 // inverter-sim: serves the simulated inverter on a new pseudo-terminal and links it as
-// <program folder>/ports/COMn, where the tool's port list finds it.
+// <folder>/ports/COMn, where the tool's port list finds it: the tool's writable folder (the
+// program folder, or the user's own folder when the program folder is read-only, as in an
+// installed tree), or the folder given with --program-dir.
 
 #include "inverter_simulator.h"
 #include "link/serial_port.h"
 #include "platform/port_names.h"
 #include "platform/pseudo_terminal.h"
+#include "platform/writable_folder.h"
 
 #include <algorithm>
 #include <chrono>
@@ -56,6 +59,9 @@ constexpr const char *Usage
       "                    [--certificate 1.02] [--fault KIND[,KIND...] --rate R]\n"
       "                    [--late-ms MS[-MS]] [--seed N] [--echo] [--log-writes]\n"
       "                    [--log-faults] [--flood] [--set REG=VALUE ...]\n"
+      "--program-dir DIR  link the port as DIR/ports/COMn; by default the tool's writable\n"
+      "              folder: the program folder, or ~/.local/share/pv-service when the\n"
+      "              program folder is read-only (an installed package)\n"
       "fault kinds: no-reply, wrong-crc, truncated, delayed, exception, noise-before,\n"
       "             noise-instead, or all of them; each kind listed strikes a request with\n"
       "             chance R (0..1, default 1)\n"
@@ -268,7 +274,9 @@ int main(int argc, char **argv)
         std::cerr << "inverter-sim: no pseudo-terminal available\n";
         return 1;
     }
-    const fs::path programDir = options.programDir.value_or(pv::ProgramFolder());
+    const fs::path programFolder = pv::ProgramFolder();
+    const fs::path programDir = options.programDir.value_or(pv::WritableFolderFor(
+        programFolder, pv::FolderIsWritable(programFolder), pv::UserDataFolder()));
     const fs::path link = pv::PortLinkFolder(programDir) / pv::PortName(options.port);
     if (!MakePortLink(link, terminal->SlavePath()))
         return 1;

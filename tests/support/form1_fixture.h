@@ -49,8 +49,16 @@ protected:
             std::ofstream(program / "CountryParameter.txt") << "h\r\nh\r\nR0\t1\r\nR1\t2\r\nR2\t3";
         if (languageSet != nullptr)
             std::ofstream(program / "LanguageSet.txt") << languageSet;
-        form = std::make_unique<Form1>(Form1Services{port, around, around, around, around, around,
-                                                     program, format, [this] { return clockMs; }});
+        form = std::make_unique<Form1>(Form1Services{.port = port,
+                                                     .messages = around,
+                                                     .presenter = around,
+                                                     .processes = around,
+                                                     .languageStore = around,
+                                                     .files = around,
+                                                     .programFolder = program,
+                                                     .numberFormat = format,
+                                                     .wallClock = [this] { return clockMs; },
+                                                     .writableFolder = writable});
         return form->Form_Load() && around.shown.empty();
     }
 
@@ -99,6 +107,8 @@ protected:
 
     QTemporaryDir folder;
     const std::filesystem::path program{folder.path().toStdString()};
+    // Where the language choice is kept; empty: the program folder.
+    std::filesystem::path writable;
     FakeSerialPort port;
     World around;
     NumberFormat format;
