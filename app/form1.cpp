@@ -261,8 +261,13 @@ void Form1::SetTimerInterval(MainTimer timer, int milliseconds)
 
 void Form1::PaintLinkStatus(Lamp lamp, int textNumber)
 {
-    const PictureBox *source = lamp == Lamp::Good ? ui_.Picture2 : ui_.Picture3;
-    ui_.Picture1->PaintPicture(source->Picture(), 0, 0, layout::LampTwips, layout::LampTwips);
+    // Every monitor reply shows the status again; painting the lamp that is already shown would
+    // only redraw the same pixels.
+    if (lamp != shownLamp_) {
+        const PictureBox *source = lamp == Lamp::Good ? ui_.Picture2 : ui_.Picture3;
+        ui_.Picture1->PaintPicture(source->Picture(), 0, 0, layout::LampTwips, layout::LampTwips);
+        shownLamp_ = lamp;
+    }
     ui_.Label1->setText(LanguageText(textNumber));
 }
 

@@ -241,6 +241,8 @@ private:
     RecordingPort linePort_{services_.port, line_};
     ExchangeMachine machine_;
     WriteMirror mirror_{machine_};
+    // The lamp painted into the status strip last; none before the first.
+    std::optional<Lamp> shownLamp_;
     LanguageTable texts_;
     CaptionTargets captionTargets_;
     Form1Values values_;

@@ -9,6 +9,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace pv {
@@ -18,7 +19,7 @@ namespace {
 constexpr int LabelPointSize = 7;
 constexpr int LegendPointSize = 7;
 constexpr int LineWidth = 2;
-constexpr int TimeTicks = 6; // every two minutes over ten
+constexpr int TimeTicks = static_cast<int>(TrendAxisRangeMs / TrendAxisStepMs) + 1;
 constexpr int ValueTicks = 5;
 constexpr const char *TimeFormat = "HH:mm";
 
@@ -31,6 +32,25 @@ constexpr double PowerHeadroom = 1.05;
 // Efficiency axis: around what was read, at least this wide; 0..100 before the first point.
 constexpr double SmallestEfficiencyRange = 1.0;
 constexpr double FullEfficiencyRange = 100.0;
+
+// The smallest of 1, 2 or 5 times a power of ten that is at least value (0 for 0 and below).
+double NiceCeiling(double value)
+{
+    if (value <= 0)
+        return 0;
+    const double decade = std::pow(10.0, std::floor(std::log10(value)));
+    for (const double step : {1.0, 2.0, 5.0, 10.0}) {
+        if (step * decade >= value)
+            return step * decade;
+    }
+    return 10 * decade;
+}
+
+void SetRange(QValueAxis *axis, double low, double high)
+{
+    if (axis->min() != low || axis->max() != high)
+        axis->setRange(low, high);
+}
 
 float ValueOf(const TrendPoint &point, TrendLine line)
 {
@@ -61,7 +81,8 @@ TrendView::TrendView(QWidget *parent)
       powerAxis_(new QValueAxis), efficiencyAxis_(new QValueAxis)
 {
     setChart(chart_);
-    setRenderHint(QPainter::Antialiasing);
+    // Lines without antialiasing: smoothing them cost several times the rest of monitoring.
+    setRenderHint(QPainter::Antialiasing, false);
     // Every pixel goes to the plot: the panel is small.
     chart_->setBackgroundRoundness(0);
     chart_->setMargins(QMargins(2, 2, 2, 2));
@@ -144,8 +165,13 @@ void TrendView::ShowPoints(const TrendBuffer &points, std::int64_t endMs)
         for (std::size_t k = wanted.size(); k < stretches_[static_cast<std::size_t>(l)].size(); ++k)
             stretches_[static_cast<std::size_t>(l)][k]->clear();
     }
-    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(endMs - TrendSpanMs),
-                        QDateTime::fromMSecsSinceEpoch(endMs));
+    // A range that changed with every point would lay out and draw the whole chart each time.
+    const std::int64_t axisEnd = (endMs / TrendAxisStepMs + 1) * TrendAxisStepMs;
+    if (axisEnd != axisEndMs_) {
+        axisEndMs_ = axisEnd;
+        timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(axisEnd - TrendAxisRangeMs),
+                            QDateTime::fromMSecsSinceEpoch(axisEnd));
+    }
     FitValueAxes(points, first);
 }
 
@@ -163,16 +189,17 @@ void TrendView::FitValueAxes(const TrendBuffer &points, std::size_t first)
         efficiencyLow = std::min(efficiencyLow, static_cast<double>(p.efficiency));
         efficiencyHigh = std::max(efficiencyHigh, static_cast<double>(p.efficiency));
     }
-    powerAxis_->setRange(powerLow, powerHigh);
-    powerAxis_->applyNiceNumbers();
+    // Ranges on round numbers, set only when they change: each change lays out and draws the
+    // axis labels again, which costs far more than the lines.
+    SetRange(powerAxis_, -NiceCeiling(-powerLow), NiceCeiling(powerHigh));
     if (first >= points.Size()) {
-        efficiencyAxis_->setRange(0, FullEfficiencyRange);
+        SetRange(efficiencyAxis_, 0, FullEfficiencyRange);
     } else {
-        // A flat line sits in the middle of a narrow range, so that a sag shows.
+        // A flat line sits inside a range at least one percent wide, so that a sag shows.
         const double spare
-            = std::max(0.0, SmallestEfficiencyRange - (efficiencyHigh - efficiencyLow));
-        efficiencyAxis_->setRange(efficiencyLow - spare / 2, efficiencyHigh + spare / 2);
-        efficiencyAxis_->applyNiceNumbers();
+            = std::max(0.0, SmallestEfficiencyRange - (efficiencyHigh - efficiencyLow)) / 2;
+        SetRange(efficiencyAxis_, std::floor(efficiencyLow - spare),
+                 std::ceil(efficiencyHigh + spare));
     }
 }
 

@@ -22,6 +22,11 @@ namespace pv {
 enum class TrendLine { InputAPower = 0, InputBPower = 1, OutputPower = 2, Efficiency = 3 };
 inline constexpr int TrendLineCount = 4;
 
+// The time axis moves on in whole steps: it ends at the next even minute after the newest point
+// and reaches one step further back than the span, so the ten minutes always fit.
+inline constexpr std::int64_t TrendAxisStepMs = 2 * 60 * 1000;
+inline constexpr std::int64_t TrendAxisRangeMs = TrendSpanMs + TrendAxisStepMs;
+
 struct TrendCaptions
 {
     std::array<QString, TrendLineCount> lines; // legend
@@ -57,6 +62,7 @@ private:
     QValueAxis *powerAxis_;
     QValueAxis *efficiencyAxis_;
     std::array<QString, TrendLineCount> names_;
+    std::int64_t axisEndMs_ = 0;
     // Series are only ever added, never deleted: at most one per point of a full ring.
     std::array<std::vector<QLineSeries *>, TrendLineCount> stretches_;
 };

@@ -69,7 +69,7 @@ grep -q "^-rwxr-xr-x .* \./$program_folder/pv-service$" <<<"$listing" \
   || fail "pv-service is not an executable file"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libsqlite3-0 qt6-qpa-plugins; do
+for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6charts6 libsqlite3-0 qt6-qpa-plugins; do
   grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 

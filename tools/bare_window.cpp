@@ -1,11 +1,18 @@
 // bare-window: the floor of a Qt Widgets program of the main window's size, for
 // scripts/startup-bench.sh. One window of the main window's size with as many controls of the
-// same kinds as the main window holds (39 labels, 21 line edits, 16 group boxes, 13 check boxes,
-// 8 push buttons, 2 combo boxes, 4 option buttons, 1 scroll bar and 12 plain painted widgets:
-// 116 in all), placed by hand as the main window places its own, and nothing else: no files,
-// no database, no timers. Whatever the tool costs beyond this is its own doing.
+// same kinds as the main window holds (40 labels, 21 line edits, 16 group boxes, 13 check boxes,
+// 9 push buttons, 2 combo boxes, 4 option buttons, 1 scroll bar, 12 plain painted widgets and
+// 1 chart of four lines over a time axis and two value axes: 119 in all), placed by hand as the
+// main window places its own, and nothing else: no files, no database, no timers. Whatever the
+// tool costs beyond this is its own doing.
 
 #include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QLineSeries>
+#include <QValueAxis>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -24,15 +31,21 @@ namespace {
 constexpr int WindowWidth = 820;
 constexpr int WindowHeight = 504;
 
-constexpr int Labels = 39;
+constexpr int Labels = 40;
 constexpr int LineEdits = 21;
 constexpr int GroupBoxes = 16;
 constexpr int CheckBoxes = 13;
-constexpr int PushButtons = 8;
+constexpr int PushButtons = 9;
 constexpr int OptionButtons = 4;
 constexpr int PlainWidgets = 12;
 constexpr int PortCount = 16;
 constexpr int CountryCount = 4;
+
+constexpr int ChartLines = 4;
+constexpr int ChartPoints = 10;
+constexpr int ChartWidth = 300;
+constexpr int ChartHeight = 150;
+constexpr qint64 ChartSpanMs = 10 * 60 * 1000;
 
 constexpr int Columns = 4;
 constexpr int ColumnWidth = WindowWidth / Columns;
@@ -95,6 +108,35 @@ int main(int argc, char **argv)
         plain->setAutoFillBackground(true);
         place(plain);
     }
+    // The chart as the tool's trend has it: four lines on a clock-time axis and two value axes,
+    // a few points each, not smoothed.
+    auto *chart = new QChart;
+    auto *time = new QDateTimeAxis;
+    auto *left = new QValueAxis;
+    auto *right = new QValueAxis;
+    const qint64 endMs = QDateTime::currentMSecsSinceEpoch();
+    time->setFormat(QStringLiteral("HH:mm"));
+    time->setRange(QDateTime::fromMSecsSinceEpoch(endMs - ChartSpanMs),
+                   QDateTime::fromMSecsSinceEpoch(endMs));
+    left->setRange(0, ChartLines);
+    right->setRange(0, 100);
+    chart->addAxis(time, Qt::AlignBottom);
+    chart->addAxis(left, Qt::AlignLeft);
+    chart->addAxis(right, Qt::AlignRight);
+    for (int line = 0; line < ChartLines; ++line) {
+        auto *series = new QLineSeries;
+        series->setName(QStringLiteral("Line %1").arg(line));
+        for (int i = 0; i < ChartPoints; ++i)
+            series->append(static_cast<qreal>(endMs - ChartSpanMs + i * ChartSpanMs / ChartPoints),
+                           line + 0.5);
+        chart->addSeries(series);
+        series->attachAxis(time);
+        series->attachAxis(line + 1 < ChartLines ? left : right);
+    }
+    auto *chartView = new QChartView(chart, &window);
+    chartView->setGeometry(WindowWidth - ChartWidth - 24, WindowHeight - ChartHeight - 4,
+                           ChartWidth, ChartHeight);
+
     auto *scroll = new QScrollBar(Qt::Vertical, &window);
     scroll->setGeometry(WindowWidth - 18, 0, 18, WindowHeight);
 

@@ -27,14 +27,19 @@ TEST_F(TrendTest, EachAcceptedReplyOfTheReadingsGivesOnePointDrawnOverTheLastTen
                   startMs + static_cast<std::int64_t>(i) * MonitorCycleMs + 2 * MonitorIntervalMs);
     const float output = Scaled(reg::OutputPower, 100);
     EXPECT_EQ(trend[4].outputPower, output);
-    // Drawn as one line each, over the ten minutes up to the newest point.
+    // Drawn as one line each; the time axis holds the ten minutes up to the newest point and
+    // ends on the next whole step.
     const auto drawn = ui().TrendChart->Stretches(TrendLine::OutputPower);
     ASSERT_EQ(drawn.size(), 1u);
     ASSERT_EQ(drawn[0].size(), 5);
     EXPECT_EQ(drawn[0].back(), QPointF(clockMs, output));
     const QDateTimeAxis *time = ui().TrendChart->TimeAxis();
-    EXPECT_EQ(time->max().toMSecsSinceEpoch(), clockMs);
-    EXPECT_EQ(time->max().toMSecsSinceEpoch() - time->min().toMSecsSinceEpoch(), TrendSpanMs);
+    const std::int64_t axisEnd = time->max().toMSecsSinceEpoch();
+    EXPECT_GT(axisEnd, clockMs);
+    EXPECT_LE(axisEnd, clockMs + TrendAxisStepMs);
+    EXPECT_EQ(axisEnd % TrendAxisStepMs, 0);
+    EXPECT_LE(time->min().toMSecsSinceEpoch(), clockMs - TrendSpanMs);
+    EXPECT_EQ(axisEnd - time->min().toMSecsSinceEpoch(), TrendAxisRangeMs);
     EXPECT_GE(ui().TrendChart->PowerAxis()->max(), output);
 }
 
