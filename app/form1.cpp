@@ -7,6 +7,7 @@
 #include "monitor/monitor_texts.h"
 #include "platform/message_box.h"
 #include "platform/modal_presenter.h"
+#include "trend_chart.h"
 
 #include <QMouseEvent>
 
@@ -49,6 +50,7 @@ Form1::Form1(const Form1Services &services, QWidget *parent)
     ConnectControls();
     ConnectLine();
     InstallKeyFilters();
+    ui_.TrendChart->SetDecimalSeparator(services_.numberFormat.decimalSeparator);
     ShowTrend();
 }
 

@@ -6,6 +6,7 @@
 #include <QGraphicsLayout>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLocale>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -20,7 +21,7 @@ constexpr int LabelPointSize = 7;
 constexpr int LegendPointSize = 7;
 constexpr int LineWidth = 2;
 constexpr int TimeTicks = static_cast<int>(TrendAxisRangeMs / TrendAxisStepMs) + 1;
-constexpr int ValueTicks = 5;
+constexpr int ValueSteps = 5;
 constexpr const char *TimeFormat = "HH:mm";
 
 // Line colours (RGB): string A, string B, AC output, efficiency.
@@ -38,18 +39,24 @@ double NiceCeiling(double value)
 {
     if (value <= 0)
         return 0;
-    const double decade = std::pow(10.0, std::floor(std::log10(value)));
-    for (const double step : {1.0, 2.0, 5.0, 10.0}) {
-        if (step * decade >= value)
+    // A value a rounding error above a round one (0.1 / 5) counts as that round one.
+    const double wanted = value * (1 - 1e-9);
+    const double decade = std::pow(10.0, std::floor(std::log10(wanted)));
+    for (const double step : {1.0, 2.0, 5.0}) {
+        if (step * decade >= wanted)
             return step * decade;
     }
     return 10 * decade;
 }
 
+// Sets a range on round limits with ticks on round values from zero: about five steps of 1, 2 or
+// 5 times a power of ten. Nothing is done when the range is already shown.
 void SetRange(QValueAxis *axis, double low, double high)
 {
-    if (axis->min() != low || axis->max() != high)
-        axis->setRange(low, high);
+    if (axis->min() == low && axis->max() == high)
+        return;
+    axis->setRange(low, high);
+    axis->setTickInterval(NiceCeiling((high - low) / ValueSteps));
 }
 
 float ValueOf(const TrendPoint &point, TrendLine line)
@@ -99,17 +106,31 @@ TrendView::TrendView(QWidget *parent)
         axis->setLabelsFont(labels);
         axis->setTitleFont(labels);
     }
-    powerAxis_->setTickCount(ValueTicks);
-    efficiencyAxis_->setTickCount(ValueTicks);
+    for (QValueAxis *axis : {powerAxis_, efficiencyAxis_}) {
+        axis->setTickType(QValueAxis::TicksDynamic);
+        axis->setTickAnchor(0);
+    }
+    // One grid, the power axis's: a second one at other heights would only confuse.
+    efficiencyAxis_->setGridLineVisible(false);
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
     chart_->addAxis(powerAxis_, Qt::AlignLeft);
     chart_->addAxis(efficiencyAxis_, Qt::AlignRight);
-    efficiencyAxis_->setRange(0, FullEfficiencyRange);
-    powerAxis_->setRange(0, SmallestPowerRangeKw);
+    SetRange(efficiencyAxis_, 0, FullEfficiencyRange);
+    SetRange(powerAxis_, 0, SmallestPowerRangeKw);
+    SetDecimalSeparator('.');
 
     // One stretch of each line from the start, so that the legend names all four.
     for (int line = 0; line < TrendLineCount; ++line)
         Stretch(static_cast<TrendLine>(line), 0);
+}
+
+void TrendView::SetDecimalSeparator(char decimal)
+{
+    // The axis labels are small numbers: only the decimal sign matters, never a group sign.
+    QLocale locale = decimal == ',' ? QLocale(QLocale::German) : QLocale::c();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    chart_->setLocale(locale);
+    chart_->setLocalizeNumbers(true);
 }
 
 QLineSeries *TrendView::Stretch(TrendLine line, std::size_t index)
@@ -198,8 +219,11 @@ void TrendView::FitValueAxes(const TrendBuffer &points, std::size_t first)
         // A flat line sits inside a range at least one percent wide, so that a sag shows.
         const double spare
             = std::max(0.0, SmallestEfficiencyRange - (efficiencyHigh - efficiencyLow)) / 2;
-        SetRange(efficiencyAxis_, std::floor(efficiencyLow - spare),
-                 std::ceil(efficiencyHigh + spare));
+        // Below zero only for a reading there.
+        const double floorLow = std::floor(efficiencyLow - spare);
+        const double low = efficiencyLow >= 0 ? std::max(0.0, floorLow) : floorLow;
+        SetRange(efficiencyAxis_, low,
+                 std::max(low + SmallestEfficiencyRange, std::ceil(efficiencyHigh + spare)));
     }
 }
 

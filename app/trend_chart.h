@@ -43,6 +43,8 @@ public:
     // starts a new stretch of line, so nothing is drawn across the time the link was lost.
     void ShowPoints(const TrendBuffer &points, std::int64_t endMs);
     void SetCaptions(const TrendCaptions &captions);
+    // The decimal sign of the value axes' labels: the system's, as the readings show it.
+    void SetDecimalSeparator(char decimal);
 
     // What is drawn: the stretches of one line, each with its points (time in ms, value).
     std::vector<QList<QPointF>> Stretches(TrendLine line) const;

@@ -7,7 +7,9 @@
 // usage: screenshots PROGRAM_FOLDER OUTPUT_FOLDER LANGUAGE...
 //   LANGUAGE is the picker's picture index and a name: 0:en 10:zh-Hans ...
 // writes OUTPUT_FOLDER/<name>-monitor.png, <name>-configuration.png, <name>-calibration.png.
-// The language choice goes to a scratch folder; the program folder is only read.
+// The language choice goes to a scratch folder; the program folder is only read. Before the
+// first picture the window monitors eight minutes from a fixed clock time, so that the trend
+// has something to show.
 
 #include "app/form1.h"
 #include "calibration/form2.h"
@@ -21,7 +23,10 @@
 #include "sim/simulated_port.h"
 
 #include <QApplication>
+#include <QDate>
+#include <QDateTime>
 #include <QTemporaryDir>
+#include <QTime>
 
 #include <cstdio>
 #include <filesystem>
@@ -37,6 +42,8 @@ namespace fs = std::filesystem;
 constexpr int TickLimit = 200;
 // Monitor cycles before the pictures, so that every reading has been read at least once.
 constexpr int MonitorTicks = 18;
+// Monitoring before the pictures: eight minutes of Timer1 ticks.
+constexpr int TrendTicks = 8 * 60 * 1000 / 350;
 // Flag bits 0 (standard DC input, jbus) and country code 255.
 constexpr std::uint16_t OwnSettingsCountryCode = 0x00FF;
 
@@ -83,6 +90,7 @@ public:
                                   .files = around_,
                                   .programFolder = programFolder,
                                   .numberFormat = pv::NumberFormat{},
+                                  .wallClock = [this] { return clockStartMs_ + nowMs_; },
                                   .writableFolder = writableFolder})
     {
         Silence({ui().Timer1, ui().Timer2, ui().Timer3});
@@ -97,6 +105,8 @@ public:
         form_.show();
         ui().Combo1->setCurrentIndex(0);
         emit ui().Combo1->activated(0);
+        for (int i = 0; i < TrendTicks; ++i)
+            TickMain();
         for (int i = 0; i < MonitorTicks; ++i)
             TickMain();
         return form_.Machine().State() == pv::ExchangeState::Monitor;
@@ -187,6 +197,9 @@ private:
     pv::Form1Controls &ui() { return form_.Controls(); }
 
     std::int64_t nowMs_ = 0;
+    // The pictures show the same clock time whenever they are made.
+    const std::int64_t clockStartMs_
+        = QDateTime(QDate(2026, 6, 21), QTime(12, 0)).toMSecsSinceEpoch();
     pv::InverterSimulator inverter_;
     pv::SimulatedPort port_{inverter_, &nowMs_};
     Around around_;

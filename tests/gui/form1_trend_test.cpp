@@ -4,6 +4,7 @@
 
 #include "trend_fixture.h"
 
+#include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QLocale>
@@ -41,6 +42,59 @@ TEST_F(TrendTest, EachAcceptedReplyOfTheReadingsGivesOnePointDrawnOverTheLastTen
     EXPECT_LE(time->min().toMSecsSinceEpoch(), clockMs - TrendSpanMs);
     EXPECT_EQ(axisEnd - time->min().toMSecsSinceEpoch(), TrendAxisRangeMs);
     EXPECT_GE(ui().TrendChart->PowerAxis()->max(), output);
+}
+
+// What the value axes show for one point: round limits that hold it, ticks on round values.
+struct AxisCase
+{
+    const char *name;
+    float power; // kW, each of the three power lines
+    float efficiency;
+    double powerMax, powerTick, efficiencyMin, efficiencyMax, efficiencyTick;
+};
+
+class TrendAxisTest : public ::testing::TestWithParam<AxisCase>
+{
+};
+
+TEST_P(TrendAxisTest, ValueAxesHoldThePointsOnRoundLimits)
+{
+    const AxisCase &c = GetParam();
+    TrendBuffer points;
+    constexpr std::int64_t endMs = 1'700'000'000'000;
+    points.Add({.timeMs = endMs, .inputAPower = c.power, .inputBPower = c.power,
+                .outputPower = c.power, .efficiency = c.efficiency});
+    TrendView view;
+    view.ShowPoints(points, endMs);
+    const QValueAxis *power = view.PowerAxis();
+    EXPECT_EQ(power->min(), 0);
+    EXPECT_DOUBLE_EQ(power->max(), c.powerMax);
+    EXPECT_DOUBLE_EQ(power->tickInterval(), c.powerTick);
+    const QValueAxis *efficiency = view.EfficiencyAxis();
+    EXPECT_EQ(efficiency->min(), c.efficiencyMin);
+    EXPECT_EQ(efficiency->max(), c.efficiencyMax);
+    EXPECT_DOUBLE_EQ(efficiency->tickInterval(), c.efficiencyTick);
+}
+
+const AxisCase AxisCases[] = {
+    {"Night", 0, 0, 0.1, 0.02, 0, 1, 0.2},
+    {"Morning", 0.9f, 91.5f, 1, 0.2, 91, 92, 0.2},
+    {"Midday", 4.6f, 96.24f, 5, 1, 95, 97, 0.5},
+    {"JustOverFive", 4.9f, 96.0f, 10, 2, 95, 97, 0.5},
+};
+INSTANTIATE_TEST_SUITE_P(Trend, TrendAxisTest, ::testing::ValuesIn(AxisCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(TrendLabels, ValueAxisLabelsTakeTheDecimalSignOfTheRegionalFormat)
+{
+    for (const char decimal : {',', '.'}) {
+        TrendView view;
+        view.SetDecimalSeparator(decimal);
+        EXPECT_TRUE(view.chart()->localizeNumbers());
+        EXPECT_EQ(view.chart()->locale().toString(96.5, 'f', 1),
+                  QStringLiteral("96") + QChar::fromLatin1(decimal) + QStringLiteral("5"));
+        EXPECT_EQ(view.chart()->locale().toString(1234.0, 'f', 0), QStringLiteral("1234"));
+    }
 }
 
 // Faults met by the requests of the readings block in cycles 2 and 3 of five.
