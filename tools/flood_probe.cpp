@@ -6,12 +6,9 @@
 // prints: requests=N per_second=R largest_take=B cpu_percent=C peak_rss_kib=K
 
 #include "app/form1.h"
-#include "platform/file_dialog.h"
 #include "platform/language_store.h"
-#include "platform/message_box.h"
-#include "platform/modal_presenter.h"
-#include "platform/process_list.h"
 #include "platform/qt_serial_port.h"
+#include "tools/tool_surroundings.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -50,24 +47,6 @@ struct CountingPort : pv::SerialPort
     pv::SerialPort &inner;
     int requests = 0;
     std::size_t largestTake = 0;
-};
-
-struct Quiet : pv::MessageSink, pv::ModalPresenter, pv::ProcessList, pv::FileDialogs
-{
-    std::optional<std::filesystem::path> SaveFileName(const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    std::optional<std::filesystem::path> OpenFileName(const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    void ShowMessage(const QString &text) override
-    {
-        std::fprintf(stderr, "flood-probe: message: %s\n", text.toStdString().c_str());
-    }
-    void ShowModal(QDialog &) override {}
-    std::vector<std::string> ExecutableNames() const override { return {}; }
 };
 
 double CpuSeconds()
@@ -109,7 +88,7 @@ int main(int argc, char **argv)
 
     pv::QtSerialPort realPort(programDir);
     CountingPort port(realPort);
-    Quiet quiet;
+    ToolSurroundings quiet("flood-probe");
     const auto languageStore = pv::MakeSqliteLanguageStore(programDir / "DataBase" / "Language.db");
     pv::Form1 form(pv::Form1Services{port, quiet, quiet, quiet, *languageStore, quiet, programDir,
                                      pv::NumberFormat{}});

@@ -14,13 +14,10 @@
 #include "app/form1.h"
 #include "calibration/form2.h"
 #include "link/register_map.h"
-#include "platform/file_dialog.h"
 #include "platform/language_store.h"
-#include "platform/message_box.h"
-#include "platform/modal_presenter.h"
-#include "platform/process_list.h"
 #include "platform/writable_folder.h"
 #include "sim/simulated_port.h"
+#include "tools/tool_surroundings.h"
 
 #include <QApplication>
 #include <QDate>
@@ -46,28 +43,6 @@ constexpr int MonitorTicks = 18;
 constexpr int TrendTicks = 8 * 60 * 1000 / 350;
 // Flag bits 0 (standard DC input, jbus) and country code 255.
 constexpr std::uint16_t OwnSettingsCountryCode = 0x00FF;
-
-// Messages go to the terminal; the calibration window is handed to whileOpen.
-struct Around : pv::MessageSink, pv::ModalPresenter, pv::ProcessList, pv::FileDialogs
-{
-    std::optional<fs::path> SaveFileName(const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    std::optional<fs::path> OpenFileName(const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    void ShowMessage(const QString &text) override
-    {
-        std::fprintf(stderr, "screenshots: message: %s\n", text.toStdString().c_str());
-        ++messages;
-    }
-    void ShowModal(QDialog &dialog) override { whileOpen(dialog); }
-    std::vector<std::string> ExecutableNames() const override { return {}; }
-    std::function<void(QDialog &)> whileOpen = [](QDialog &) {};
-    int messages = 0;
-};
 
 // Stops a timer's ticks from reaching its window while it still counts as running, so the
 // hand decides every tick and the clock it sees.
@@ -202,7 +177,7 @@ private:
         = QDateTime(QDate(2026, 6, 21), QTime(12, 0)).toMSecsSinceEpoch();
     pv::InverterSimulator inverter_;
     pv::SimulatedPort port_{inverter_, &nowMs_};
-    Around around_;
+    ToolSurroundings around_{"screenshots"};
     std::unique_ptr<pv::LanguageStore> store_;
     pv::Form1 form_;
 };

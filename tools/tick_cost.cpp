@@ -8,12 +8,9 @@
 
 #include "app/form1.h"
 #include "app/line_view.h"
-#include "platform/file_dialog.h"
 #include "platform/language_store.h"
-#include "platform/message_box.h"
-#include "platform/modal_presenter.h"
-#include "platform/process_list.h"
 #include "sim/simulated_port.h"
+#include "tools/tool_surroundings.h"
 
 #include <QApplication>
 
@@ -27,24 +24,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-struct Quiet : pv::MessageSink, pv::ModalPresenter, pv::ProcessList, pv::FileDialogs
-{
-    std::optional<std::filesystem::path> SaveFileName(const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    std::optional<std::filesystem::path> OpenFileName(const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    void ShowMessage(const QString &text) override
-    {
-        std::fprintf(stderr, "tick-cost: message: %s\n", text.toStdString().c_str());
-    }
-    void ShowModal(QDialog &) override {}
-    std::vector<std::string> ExecutableNames() const override { return {}; }
-};
 
 // Microseconds of each call.
 struct Samples
@@ -76,7 +55,7 @@ Run Measure(const std::filesystem::path &programDir, int ticks, bool viewOpen)
     pv::InverterSimulator inverter;
     std::int64_t nowMs = 0;
     pv::SimulatedPort port(inverter, &nowMs);
-    Quiet quiet;
+    ToolSurroundings quiet("tick-cost");
     const auto languageStore = pv::MakeSqliteLanguageStore(programDir / "DataBase" / "Language.db");
     pv::Form1 form(pv::Form1Services{port, quiet, quiet, quiet, *languageStore, quiet, programDir,
                                      pv::NumberFormat{}});

@@ -12,14 +12,11 @@
 // the window's caches fill once.
 
 #include "app/form1.h"
-#include "platform/file_dialog.h"
 #include "platform/language_store.h"
-#include "platform/message_box.h"
-#include "platform/modal_presenter.h"
 #include "platform/port_names.h"
-#include "platform/process_list.h"
 #include "sim/inverter_simulator.h"
 #include "sim/simulated_port.h"
+#include "tools/tool_surroundings.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -29,29 +26,6 @@
 #include <string>
 
 namespace {
-
-// The recording goes to the file this answers with; messages go to the error stream.
-struct Around : pv::MessageSink, pv::ModalPresenter, pv::ProcessList, pv::FileDialogs
-{
-    std::filesystem::path recording;
-    int messages = 0;
-
-    std::optional<std::filesystem::path> SaveFileName(const QString &, const QString &) override
-    {
-        return recording;
-    }
-    std::optional<std::filesystem::path> OpenFileName(const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    void ShowMessage(const QString &text) override
-    {
-        ++messages;
-        std::fprintf(stderr, "trend-soak: message: %s\n", text.toStdString().c_str());
-    }
-    void ShowModal(QDialog &) override {}
-    std::vector<std::string> ExecutableNames() const override { return {}; }
-};
 
 // VmRSS of this process, in KiB.
 long ResidentKib()
@@ -92,8 +66,8 @@ int main(int argc, char **argv)
     }
 
     QTemporaryDir temporary(QStringLiteral("/dev/shm/trend-soak-XXXXXX"));
-    Around around;
-    around.recording = std::filesystem::path(temporary.path().toStdString()) / "soak.csv";
+    ToolSurroundings around("trend-soak");
+    around.saveAs = std::filesystem::path(temporary.path().toStdString()) / "soak.csv";
     std::int64_t nowMs = 0;
     pv::InverterSimulator inverter;
     pv::SimulatedPort port(inverter, &nowMs);
@@ -148,7 +122,7 @@ int main(int argc, char **argv)
         }
     }
     const long atEnd = ResidentKib();
-    const auto rows = static_cast<long>(std::filesystem::file_size(around.recording));
+    const auto rows = static_cast<long>(std::filesystem::file_size(around.saveAs));
     std::printf("end: rss_kib=%ld\n", atEnd);
     const long growth = atEnd - afterSpan;
     std::printf("replies=%d points=%zu file_bytes=%ld messages=%d rss_growth_kib=%ld flat=%s\n",
