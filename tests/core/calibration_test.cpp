@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <map>
+#include <tuple>
 
 namespace pv {
 namespace {
@@ -21,57 +22,34 @@ const NumberFormat Comma{',', '.'};
 
 // ---- frames ------------------------------------------------------------------------------
 
-struct FrameCase
-{
-    const char *name;
-    int step;
-    std::function<void(CalibrationTexts &)> edit;
-    const char *frame; // nullptr: refused, nothing to send
-};
+using Edit = std::function<void(CalibrationTexts &)>;
+const Edit Unchanged = [](CalibrationTexts &) {};
 
-class CalibrationFrames : public ::testing::TestWithParam<FrameCase>
+TEST(CalibrationFrames, AreBuiltByteForByteOrRefused)
 {
-};
-
-TEST_P(CalibrationFrames, AreBuiltByteForByteOrRefused)
-{
-    CalibrationTexts texts = DesignCalibrationTexts();
-    GetParam().edit(texts);
-    Channel channel;
-    channel.request = {0x01}; // what an earlier exchange left
-    const bool built = BuildCalibrationRequest(GetParam().step, texts, Point, channel);
-    if (GetParam().frame == nullptr) {
-        EXPECT_FALSE(built);
-        EXPECT_TRUE(channel.request.empty()) << "nothing unchecked may be sent";
-    } else {
-        EXPECT_TRUE(built);
-        EXPECT_EQ(HexText(channel.request), GetParam().frame);
+    // Step, texts changed from the design ones, frame (nullptr: refused, nothing to send).
+    const std::tuple<int, Edit, const char *> cases[] = {
+        {CalibrationReadStep, Unchanged, "FF 03 CF 00 00 0F 2F 04"},
+        // The current gains come from their own entries, not from the row's copies of them;
+        // 254.5 goes as 254, 255.5 is no byte.
+        {CalibrationWriteStep, [](CalibrationTexts &t) { t.text7 = "254.5", t.text8[10] = "1"; },
+         "FF 64 CF 03 00 07 0E 80 80 80 80 01 2C 80 00 80 00 00 E6 FE 00 D1 4F"},
+        {CalibrationWriteStep, [](CalibrationTexts &t) { t.text7 = "255.5"; }, nullptr},
+        {CalibrationWriteStep, [](CalibrationTexts &t) { t.text8[5] = "4x"; }, nullptr},
+        {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "300"; }, "FF 64 CF 0A 01 2C 7A 87"},
+        {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "70000"; }, nullptr},
+        {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "12a"; }, nullptr},
+    };
+    for (const auto &[step, edit, frame] : cases) {
+        SCOPED_TRACE(testing::Message() << "step " << step << ", " << (frame ? frame : "refused"));
+        CalibrationTexts texts = DesignCalibrationTexts();
+        edit(texts);
+        Channel channel;
+        channel.request = {0x01}; // what an earlier exchange left
+        EXPECT_EQ(BuildCalibrationRequest(step, texts, Point, channel), frame != nullptr);
+        EXPECT_EQ(HexText(channel.request), frame ? frame : "") << "nothing unchecked is sent";
     }
 }
-
-const auto Unchanged = [](CalibrationTexts &) {};
-const FrameCase FrameCases[] = {
-    {"Read", CalibrationReadStep, Unchanged, "FF 03 CF 00 00 0F 2F 04"},
-    {"WriteWithDesignTexts", CalibrationWriteStep, Unchanged,
-     "FF 64 CF 03 00 07 0E 80 80 80 80 01 2C 80 00 80 00 00 E6 80 00 F0 EF"},
-    // The current gains come from their own entries, not from the row's copies of them.
-    {"AcGain254Point5GoesAs254", CalibrationWriteStep,
-     [](CalibrationTexts &t) { t.text7 = "254.5", t.text8[10] = "1"; },
-     "FF 64 CF 03 00 07 0E 80 80 80 80 01 2C 80 00 80 00 00 E6 FE 00 D1 4F"},
-    {"AcGain255Point5IsNoByte", CalibrationWriteStep,
-     [](CalibrationTexts &t) { t.text7 = "255.5"; }, nullptr},
-    {"RowCellNoNumber", CalibrationWriteStep, [](CalibrationTexts &t) { t.text8[5] = "4x"; },
-     nullptr},
-    {"RowCellAbove255", CalibrationWriteStep, [](CalibrationTexts &t) { t.text8[9] = "256"; },
-     nullptr},
-    {"Offset300", OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "300"; },
-     "FF 64 CF 0A 01 2C 7A 87"},
-    {"Offset70000", OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "70000"; }, nullptr},
-    {"OffsetNoNumber", OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "12a"; }, nullptr},
-};
-
-INSTANTIATE_TEST_SUITE_P(Calibration, CalibrationFrames, ::testing::ValuesIn(FrameCases),
-                         [](const auto &info) { return std::string(info.param.name); });
 
 // ---- read reply ------------------------------------------------------------------------------
 
@@ -103,22 +81,18 @@ TEST(CalibrationReadLayout, ShowsEachNamedByteInItsColumnWhenTheReplyFillsTheRow
 
 // ---- arithmetic ------------------------------------------------------------------------------
 
-TEST(CurrentGain, IsTheMeterToLcdRatioOnTheGainScale)
+TEST(CurrentGain, IsTheMeterToLcdRatioOnTheGainScaleForEachPairUpToTheFirstWithout)
 {
     // 148.48, 107.52; no LCD reading; 408704 does not fit 16 bits; no byte limit here.
     const std::tuple<float, float, std::optional<std::int16_t>> cases[]
         = {{5.1f, 5.0f, 148},
            {4.9f, 5.0f, 108},
-           {10.0f, 10.0f, 128},
            {5.0f, 0.0f, std::nullopt},
            {400.0f, 1.0f, std::nullopt},
            {-30.0f, 1.0f, -31616}};
     for (const auto &[meter, lcd, gain] : cases)
         EXPECT_EQ(CurrentGain(meter, lcd), gain) << meter << " / " << lcd;
-}
-
-TEST(CurrentGain, ReadsADecimalCommaAndStopsAtTheFirstPairWithoutAGain)
-{
+    // The window's pairs: a decimal comma is read, and the first pair without a gain ends them.
     CalibrationTexts texts = DesignCalibrationTexts();
     texts.text3[5] = "5,1";
     texts.text3[7] = "4.9";
@@ -131,24 +105,23 @@ TEST(FillWriteSettingData, ComputesTheWholeRowOrRefusesIt)
 {
     using Row = std::array<std::string, Text8Count>;
     const Row design = DesignCalibrationTexts().text8;
-    const auto edit = [](auto change) { return std::function<void(CalibrationTexts &)>(change); };
-    // The texts changed from the design ones, and the row (nothing: refused, no cell changed).
-    const std::tuple<const char *, std::function<void(CalibrationTexts &)>, std::optional<Row>>
-        cases[] = {
-            {"DesignTexts", Unchanged, design},
-            // The row shows a negative meter voltage; the build refuses its cells later. The
-            // current gains are copied as they stand.
-            {"MeasuredPoints", edit([](CalibrationTexts &t) {
-                 t.text4 = {"150", "148", "300", "297", "131"};
-                 t.text5 = "-300", t.text6 = "1,024.4", t.text7 = "12x";
-             }),
-             Row{"128", "128", "135", "129", "-1", "-44", "128", "131", "4", "0", "12x"}},
-            {"LcdPointsEqual", edit([](CalibrationTexts &t) { t.text3[3] = "150"; }), {}},
-            {"PointNoNumber", edit([](CalibrationTexts &t) { t.text4[2] = "3OO"; }), {}},
-            {"CommaUnderPointFormat", edit([](CalibrationTexts &t) { t.text3[0] = "150,5"; }), {}},
-            {"DcBusNoNumber", edit([](CalibrationTexts &t) { t.text5 = "300V"; }), {}},
-            {"GainBeyond16Bits", edit([](CalibrationTexts &t) { t.text3[2] = "40000"; }), {}},
-        };
+    // The texts changed from the design ones, and the row (nothing: refused, no cell changed);
+    // the design texts give the design row whatever the format.
+    const std::tuple<const char *, Edit, std::optional<Row>> cases[] = {
+        // The row shows a negative meter voltage; the build refuses its cells later. The
+        // current gains are copied as they stand.
+        {"MeasuredPoints",
+         [](CalibrationTexts &t) {
+             t.text4 = {"150", "148", "300", "297", "131"};
+             t.text5 = "-300", t.text6 = "1,024.4", t.text7 = "12x";
+         },
+         Row{"128", "128", "135", "129", "-1", "-44", "128", "131", "4", "0", "12x"}},
+        {"LcdPointsEqual", [](CalibrationTexts &t) { t.text3[3] = "150"; }, {}},
+        {"PointNoNumber", [](CalibrationTexts &t) { t.text4[2] = "3OO"; }, {}},
+        {"CommaUnderPointFormat", [](CalibrationTexts &t) { t.text3[0] = "150,5"; }, {}},
+        {"DcBusNoNumber", [](CalibrationTexts &t) { t.text5 = "300V"; }, {}},
+        {"GainBeyond16Bits", [](CalibrationTexts &t) { t.text3[2] = "40000"; }, {}},
+    };
     for (const auto &[name, change, row] : cases) {
         CalibrationTexts texts = DesignCalibrationTexts();
         change(texts);
@@ -160,9 +133,10 @@ TEST(FillWriteSettingData, ComputesTheWholeRowOrRefusesIt)
 TEST(StepAcCurrentOffset, StepsOneAndStaysWithin118To138)
 {
     const std::tuple<const char *, int, const char *> cases[]
-        = {{"128", OffsetUpButton, "129"},    {"128", OffsetDownButton, "127"},
-           {"138", OffsetUpButton, "138"},    {"200", OffsetDownButton, "138"},
-           {"", OffsetUpButton, "118"},       {"127.5", OffsetUpButton, "129"},
+        = {{"128", OffsetUpButton, "129"},
+           {"200", OffsetDownButton, "138"},
+           {"", OffsetUpButton, "118"},
+           {"127.5", OffsetUpButton, "129"},
            {"1e400", OffsetDownButton, "138"}};
     for (const auto &[before, index, after] : cases)
         EXPECT_EQ(StepAcCurrentOffset(before, index), after) << before << " button " << index;
