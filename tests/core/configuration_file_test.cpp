@@ -11,6 +11,7 @@
 #include <functional>
 #include <iterator>
 #include <sstream>
+#include <tuple>
 
 namespace pv {
 namespace {
@@ -133,8 +134,6 @@ const FileCase FileCases[] = {
      "fmin_50hz_grid_hz", "47,5"},
     {"NoExponent", Replaced("= 50.2", "= 5.02e1"), F::NotNumber, 12, "fmax_50hz_grid_hz", "5.02e1"},
     {"VoltageWithDecimals", Replaced("= 195", "= 195.5"), F::NotWhole, 6, "vmin_l1_v", "195.5"},
-    {"VminL1BelowItsCheck", Replaced("= 195", "= 149"), F::OutOfRange, 6, "vmin_l1_v", "149", "150",
-     "300"},
     {"Fmin50OutsideItsRangeIsRefusedNotDefaulted", Replaced("= 47.5", "= 45"), F::OutOfRange, 13,
      "fmin_50hz_grid_hz", "45", "45,1", "49,9"},
     {"ZeroDisconnectTime", Replaced("fmax_disconnect_ms = 200", "fmax_disconnect_ms = 0"),
@@ -207,56 +206,38 @@ TEST(ConfigurationFile, LimitsLoadExactlyWhenTheWriteCheckSendsThem)
     }
 }
 
-TEST(ConfigurationPanel, RefusesAnEmptyPanelAnEmptyEntryALetterAndNoCountry)
+// The panel as a technician left it: what saving it refuses (the first fault, its field), and
+// the fields Compare finds different from Unit() (nothing: not compared).
+TEST(ConfigurationPanel, SavingRefusesTheFirstFaultAndComparingFindsExactlyTheFieldsThatDiffer)
 {
-    const auto problem = [](const std::function<void(ConfigurationPanelTexts &)> &edit) {
+    using P = ConfigurationPanelTexts;
+    const std::tuple<std::function<void(P &)>, F, int, std::optional<std::vector<int>>> cases[] = {
+        {[](P &) {}, F::None, -1, std::vector<int>{}},
+        {[](P &p) { p.limits[9] = "47,50", p.ratedPower = "3.650"; }, F::None, -1,
+         std::vector<int>{}}, // the same values written otherwise
+        {[](P &p) {
+             p.limits[13] = "", p.sleepPower = "6", p.countryCode = 6, p.flags[1] = false;
+             p.flags[7] = false;
+         },
+         F::EmptyEntry, 13,
+         std::vector{13, SleepPowerField, CountryCodeField, CommunicationField, FlagField(7)}},
+        {[](P &p) { p.retryTime = "6o0"; }, F::NotNumber, RetryTimeField,
+         std::vector{RetryTimeField}},
+        {[](P &p) { p.countryCode.reset(); }, F::NoCountry, CountryCodeField,
+         std::vector{CountryCodeField}},
+        {[](P &p) { p = {}; }, F::EmptyPanel, -1, std::nullopt},
+    };
+    for (const auto &[edit, fault, field, differing] : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "fault " << static_cast<int>(fault) << ", field " << field);
         ConfigurationPanelTexts panel = ConfigurationEntryTexts(Unit(), CommaDecimal);
         edit(panel);
         const ConfigurationProblem p = ReadConfigurationPanel(panel, CommaDecimal).problem;
-        return std::pair(p.fault, p.field);
-    };
-    EXPECT_EQ(problem([](auto &p) { p = {}; }), std::pair(F::EmptyPanel, -1));
-    EXPECT_EQ(problem([](auto &p) { p.retryTime.clear(); }),
-              std::pair(F::EmptyEntry, RetryTimeField));
-    EXPECT_EQ(problem([](auto &p) { p.limits[3] = "1x"; }), std::pair(F::NotNumber, 3));
-    EXPECT_EQ(problem([](auto &p) { p.countryCode.reset(); }),
-              std::pair(F::NoCountry, CountryCodeField));
+        EXPECT_EQ(std::pair(p.fault, p.field), std::pair(fault, field));
+        if (differing)
+            EXPECT_EQ(CompareConfiguration(panel, Unit(), CommaDecimal), *differing);
+    }
 }
-
-// The panel as a technician left it, and the fields Compare finds different from Unit().
-struct CompareCase
-{
-    const char *name;
-    std::function<void(ConfigurationPanelTexts &)> edit;
-    std::vector<int> differing;
-};
-
-class ComparedPanel : public ::testing::TestWithParam<CompareCase>
-{
-};
-
-TEST_P(ComparedPanel, FindsExactlyTheFieldsThatDiffer)
-{
-    ConfigurationPanelTexts panel = ConfigurationEntryTexts(Unit(), CommaDecimal);
-    GetParam().edit(panel);
-    EXPECT_EQ(CompareConfiguration(panel, Unit(), CommaDecimal), GetParam().differing);
-}
-
-using P = ConfigurationPanelTexts;
-const CompareCase CompareCases[] = {
-    {"None", [](P &) {}, {}},
-    {"SameValueOtherText", [](P &p) { p.limits[9] = "47,50", p.ratedPower = "3.650"; }, {}},
-    {"Several",
-     [](P &p) {
-         p.limits[13] = "", p.sleepPower = "6", p.countryCode = 6, p.flags[1] = false;
-         p.flags[7] = false;
-     },
-     {13, SleepPowerField, CountryCodeField, CommunicationField, FlagField(7)}},
-    {"NotANumberDiffers", [](P &p) { p.retryTime = "6o0"; }, {RetryTimeField}},
-};
-
-INSTANTIATE_TEST_SUITE_P(ConfigurationFile, ComparedPanel, ::testing::ValuesIn(CompareCases),
-                         [](const auto &info) { return std::string(info.param.name); });
 
 // The shipped examples hold their preset's record: Germany record 1, Australia 2, the United
 // Kingdom 0 of CountryParameter.txt.
@@ -285,7 +266,6 @@ TEST(ConfigurationFile, ExamplesHoldTheirPresetRecords)
                                reading.values->limits.begin()));
         EXPECT_EQ(reading.values->retryTime, preset[RetryTimeSlot]);
         EXPECT_EQ(reading.values->countryCode, code);
-        EXPECT_EQ(ChoiceAtPosition(CountryToListIndex(code, 3), 3).record, record);
     }
 }
 
