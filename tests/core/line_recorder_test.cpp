@@ -228,7 +228,6 @@ TEST_F(LineRecorderTest, TheRingDropsTheOldestEntryClearEmptiesItAndAFloodIsCut)
     EXPECT_EQ(recorder.At(0).bytes[3], 1) << "the first request is gone, the second is oldest";
     EXPECT_EQ(Last().bytes[3], LineRecorder::Capacity % 256);
     recorder.Clear();
-    EXPECT_EQ(recorder.Size(), 0u);
     Send();
     EXPECT_EQ(recorder.Size(), 1u);
     EXPECT_EQ(recorder.At(0).sequence, LineRecorder::Capacity + 1);
