@@ -134,8 +134,6 @@ const FileCase FileCases[] = {
      "fmin_50hz_grid_hz", "47,5"},
     {"NoExponent", Replaced("= 50.2", "= 5.02e1"), F::NotNumber, 12, "fmax_50hz_grid_hz", "5.02e1"},
     {"VoltageWithDecimals", Replaced("= 195", "= 195.5"), F::NotWhole, 6, "vmin_l1_v", "195.5"},
-    {"Fmin50OutsideItsRangeIsRefusedNotDefaulted", Replaced("= 47.5", "= 45"), F::OutOfRange, 13,
-     "fmin_50hz_grid_hz", "45", "45,1", "49,9"},
     {"ZeroDisconnectTime", Replaced("fmax_disconnect_ms = 200", "fmax_disconnect_ms = 0"),
      F::OutOfRangeAboveLow, 16, "fmax_disconnect_ms", "0", "0", "65535"},
     {"SleepPowerAbove20", Replaced("= 5\n", "= 21\n"), F::OutOfRange, 18, "sleep_power_percent",
