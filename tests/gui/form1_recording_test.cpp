@@ -55,7 +55,6 @@ TEST_F(RecordingTest, OneRowPerAcceptedReplyWithTheSimulatorsValuesAndNoneForAFa
 {
     Connect();
     Record(recording);
-    ASSERT_TRUE(form->IsRecording());
     // The link column of each row: the first reply arrives while the version is checked; one
     // failed reply of the block is no loss, two in a row are.
     std::vector<Row> rows;
@@ -79,7 +78,6 @@ TEST_F(RecordingTest, OneRowPerAcceptedReplyWithTheSimulatorsValuesAndNoneForAFa
     ASSERT_EQ(lines.size(), rows.size() + 1);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(lines[i + 1]);
-        EXPECT_TRUE(lines[i + 1].ends_with("\r")) << "CR LF";
         const std::vector<std::string> fields = Fields(lines[i + 1]);
         ASSERT_EQ(fields.size(), CsvColumnCount);
         EXPECT_EQ(QDateTime::fromString(QString::fromStdString(fields[0]), Qt::ISODateWithMs)

@@ -1,4 +1,5 @@
-// The serial port adapter against a real pseudo-terminal behind a ports/COM3 link.
+// The serial port adapter against a real pseudo-terminal behind a ports/COM3 link. That it drops
+// an adapter's echo is the end-to-end tests' (an echoing inverter-sim, no CRC failure, the hint).
 #include "platform/pseudo_terminal.h"
 #include "platform/qt_serial_port.h"
 
@@ -62,9 +63,9 @@ protected:
         fs::create_symlink(pty_ ? pty_->SlavePath() : "/dev/pv-no-such-device", link);
     }
 
-    // Sends the request and answers with the longest reply, after `ahead` (an adapter's echo).
-    // Between port takes no event loop turns, so Input itself must fetch what the driver holds.
-    void ExpectBothWays(const Bytes &ahead = {})
+    // Sends the request and answers with the longest reply. Between port takes no event loop
+    // turns, so Input itself must fetch what the driver holds.
+    void ExpectBothWays()
     {
         port_.Output(Request);
         Bytes atDevice, atPort;
@@ -73,9 +74,7 @@ protected:
             atDevice.insert(atDevice.end(), part.begin(), part.end());
         }
         EXPECT_EQ(atDevice, Request);
-        Bytes line = ahead;
-        line.insert(line.end(), LongestReply.begin(), LongestReply.end());
-        pty_->Write(line);
+        pty_->Write(LongestReply);
         for (int i = 0; i < 400 && atPort.size() < LongestReply.size(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             const Bytes part = port_.Input();
@@ -90,7 +89,7 @@ protected:
     QtSerialPort port_{folder_.path().toStdString()};
 };
 
-TEST_F(QtSerialPortTest, BytesGoBothWaysUnchangedArrivalsAreNotedAsTheyComeAndEchoesDropped)
+TEST_F(QtSerialPortTest, BytesGoBothWaysUnchangedAndArrivalsAreNotedAsTheyCome)
 {
     pty_->Write(Bytes{0x55, 0x66}); // before the port was ours: nobody's bytes
     port_.Open();
@@ -107,12 +106,6 @@ TEST_F(QtSerialPortTest, BytesGoBothWaysUnchangedArrivalsAreNotedAsTheyComeAndEc
     ASSERT_TRUE(QTest::qWaitFor([&] { return port_.LastArrival() >= beforeWrite; }, 2000));
     QTest::qWait(100);
     EXPECT_EQ(port_.Input(), LongestReply);
-
-    EXPECT_EQ(port_.EchoesDropped(), 0u);
-    ExpectBothWays(Request); // echo and reply
-    EXPECT_EQ(port_.EchoesDropped(), 1u);
-    ExpectBothWays(); // a reply without echo is untouched
-    EXPECT_EQ(port_.EchoesDropped(), 1u);
 }
 
 TEST_F(QtSerialPortTest, ClosedOrFailedPortThrowsPortError)
@@ -120,7 +113,6 @@ TEST_F(QtSerialPortTest, ClosedOrFailedPortThrowsPortError)
     EXPECT_THROW(port_.Output(Request), PortError);
     port_.SetSettings("9600,n,8"); // no stop bits
     EXPECT_THROW(port_.Open(), PortError);
-    EXPECT_FALSE(port_.IsOpen());
     port_.SetSettings(LineSettings);
     Relink(false);
     EXPECT_THROW(port_.Open(), PortError);

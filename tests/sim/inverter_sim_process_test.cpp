@@ -1,12 +1,11 @@
 // The inverter-sim program on a real pseudo-terminal: it links the terminal as ports/COM1 beside
-// the program, answers the tool's frames there (echoing them first and logging writes when asked)
-// and removes the link when ended by SIGTERM, SIGINT or SIGHUP.
-
-#include "link/codec.h"
-#include "platform/port_names.h"
+// the program and removes the link when ended by SIGTERM, SIGINT or SIGHUP; a --set value it
+// cannot hold stops it before it makes the link. Its answers there, the echo, the write and fault
+// lines and the fault options are the end-to-end tests', which read them through the real port.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <signal.h>
@@ -75,23 +74,6 @@ struct ProgramDir
     ~ProgramDir() { fs::remove_all(dir); }
 };
 
-// Sends the request on ports/COM1 and reads until `expected` bytes came back (or five seconds).
-pv::Bytes Ask(const fs::path &dir, const pv::Bytes &request, std::size_t expected)
-{
-    const int fd = ::open(pv::DevicePathForPort(1, dir).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(::write(fd, request.data(), request.size()), static_cast<ssize_t>(request.size()));
-    pv::Bytes reply;
-    std::uint8_t buffer[128];
-    Within5s([&] {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        reply.insert(reply.end(), buffer, buffer + std::max<ssize_t>(n, 0));
-        return reply.size() >= expected;
-    });
-    ::close(fd);
-    return reply;
-}
-
 // Waits for the child to end; its exit status, or -1 when it did not end.
 int Ended(Child &child)
 {
@@ -102,82 +84,27 @@ int Ended(Child &child)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// The answers on ports/COM1, the echo and --set as the tool meets them are the end-to-end
-// tests'; here the other ways the program ends, its write log and the refused --set values.
-// Extra options, the request sent, how many bytes come back, how many of them lead before the
-// reply (the echo), the line the program prints for it up to its time stamp, and the signal
-// that ends it.
-struct ProgramCase
+// Ended from a terminal (SIGINT), by its terminal closing (SIGHUP) or by kill (SIGTERM), once it
+// has said it is ready: a clean exit and no link left behind.
+TEST(InverterSimProgram, RemovesItsLinkWhenEnded)
 {
-    const char *name;
-    std::vector<std::string> options;
-    pv::Bytes request;
-    std::size_t received, leading;
-    std::string printed;
-    int signal;
-};
-using InverterSimProgram = ::testing::TestWithParam<ProgramCase>;
-
-TEST_P(InverterSimProgram, AnswersThroughPortsCom1AndRemovesItsLinkWhenEnded)
-{
-    const ProgramCase &c = GetParam();
-    const ProgramDir folder;
-    Child sim;
-    std::vector<std::string> args{"--port", "COM1", "--program-dir", folder.dir};
-    args.insert(args.end(), c.options.begin(), c.options.end());
-    Spawn(sim, args);
-    ASSERT_TRUE(Within5s([&] { return fs::is_symlink(folder.link); }));
-
-    const pv::Bytes reply = Ask(folder.dir, c.request, c.received);
-    ASSERT_EQ(reply.size(), c.received);
-    EXPECT_EQ(pv::Bytes(reply.begin(), reply.begin() + c.leading),
-              pv::Bytes(c.request.begin(), c.request.begin() + c.leading));
-    std::uint16_t unreadable = 0;
-    EXPECT_TRUE(pv::CheckReplyCrc(pv::Bytes(reply.begin() + c.leading, reply.end()), unreadable));
-
-    std::string printed;
-    const auto lineAfterBanner = [&] {
-        char chunk[256];
-        const ssize_t n = ::read(sim.output, chunk, sizeof chunk);
-        printed.append(chunk, std::max<ssize_t>(n, 0));
-        return c.printed.empty() || printed.find('\n') != printed.rfind('\n');
-    };
-    EXPECT_TRUE(Within5s(lineAfterBanner)) << printed;
-    // After the banner: nothing, or the line up to its time stamp, the milliseconds, the end.
-    std::string logged = printed.substr(printed.find('\n') + 1);
-    EXPECT_EQ(logged.substr(0, c.printed.size()), c.printed);
-    logged.erase(0, c.printed.size());
-    EXPECT_EQ(logged.find_first_not_of("0123456789"),
-              c.printed.empty() ? std::string::npos : logged.size() - 1);
-
-    ::kill(sim.pid, c.signal);
-    EXPECT_EQ(Ended(sim), 0);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(folder.link)));
+    for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        const ProgramDir folder;
+        Child sim;
+        Spawn(sim, {"--port", "COM1", "--program-dir", folder.dir});
+        std::string printed;
+        ASSERT_TRUE(Within5s([&] {
+            char chunk[256];
+            printed.append(chunk, std::max<ssize_t>(::read(sim.output, chunk, sizeof chunk), 0));
+            return printed.find('\n') != std::string::npos; // the banner, once it can be ended
+        }));
+        ASSERT_TRUE(fs::is_symlink(folder.link));
+        ::kill(sim.pid, signal);
+        EXPECT_EQ(Ended(sim), 0);
+        EXPECT_FALSE(fs::exists(fs::symlink_status(folder.link)));
+    }
 }
-
-pv::Bytes Request(bool write)
-{
-    pv::Channel channel;
-    if (write)
-        pv::BuildWriteRequest(channel, pv::WriteFunction, 0xC084, pv::Bytes{0x00, 0x07});
-    else
-        pv::BuildMonitorRequest(0, channel);
-    return channel.request;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Runs, InverterSimProgram,
-    ::testing::Values(ProgramCase("EchoedRead_Sighup", {"--echo"}, Request(false), 77, 8, "",
-                                  SIGHUP),
-                      ProgramCase("LoggedWrite_Sigint", {"--log-writes"}, Request(true), 8, 0,
-                                  "write fn=10 start=C084 values=0007 ms=", SIGINT),
-                      // Delayed is drawn before exception, so at rate 1 every reply is late; it
-                      // comes whole all the same, and each fault is logged.
-                      ProgramCase("LateReadFromAListOfFaults_Sigterm",
-                                  {"--fault", "delayed,exception", "--rate", "1", "--late-ms",
-                                   "100-300", "--log-faults"},
-                                  Request(false), 69, 0, "fault delayed ms=", SIGTERM)),
-    [](const auto &info) { return std::string(info.param.name); });
 
 // A register the simulator does not hold or a value past a word stops the program before it
 // makes its link.
