@@ -3,9 +3,7 @@
 #include "link/codepage.h"
 #include "live_readings.h"
 
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <iterator>
 #include <stdexcept>
 
@@ -21,9 +19,6 @@ using reg::NameLength;
 // Modbus limits the register count of one read to 125 and of one write to 123.
 constexpr std::uint16_t MaxReadCount = 125;
 constexpr std::uint16_t MaxWriteCount = 123;
-// Longest frame looked for when the function code gives no length (an unknown function).
-constexpr std::size_t MaxFrameLength = 256;
-constexpr std::size_t MaxBuffered = 2 * MaxFrameLength;
 
 // A country-6 unit for a 230 V / 50 Hz grid: Vmax_L2, Vmax_L1, Vmin_L1, Vmin_L2, their four
 // disconnect times, Fmax/Fmin at 50 Hz and at 60 Hz (x 10), the two frequency disconnect times.
@@ -76,132 +71,6 @@ std::uint16_t Scaled(double value, double scale)
 }
 
 } // namespace
-
-std::string FormatWriteRecord(const WriteRecord &record)
-{
-    char head[64];
-    std::snprintf(head, sizeof head, "write fn=%02X start=%04X values=", record.function,
-                  record.start);
-    std::string line = head;
-    for (std::size_t k = 0; k < record.values.size(); ++k) {
-        char word[8];
-        std::snprintf(word, sizeof word, k == 0 ? "%04X" : ",%04X", record.values[k]);
-        line += word;
-    }
-    return line + " ms=" + std::to_string(record.timeMs);
-}
-
-namespace {
-
-// Takes a field "name=" and the number after it (up to the next blank) off the front of line.
-template <typename Number>
-bool TakeField(std::string_view &line, std::string_view name, int base, Number &value)
-{
-    if (line.substr(0, name.size()) != name)
-        return false;
-    line.remove_prefix(name.size());
-    const auto end = line.find(' ');
-    const std::string_view digits = line.substr(0, end);
-    const auto [rest, error]
-        = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-    if (error != std::errc{} || rest != digits.data() + digits.size() || digits.empty())
-        return false;
-    line.remove_prefix(end == std::string_view::npos ? line.size() : end + 1);
-    return true;
-}
-
-} // namespace
-
-std::optional<WriteRecord> ParseWriteRecord(std::string_view line)
-{
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.remove_suffix(1);
-    constexpr std::string_view Head = "write ";
-    if (line.substr(0, Head.size()) != Head)
-        return std::nullopt;
-    line.remove_prefix(Head.size());
-    WriteRecord record;
-    if (!TakeField(line, "fn=", 16, record.function)
-        || !TakeField(line, "start=", 16, record.start))
-        return std::nullopt;
-    constexpr std::string_view Values = "values=";
-    if (line.substr(0, Values.size()) != Values)
-        return std::nullopt;
-    line.remove_prefix(Values.size());
-    const auto blank = line.find(' ');
-    if (blank == std::string_view::npos)
-        return std::nullopt;
-    std::string_view words = line.substr(0, blank);
-    line.remove_prefix(blank + 1);
-    while (!words.empty()) {
-        const auto comma = words.find(',');
-        std::string_view word = words.substr(0, comma);
-        std::uint16_t value = 0;
-        if (!TakeField(word, "", 16, value) || !word.empty())
-            return std::nullopt;
-        record.values.push_back(value);
-        words.remove_prefix(comma == std::string_view::npos ? words.size() : comma + 1);
-        if (comma != std::string_view::npos && words.empty())
-            return std::nullopt; // a trailing comma
-    }
-    if (record.values.empty() || !TakeField(line, "ms=", 10, record.timeMs) || !line.empty())
-        return std::nullopt;
-    return record;
-}
-
-std::optional<std::vector<SimFault>> SimFaultsFromList(std::string_view list)
-{
-    constexpr SimFault Every[]
-        = {SimFault::NoReply,   SimFault::WrongCrc,    SimFault::Truncated,   SimFault::Delayed,
-           SimFault::Exception, SimFault::NoiseBefore, SimFault::NoiseInstead};
-    if (list == "all")
-        return std::vector<SimFault>(std::begin(Every), std::end(Every));
-    std::vector<SimFault> faults;
-    while (true) {
-        const auto comma = list.find(',');
-        const auto fault = SimFaultFromName(list.substr(0, comma));
-        if (!fault || *fault == SimFault::None)
-            return std::nullopt;
-        faults.push_back(*fault);
-        if (comma == std::string_view::npos)
-            return faults;
-        list.remove_prefix(comma + 1);
-    }
-}
-
-std::optional<SimFault> SimFaultFromName(std::string_view name)
-{
-    for (auto fault :
-         {SimFault::None, SimFault::NoReply, SimFault::WrongCrc, SimFault::Truncated,
-          SimFault::Delayed, SimFault::Exception, SimFault::NoiseBefore, SimFault::NoiseInstead}) {
-        if (SimFaultName(fault) == name)
-            return fault;
-    }
-    return std::nullopt;
-}
-
-std::string_view SimFaultName(SimFault fault)
-{
-    switch (fault) {
-    case SimFault::None:
-        return "none";
-    case SimFault::NoReply:
-        return "no-reply";
-    case SimFault::WrongCrc:
-        return "wrong-crc";
-    case SimFault::Truncated:
-        return "truncated";
-    case SimFault::Delayed:
-        return "delayed";
-    case SimFault::Exception:
-        return "exception";
-    case SimFault::NoiseBefore:
-        return "noise-before";
-    case SimFault::NoiseInstead:
-        return "noise-instead";
-    }
-    return "none";
-}
 
 InverterSimulator::InverterSimulator(std::uint64_t seed)
     : random_(seed ? seed : 0x9E3779B97F4A7C15ull)
@@ -352,110 +221,6 @@ void InverterSimulator::SetFaultRate(SimFault fault, double rate)
     if (rate < 0.0 || rate > 1.0)
         throw std::invalid_argument("fault rate must lie in 0..1");
     rates_[fault] = rate;
-}
-
-// --- receiving -------------------------------------------------------------------------------
-
-void InverterSimulator::Feed(ByteView bytes, std::int64_t nowMs)
-{
-    if (bytes.empty())
-        return;
-    // A frame arrives in one burst; what is left after a pause is the torn end of a frame
-    // that will never complete.
-    if (!received_.empty() && nowMs - lastByteMs_ > FrameGapMs) {
-        bytesDropped_ += received_.size();
-        received_.clear();
-    }
-    received_.insert(received_.end(), bytes.begin(), bytes.end());
-    lastByteMs_ = nowMs;
-    // Due now, and so ahead of every reply the bytes may complete.
-    if (echo_)
-        Queue(nowMs, Bytes(bytes.begin(), bytes.end()));
-
-    Bytes frame;
-    while (ExtractFrame(frame))
-        HandleFrame(frame, nowMs);
-}
-
-InverterSimulator::Scan InverterSimulator::ScanFrame(std::size_t start, std::size_t &length) const
-{
-    const ByteView rest = ByteView(received_).subspan(start);
-    // This is the only slave on the line, so anything not addressed to it is noise.
-    if (rest[0] != SlaveAddress)
-        return Scan::Garbage;
-    if (rest.size() < 2)
-        return Scan::NeedMore;
-
-    std::vector<std::size_t> candidates;
-    bool open = false; // a longer frame may still be arriving
-    const std::uint8_t function = rest[1];
-    const auto addWriteLength = [&] {
-        if (rest.size() < 7)
-            open = true;
-        else
-            candidates.push_back(9u + rest[6]);
-    };
-    if (function == ReadFunction) {
-        candidates.push_back(8);
-    } else if (function == WriteFunction) {
-        addWriteLength();
-    } else if (function == OwnWriteFunction) {
-        candidates.push_back(8); // one word
-        addWriteLength();        // several words, laid out like 0x10
-    } else {
-        // An unknown function has no known length: the shortest run closed by a good CRC.
-        for (std::size_t n = 4; n <= std::min(rest.size(), MaxFrameLength); ++n)
-            candidates.push_back(n);
-        open = rest.size() < MaxFrameLength;
-    }
-
-    for (std::size_t n : candidates) {
-        if (n <= rest.size() && CrcMatches(rest.first(n))) {
-            length = n;
-            return Scan::Frame;
-        }
-        if (n > rest.size())
-            open = true;
-    }
-    return open ? Scan::NeedMore : Scan::Garbage;
-}
-
-bool InverterSimulator::ExtractFrame(Bytes &frame)
-{
-    while (!received_.empty()) {
-        std::size_t length = 0;
-        const Scan head = ScanFrame(0, length);
-        if (head == Scan::Frame) {
-            frame.assign(received_.begin(),
-                         received_.begin() + static_cast<std::ptrdiff_t>(length));
-            received_.erase(received_.begin(),
-                            received_.begin() + static_cast<std::ptrdiff_t>(length));
-            return true;
-        }
-        std::size_t skip = head == Scan::Garbage ? 1 : 0;
-        if (head == Scan::NeedMore) {
-            // A head that can never complete (a damaged length byte, an unknown function) must
-            // not hold back a good frame that is already here behind it.
-            for (std::size_t start = 1; start < received_.size() && skip == 0; ++start) {
-                std::size_t ignored = 0;
-                if (ScanFrame(start, ignored) == Scan::Frame)
-                    skip = start;
-            }
-            if (skip == 0 && received_.size() > MaxBuffered)
-                skip = 1;
-        }
-        if (skip == 0)
-            return false;
-        received_.erase(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(skip));
-        bytesDropped_ += skip;
-    }
-    return false;
-}
-
-void InverterSimulator::ResetLine()
-{
-    received_.clear();
-    pending_.clear();
 }
 
 // --- answering -------------------------------------------------------------------------------
