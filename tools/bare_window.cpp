@@ -9,18 +9,18 @@
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
-#include <QDateTime>
-#include <QDateTimeAxis>
-#include <QLineSeries>
-#include <QValueAxis>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeAxis>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QValueAxis>
 #include <QWidget>
 
 #include <vector>

@@ -232,8 +232,9 @@ TEST(ConfigurationPanel, SavingRefusesTheFirstFaultAndComparingFindsExactlyTheFi
         edit(panel);
         const ConfigurationProblem p = ReadConfigurationPanel(panel, CommaDecimal).problem;
         EXPECT_EQ(std::pair(p.fault, p.field), std::pair(fault, field));
-        if (differing)
+        if (differing) {
             EXPECT_EQ(CompareConfiguration(panel, Unit(), CommaDecimal), *differing);
+        }
     }
 }
 

@@ -62,8 +62,11 @@ TEST_P(TrendAxisTest, ValueAxesHoldThePointsOnRoundLimits)
     const AxisCase &c = GetParam();
     TrendBuffer points;
     constexpr std::int64_t endMs = 1'700'000'000'000;
-    points.Add({.timeMs = endMs, .inputAPower = c.power, .inputBPower = c.power,
-                .outputPower = c.power, .efficiency = c.efficiency});
+    points.Add({.timeMs = endMs,
+                .inputAPower = c.power,
+                .inputBPower = c.power,
+                .outputPower = c.power,
+                .efficiency = c.efficiency});
     TrendView view;
     view.ShowPoints(points, endMs);
     const QValueAxis *power = view.PowerAxis();
