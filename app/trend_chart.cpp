@@ -55,8 +55,16 @@ void SetRange(QValueAxis *axis, double low, double high)
 {
     if (axis->min() == low && axis->max() == high)
         return;
-    axis->setRange(low, high);
-    axis->setTickInterval(NiceCeiling((high - low) / ValueSteps));
+    // The axis lays out its ticks at each change: a wide range must never meet the small
+    // interval of a narrow one, or it would make thousands of labels for a moment.
+    const double interval = NiceCeiling((high - low) / ValueSteps);
+    if (interval >= axis->tickInterval()) {
+        axis->setTickInterval(interval);
+        axis->setRange(low, high);
+    } else {
+        axis->setRange(low, high);
+        axis->setTickInterval(interval);
+    }
 }
 
 float ValueOf(const TrendPoint &point, TrendLine line)

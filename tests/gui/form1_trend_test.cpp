@@ -88,6 +88,34 @@ const AxisCase AxisCases[] = {
 INSTANTIATE_TEST_SUITE_P(Trend, TrendAxisTest, ::testing::ValuesIn(AxisCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST(TrendAxes, ARangeChangeNeverMeetsTheTickIntervalOfAnotherRange)
+{
+    // The axis lays out labels on every change: a wide range with a narrow range's interval
+    // would make thousands of them for a moment (and keep their memory).
+    TrendView view;
+    QValueAxis *power = const_cast<QValueAxis *>(view.PowerAxis());
+    double mostTicks = 0;
+    const auto count = [&] {
+        mostTicks = std::max(mostTicks, (power->max() - power->min()) / power->tickInterval());
+    };
+    QObject::connect(power, &QValueAxis::rangeChanged, count);
+    QObject::connect(power, &QValueAxis::tickIntervalChanged, count);
+    constexpr std::int64_t startMs = 1'700'000'000'000;
+    TrendBuffer points;
+    std::int64_t timeMs = startMs;
+    // Night, a bright midday, and a short while later only the night's values in view.
+    for (const float kw : {0.05f, 40.0f}) {
+        points.Add({.timeMs = timeMs, .inputAPower = kw, .outputPower = kw, .efficiency = 95});
+        view.ShowPoints(points, timeMs);
+        timeMs += 1000;
+    }
+    TrendBuffer night;
+    night.Add({.timeMs = timeMs, .inputAPower = 0.05f, .outputPower = 0.05f, .efficiency = 95});
+    view.ShowPoints(night, timeMs);
+    EXPECT_DOUBLE_EQ(power->max(), 0.1);
+    EXPECT_LE(mostTicks, 5.0 + 1e-9);
+}
+
 TEST(TrendLabels, ValueAxisLabelsTakeTheDecimalSignOfTheRegionalFormat)
 {
     for (const char decimal : {',', '.'}) {
