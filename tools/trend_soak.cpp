@@ -8,8 +8,8 @@
 // The window is shown (offscreen) unless --hidden yes; the recording goes to /dev/shm, so that
 // the disk's sync time does not stretch the run.
 // prints: one line per measurement, then replies=N points=P ... rss_growth_kib=K flat=yes|no,
-// where the growth counts from the moment the ring was full: until then the trend's lines and
-// the window's caches fill once.
+// where the growth counts from the moment the trend's ring and the line record were both full:
+// until then they and the window's caches fill once.
 
 #include "app/form1.h"
 #include "platform/language_store.h"
@@ -99,7 +99,13 @@ int main(int argc, char **argv)
     };
     const long atStart = ResidentKib();
     std::printf("start: rss_kib=%ld\n", atStart);
-    const auto warmUp = static_cast<int>(pv::TrendCapacity);
+    // Both rings fill once: the trend's points and the line record's frames (several frames a
+    // reply, so it fills later). Growth counts from the moment both are full.
+    const auto ringsFull = [&] {
+        return form.Trend().Size() == pv::TrendCapacity
+               && form.Line().Size() == pv::LineRecorder::Capacity;
+    };
+    bool warm = false;
     long afterSpan = atStart;
     int accepted = 0;
     while (accepted < replies) {
@@ -115,10 +121,12 @@ int main(int argc, char **argv)
             std::printf("after the first reply (the window drawn once): rss_kib=%ld\n",
                         ResidentKib());
         }
-        if (accepted == warmUp) {
+        if (!warm && ringsFull()) {
+            warm = true;
             afterSpan = ResidentKib();
-            std::printf("after %d replies (the trend's ring full): rss_kib=%ld\n", accepted,
-                        afterSpan);
+            std::printf("after %d replies (the trend's ring and the line record full): "
+                        "rss_kib=%ld\n",
+                        accepted, afterSpan);
         }
     }
     const long atEnd = ResidentKib();
