@@ -243,6 +243,8 @@ private:
     WriteMirror mirror_{machine_};
     // The lamp painted into the status strip last; none before the first.
     std::optional<Lamp> shownLamp_;
+    // A drawing of the trend waits for the event loop (at most one at a time).
+    bool trendRedrawPosted_ = false;
     LanguageTable texts_;
     CaptionTargets captionTargets_;
     Form1Values values_;

@@ -46,7 +46,8 @@ constexpr int OldValueNeverText = 275;
 constexpr const char *CsvPattern = " (*.csv)";
 
 // The reply address of the readings block, as the monitor cycle's request records it.
-constexpr std::uint32_t ReadingsReplyAddress = reg::ImageFirst + reg::ImageIndex(reg::ReadingsBlock);
+constexpr std::uint32_t ReadingsReplyAddress
+    = reg::ImageFirst + reg::ImageIndex(reg::ReadingsBlock);
 
 LocalTime LocalTimeAt(std::int64_t timeMs)
 {
@@ -122,8 +123,19 @@ void Form1::ReplyFiled(const RequestInfo &request)
     const bool gap = readingsAge_.Accepted(now);
     const MonitorReadings readings = ReadingsOf(store_.Data());
     trend_.Add(MakeTrendPoint(now, readings, gap));
-    if (!ui_.TrendChart->isHidden())
-        ui_.TrendChart->ShowPoints(trend_, now);
+    // Drawn once the tick has returned, like the line view: laying out an axis anew can take a
+    // millisecond, which is no part of an exchange step.
+    if (!ui_.TrendChart->isHidden() && !trendRedrawPosted_) {
+        trendRedrawPosted_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                trendRedrawPosted_ = false;
+                if (!ui_.TrendChart->isHidden())
+                    ShowTrend();
+            },
+            Qt::QueuedConnection);
+    }
     if (!record_.IsOpen())
         return;
     // The first reading after a loss says so; during the version check the link is not yet

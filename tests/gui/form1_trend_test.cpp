@@ -28,8 +28,10 @@ TEST_F(TrendTest, EachAcceptedReplyOfTheReadingsGivesOnePointDrawnOverTheLastTen
                   startMs + static_cast<std::int64_t>(i) * MonitorCycleMs + 2 * MonitorIntervalMs);
     const float output = Scaled(reg::OutputPower, 100);
     EXPECT_EQ(trend[4].outputPower, output);
-    // Drawn as one line each; the time axis holds the ten minutes up to the newest point and
-    // ends on the next whole step.
+    // Drawn once the tick has returned, never inside it, as one line each; the time axis holds
+    // the ten minutes up to the newest point and ends on the next whole step.
+    EXPECT_TRUE(ui().TrendChart->Stretches(TrendLine::OutputPower).empty());
+    LetTheTickReturn();
     const auto drawn = ui().TrendChart->Stretches(TrendLine::OutputPower);
     ASSERT_EQ(drawn.size(), 1u);
     ASSERT_EQ(drawn[0].size(), 5);
@@ -155,6 +157,7 @@ TEST_P(TrendFaultTest, OnlyALostLinkBreaksTheLineAndNothingIsAddedForAFailedRepl
         }
     }
     EXPECT_EQ(form->Trend().Size(), 5u - f.faultyCycles);
+    LetTheTickReturn();
     // Two failed replies in a row are a lost link; one is not.
     const std::size_t stretches = f.faultyCycles;
     for (int line = 0; line < TrendLineCount; ++line)
