@@ -28,6 +28,13 @@ inline constexpr int VersionRefused = 151;
 inline constexpr int StartupFailed = 152;
 inline constexpr int RecordCreateFailed = 272; // the recording file cannot be created
 inline constexpr int RecordWriteFailed = 273;  // a row cannot be written: the recording stops
+inline constexpr int VersionUnreadable = 276;  // status: no version text yet, the check goes on
+inline constexpr int UnlistedCountry = 277;    // %1: the code the inverter reports
+inline constexpr int ReplaceUnlistedCountry = 278; // Yes/No; %1 the reported code, %2 the new one
+inline constexpr int FileNotLoaded = 279;      // %1: the reason, for faults that name no line
+inline constexpr int FileNotCompared = 280;    // %1: the reason, for faults that name no line
+inline constexpr int NotPlainFile = 281;       // %1: the path that is no regular file
+inline constexpr int RecordFellBehind = 282;   // the recording's queue is full: it stops
 
 // The country list's own text while nothing is chosen; a write compares the list's text with it.
 inline constexpr int CountryCaption = 51;
