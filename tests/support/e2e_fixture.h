@@ -52,6 +52,12 @@ struct Stand : MessageSink, ModalPresenter, ProcessList, FileDialogs
     }
     std::optional<fs::path> file; // the next file dialog's answer; nothing is Cancel
     void ShowMessage(const QString &text) override { shown.push_back(text); }
+    // A question is recorded and answered No.
+    bool Ask(const QString &text) override
+    {
+        shown.push_back(text);
+        return false;
+    }
     void ShowModal(QDialog &dialog) override
     {
         if (whileOpen)

@@ -48,6 +48,16 @@ public:
     }
 
     void ShowMessage(const QString &text) override { shown.push_back(text); }
+    // Questions are recorded and answered from answers in turn; an empty queue is No.
+    bool Ask(const QString &text) override
+    {
+        asked.push_back(text);
+        if (answers.empty())
+            return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
     void ShowModal(QDialog &dialog) override { whileOpen(dialog); }
     std::vector<std::string> ExecutableNames() const override { return running; }
     bool Open() override { return true; }
@@ -63,6 +73,8 @@ public:
     void Close() override {}
 
     std::vector<QString> shown;
+    std::vector<QString> asked;
+    std::deque<bool> answers;
     std::function<void(QDialog &)> whileOpen = [](QDialog &) {};
     std::vector<std::string> running{"bash", "sleep"};
     int rows = TextRowCount;
