@@ -218,6 +218,13 @@ private:
     void ApplyConfigurationFileCaptions();
     ConfigurationPanelTexts ConfigurationPanelNow() const;
     std::vector<std::uint8_t> ListedCountryCodes() const;
+    bool CountryCodeListed(std::uint8_t code) const;
+    // Text 277 for a code the unit reports that the country list does not offer.
+    void ShowUnlistedCountry(std::uint8_t code);
+    // A Country write that would replace a code the list does not offer asks first.
+    bool CountryReplacementAgreed(const ConfigurationWrite &write);
+    // A port chosen in Combo1: another port's unit is not the one the panel was read from.
+    void ConfigurationPortChosen(int portIndex);
     std::optional<ConfigurationValues> OpenConfigurationFile(int refusalText);
     void RefuseConfigurationSave(const ConfigurationProblem &problem);
     void ShowConfigurationValues(const ConfigurationValues &values);
@@ -257,6 +264,13 @@ private:
     std::optional<ConfigurationWrite> checkedWrite_;
     // The panel shows what a configuration read brought (until the next read or a Load).
     bool configurationFromRead_ = false;
+    // What that read showed and from which unit, through which port (COM number), for the header
+    // of a saved file; forgotten at the next read, a Load, or the choice of another port.
+    std::optional<ConfigurationRead> configurationRead_;
+    int configurationReadPort_ = 0;
+    // The country code the unit reported at that read when the list does not offer it: own
+    // settings then stand for this code in a saved file, and a file holding it can be loaded.
+    std::optional<std::uint8_t> unlistedCountryCode_;
     // The reason of a start-up failure met before the language table could be loaded.
     QString earlyFailure_;
     // The calibration window while it is open: it lays out the calibration read replies.

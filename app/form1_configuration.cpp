@@ -5,7 +5,12 @@
 
 #include "form1_layout.h"
 #include "link/text_numbers.h"
+#include "monitor/monitor_texts.h"
 #include "platform/message_box.h"
+
+#include <QTimer>
+
+#include <algorithm>
 
 namespace pv {
 namespace {
@@ -145,6 +150,8 @@ void Form1::ConfigurationCommand(int index)
     machine_.PrepareConfigurationRead();
     ClearPanels();
     configurationFromRead_ = false;
+    configurationRead_.reset();
+    unlistedCountryCode_.reset();
     ClearConfigurationMarks();
 }
 
@@ -172,9 +179,54 @@ void Form1::ShowConfiguration()
     Combo2_Click();
     ui_.Text8->setText(QString::fromStdString(texts.retryTime));
     ShowGridLimits();
-    // A Compare needs these values; a Save names the inverter they came from.
+    // A Compare needs these values; a Save names the inverter they came from, as it was at this
+    // read, while the panel still holds them.
+    const auto reported = static_cast<std::uint8_t>(data.CountryCode());
+    unlistedCountryCode_.reset();
+    if (!CountryCodeListed(reported))
+        unlistedCountryCode_ = reported;
     configurationFromRead_ = true;
+    const auto id = static_cast<std::int64_t>(RoundHalfEven(ShownInverterId(data.InverterId())));
+    configurationRead_ = ConfigurationRead{
+        InverterIdentity{IntegerText(id), data.ModelName(), data.OperatingVersion()},
+        ConfigurationPanelNow()};
+    configurationReadPort_ = services_.port.CommPort();
     ClearConfigurationMarks();
+    // Said once the read has ended: the exchange is still running while this handler does, and
+    // a box opened here would keep it running for as long as the box stays open.
+    if (unlistedCountryCode_)
+        QTimer::singleShot(0, this,
+                           [this, code = *unlistedCountryCode_] { ShowUnlistedCountry(code); });
+}
+
+bool Form1::CountryCodeListed(std::uint8_t code) const
+{
+    const std::vector<std::uint8_t> codes = ListedCountryCodes();
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+void Form1::ShowUnlistedCountry(std::uint8_t code)
+{
+    services_.messages.ShowMessage(LanguageText(text::UnlistedCountry).arg(QString::number(code)));
+}
+
+bool Form1::CountryReplacementAgreed(const ConfigurationWrite &write)
+{
+    // The code the unit holds now, as the monitor cycle last read it: the one a write replaces.
+    const auto held = static_cast<std::uint8_t>(store_.Data().CountryCode());
+    if (!write.groups[CountryGroup] || write.countryCode == held || CountryCodeListed(held))
+        return true;
+    return services_.messages.Ask(
+        LanguageText(text::ReplaceUnlistedCountry)
+            .arg(QString::number(held), QString::number(write.countryCode)));
+}
+
+void Form1::ConfigurationPortChosen(int portIndex)
+{
+    if (portIndex + 1 == configurationReadPort_)
+        return;
+    configurationRead_.reset();
+    unlistedCountryCode_.reset();
 }
 
 void Form1::StartConfigurationWrite()
@@ -191,6 +243,11 @@ void Form1::StartConfigurationWrite()
         SettleFlagOptions(ui_, *check.settledFlags);
     if (check.refusal) {
         RefuseConfigurationEntry(*check.refusal);
+        return;
+    }
+    // A No leaves everything as a refused check does: nothing is sent.
+    if (!CountryReplacementAgreed(*check.write)) {
+        checkedWrite_.reset();
         return;
     }
     machine_.ShowLinkStatus(Lamp::Good, text::Writing);

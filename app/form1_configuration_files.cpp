@@ -137,6 +137,8 @@ void Form1::ConnectConfigurationFiles()
     connect(ui_.CommandSave, &QPushButton::clicked, this, [this] { CommandSave_Click(); });
     connect(ui_.CommandLoad, &QPushButton::clicked, this, [this] { CommandLoad_Click(); });
     connect(ui_.CommandCompare, &QPushButton::clicked, this, [this] { CommandCompare_Click(); });
+    connect(ui_.Combo1, &QComboBox::activated, this,
+            [this](int index) { ConfigurationPortChosen(index); });
     // Any change of an entry, by hand or by the program, takes its mark away.
     for (int field = 0; field < ConfigurationFieldCount; ++field) {
         const std::vector<QWidget *> controls = ConfigurationFieldControls(field);
@@ -220,7 +222,11 @@ ConfigurationPanelTexts Form1::ConfigurationPanelNow() const
     panel.sleepPower = ui_.Text5->text().toStdString();
     panel.ratedPower = ui_.Text6->text().toStdString();
     panel.retryTime = ui_.Text8->text().toStdString();
-    panel.countryCode = selectedCountryCode_;
+    // Own settings stand for the unit's own code when the list does not offer that code: a file
+    // keeps the code the unit reported, not the 255 a write would send in its place.
+    panel.countryCode = selectedCountryCode_ == OwnSettingsCode && unlistedCountryCode_
+                            ? unlistedCountryCode_
+                            : selectedCountryCode_;
     for (std::size_t i = 0; i < ui_.Check2.size(); ++i)
         panel.flags[i] = ui_.Check2[i]->isChecked();
     return panel;
@@ -259,16 +265,9 @@ void Form1::CommandSave_Click()
     const auto path = services_.files.SaveFileName(LanguageText(SaveTitleText), filter);
     if (!path)
         return;
-    ConfigurationFileHeader header;
-    header.savedAt = QDateTime::currentDateTime()
-                         .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                         .toStdString();
-    if (configurationFromRead_) {
-        const InverterData &data = store_.Data();
-        header.inverter = InverterIdentity{
-            IntegerText(static_cast<std::int64_t>(RoundHalfEven(data.InverterId()))),
-            data.ModelName(), data.OperatingVersion()};
-    }
+    const ConfigurationFileHeader header = ConfigurationHeaderFor(
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString(),
+        configurationRead_, ConfigurationPanelNow());
     const std::string file = FormatConfigurationFile(*reading.values, header);
     // Written beside the old file and put in its place at the end: a failed save leaves the
     // file that was there whole.
@@ -334,9 +333,13 @@ std::optional<ConfigurationValues> Form1::OpenConfigurationFile(int refusalText)
         services_.messages.ShowMessage(Substitute(LanguageText(NotReadText), {PathText(*path)}));
         return std::nullopt;
     }
-    const ConfigurationFileReading reading
-        = ParseConfigurationFile(std::string_view(bytes.constData(), bytes.size()),
-                                 ListedCountryCodes(), services_.numberFormat);
+    // The codes the list offers, and the one the connected unit reported at its read when the
+    // list does not offer it: a file saved from that unit's panel loads again.
+    std::vector<std::uint8_t> codes = ListedCountryCodes();
+    if (unlistedCountryCode_)
+        codes.push_back(*unlistedCountryCode_);
+    const ConfigurationFileReading reading = ParseConfigurationFile(
+        std::string_view(bytes.constData(), bytes.size()), codes, services_.numberFormat);
     if (!reading.values) {
         services_.messages.ShowMessage(
             Substitute(LanguageText(refusalText), {QString::number(reading.problem.line),
@@ -355,7 +358,10 @@ void Form1::CommandLoad_Click()
         return;
     ShowConfigurationValues(*values);
     configurationFromRead_ = false;
+    configurationRead_.reset();
     ShowMessage(LoadedText);
+    if (!CountryCodeListed(values->countryCode))
+        ShowUnlistedCountry(values->countryCode);
 }
 
 void Form1::ShowConfigurationValues(const ConfigurationValues &values)
@@ -367,10 +373,13 @@ void Form1::ShowConfigurationValues(const ConfigurationValues &values)
         groups[i] = ui_.Check1[i]->isChecked();
     ClearConfigurationMarks();
     // The country first, as a read does: its preset fills the entries, the file's values then
-    // overwrite them. The file's code is one the list can choose.
-    const std::vector<std::uint8_t> codes = ListedCountryCodes();
-    const auto position = std::find(codes.begin(), codes.end(), values.countryCode) - codes.begin();
-    ui_.Combo2->setCurrentIndex(static_cast<int>(position));
+    // overwrite them. The file's code is one the list can choose, or the unit's own code that
+    // the list does not offer, which own settings stand for (no country without that position).
+    const int position = CountryToListIndex(values.countryCode, values_.CountryRecordCount);
+    if (position < ui_.Combo2->count())
+        ui_.Combo2->setCurrentIndex(position);
+    else
+        ui_.Combo2->SetText(QString());
     Combo2_Click();
     const ConfigurationPanelTexts texts = ConfigurationEntryTexts(values, services_.numberFormat);
     for (std::size_t i = 0; i < ui_.Text7.size(); ++i)

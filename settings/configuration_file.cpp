@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace pv {
 
@@ -300,6 +301,18 @@ PanelReading ReadConfigurationPanel(const ConfigurationPanelTexts &panel,
     return reading;
 }
 
+ConfigurationFileHeader ConfigurationHeaderFor(std::string savedAt,
+                                               const std::optional<ConfigurationRead> &read,
+                                               const ConfigurationPanelTexts &panel)
+{
+    ConfigurationFileHeader header{std::move(savedAt), {}};
+    if (read) {
+        header.inverter = read->inverter;
+        header.editedAfterRead = panel != read->shown;
+    }
+    return header;
+}
+
 std::string FormatConfigurationFile(const ConfigurationValues &values,
                                     const ConfigurationFileHeader &header)
 {
@@ -307,7 +320,8 @@ std::string FormatConfigurationFile(const ConfigurationValues &values,
                        "as the decimal point)\n";
     file += "# saved " + SingleLineText(header.savedAt) + "\n";
     if (const auto &inverter = header.inverter)
-        file += "# read from inverter ID " + SingleLineText(inverter->id) + ", model \""
+        file += std::string(header.editedAfterRead ? "# edited after reading from" : "# read from")
+                + " inverter ID " + SingleLineText(inverter->id) + ", model \""
                 + SingleLineText(inverter->modelName) + "\", operating firmware "
                 + SingleLineText(inverter->operatingVersion) + "\n";
     for (int field = 0; field < ConfigurationFieldCount; ++field) {

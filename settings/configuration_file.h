@@ -67,6 +67,7 @@ struct ConfigurationPanelTexts
     std::string sleepPower, ratedPower, retryTime;
     std::optional<std::uint8_t> countryCode; // nothing while the list stands for no country
     FlagBoxes flags{};
+    bool operator==(const ConfigurationPanelTexts &) const = default;
 };
 
 enum class ConfigurationFault {
@@ -114,7 +115,9 @@ struct PanelReading
 PanelReading ReadConfigurationPanel(const ConfigurationPanelTexts &panel,
                                     const NumberFormat &format);
 
-// The header of a saved file: when, and the inverter whose read filled the panel, if one did.
+// The header of a saved file: when, and the inverter whose read filled the panel, if one did,
+// with whether the panel was changed since (by hand, by a country preset, by a language change
+// that chose the country again). The ID as the panel shows it, 1..65536.
 struct InverterIdentity
 {
     std::string id, modelName, operatingVersion;
@@ -123,14 +126,29 @@ struct ConfigurationFileHeader
 {
     std::string savedAt;
     std::optional<InverterIdentity> inverter;
+    bool editedAfterRead = false;
 };
+
+// What a configuration read showed on the panel, and the unit it was read from as it was known
+// at that read (not whichever unit is connected when the file is saved).
+struct ConfigurationRead
+{
+    InverterIdentity inverter;
+    ConfigurationPanelTexts shown;
+};
+// The header for the panel as it stands: the unit's read while the panel holds exactly what
+// that read showed, edited after reading from it otherwise; no unit without a read.
+ConfigurationFileHeader ConfigurationHeaderFor(std::string savedAt,
+                                               const std::optional<ConfigurationRead> &read,
+                                               const ConfigurationPanelTexts &panel);
 // The whole file, UTF-8 with LF line ends.
 std::string FormatConfigurationFile(const ConfigurationValues &values,
                                     const ConfigurationFileHeader &header);
 
 // Loading: every byte checked, every key exactly once, every value a number (or word) that the
 // panel's entry takes and the write's checks accept; the country code one of countryCodes (the
-// codes the country list can choose). The first fault refuses the whole file. lines[field] is
+// codes the country list can choose, and the code the connected unit reported when the list
+// does not offer it). The first fault refuses the whole file. lines[field] is
 // the line the field stood on.
 struct ConfigurationFileReading
 {

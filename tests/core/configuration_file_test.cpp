@@ -59,6 +59,53 @@ TEST(ConfigurationFile, IsWrittenWithPointDecimalsAndTheInverterInItsHeader)
     EXPECT_EQ(unread.find("# read from"), std::string::npos);
 }
 
+// The header names the unit of the read while the panel holds what that read showed, and says
+// the values were changed after it otherwise; without a read it names no unit.
+struct HeaderRow
+{
+    const char *name;
+    bool read;
+    std::function<void(ConfigurationPanelTexts &)> change;
+    const char *line; // the header's third line; nullptr: there is none
+};
+const HeaderRow HeaderRows[] = {
+    {"NothingRead", false, [](ConfigurationPanelTexts &) {}, nullptr},
+    {"AsRead", true, [](ConfigurationPanelTexts &) {},
+     "# read from inverter ID 40000, model \"PV\", operating firmware V1000700"},
+    {"EntryEdited", true, [](ConfigurationPanelTexts &p) { p.limits[3] = "185"; },
+     "# edited after reading from inverter ID 40000, model \"PV\", operating firmware V1000700"},
+    {"CountryChosen", true, [](ConfigurationPanelTexts &p) { p.countryCode = 6; },
+     "# edited after reading from inverter ID 40000, model \"PV\", operating firmware V1000700"},
+    {"FlagTicked", true, [](ConfigurationPanelTexts &p) { p.flags[7] = false; },
+     "# edited after reading from inverter ID 40000, model \"PV\", operating firmware V1000700"},
+};
+
+class ConfigurationFileHeaders : public ::testing::TestWithParam<HeaderRow>
+{
+};
+
+TEST_P(ConfigurationFileHeaders, NameTheUnitOnlyForWhatItsReadShowed)
+{
+    const HeaderRow &row = GetParam();
+    const ConfigurationPanelTexts shown = ConfigurationEntryTexts(Unit(), CommaDecimal);
+    std::optional<ConfigurationRead> read;
+    if (row.read)
+        read = ConfigurationRead{{"40000", "PV", "V1000700"}, shown};
+    ConfigurationPanelTexts panel = shown;
+    row.change(panel);
+    const std::string file
+        = FormatConfigurationFile(Unit(), ConfigurationHeaderFor("now", read, panel));
+    std::istringstream lines(file);
+    std::string line;
+    for (int i = 0; i < 3; ++i)
+        std::getline(lines, line);
+    EXPECT_EQ(line, row.line != nullptr ? row.line : "vmax_l2_v = 264");
+}
+
+INSTANTIATE_TEST_SUITE_P(ConfigurationFile, ConfigurationFileHeaders,
+                         ::testing::ValuesIn(HeaderRows),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 class ConfigurationFileFormats : public ::testing::TestWithParam<NumberFormat>
 {
 };

@@ -5,6 +5,8 @@
 
 #include "form1_panel_fixture.h"
 
+#include <QCoreApplication>
+
 #include <functional>
 #include <iterator>
 
@@ -117,6 +119,56 @@ TEST_F(Form1Files, SaveThenLoadGivesThePanelBackAndTicksAndSendsNothing)
     // A loaded panel holds no inverter's values.
     Save("loaded.pvcfg");
     EXPECT_EQ(Contents("loaded.pvcfg").find("# read from"), std::string::npos);
+}
+
+// The header names the unit as it was at the read, with its ID as the panel shows it, while the
+// panel holds what the read showed: not after the country's preset refilled it (as a language
+// change does), nor after another port was chosen, whatever unit answers by then.
+TEST_F(Form1Files, HeaderNamesTheUnitOnlyWhileThePanelHoldsItsRead)
+{
+    registers.insert({{0xC080, 39999}, {0xC0B2, 0x5056}}); // ID 40000, model "PV"
+    Connect();
+    Run(3);
+    registers[0xC0B2] = 0x5859; // another model answers from here on
+    for (int tick = 0; tick < 6; ++tick)
+        form->Timer1_Timer();
+    const std::string unit = " inverter ID 40000, model \"PV\", operating firmware V1000700\n";
+    Save("read.pvcfg");
+    EXPECT_NE(Contents("read.pvcfg").find("\n# read from" + unit), std::string::npos);
+    form->Combo2_Click();
+    Save("refilled.pvcfg");
+    EXPECT_NE(Contents("refilled.pvcfg").find("\n# edited after reading from" + unit),
+              std::string::npos);
+    Run(3);
+    ChoosePort(1);
+    Save("other-port.pvcfg");
+    EXPECT_EQ(Contents("other-port.pvcfg").find("inverter ID"), std::string::npos);
+    EXPECT_TRUE(around.shown.empty());
+}
+
+// A unit reporting a code the list does not offer: the panel says so after the read and shows
+// own settings; the file keeps the code, and loads again while that unit is connected.
+TEST_F(Form1Files, ACodeTheListDoesNotOfferIsSavedAndLoadedAsReported)
+{
+    around.ownTexts.insert({277, "unlisted %1"});
+    Connect();
+    registers[0xC081] = 0xC503;
+    Run(3);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(around.shown, std::vector<QString>{"unlisted 3"});
+    EXPECT_EQ(ui().Combo2->Text(), Text(52));
+    const std::string read = Panel();
+    Save("unit.pvcfg");
+    EXPECT_NE(Contents("unit.pvcfg").find("\ncountry_code = 3\n"), std::string::npos);
+    ui().Combo2->setCurrentIndex(0);
+    form->Combo2_Click();
+    Load("unit.pvcfg");
+    EXPECT_EQ(Panel(), read);
+    EXPECT_EQ(around.shown, (std::vector<QString>{"unlisted 3", Text(256), "unlisted 3"}));
+    Run(3);
+    QCoreApplication::processEvents();
+    Compare("unit.pvcfg");
+    EXPECT_EQ(around.shown.back(), Text(259)) << "own settings stand for the code reported";
 }
 
 // An empty panel, then a read one with one fault each time: said as the write says it, or with

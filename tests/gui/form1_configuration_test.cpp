@@ -4,6 +4,8 @@
 
 #include "form1_panel_fixture.h"
 
+#include <QCoreApplication>
+
 namespace pv {
 namespace {
 
@@ -78,19 +80,34 @@ TEST_F(Form1Configuration, ReadShowsTheValuesReadOverThePresetOfItsCountry)
     EXPECT_FALSE(ui().Check1[2]->isChecked()) << "a read ticks no write group";
 }
 
-TEST_F(Form1Configuration, CodeWithoutPresetShowsOwnSettingsAndIsWrittenAs255)
+// After the read the panel says which code the unit reports; a write of the Country group that
+// would replace it with 255 asks first, and a No sends nothing. Other groups do not ask.
+TEST_F(Form1Configuration, CodeWithoutPresetShowsOwnSettingsAndIsReplacedOnlyAfterAYes)
 {
+    around.ownTexts.insert({{277, "unlisted %1"}, {278, "replace %1 by %2?"}});
     Connect();
     registers[0xC081] = 0x0009;
     HoldLimits({264, 253, 195, 184, 1, 2, 3, 4, 502, 475, 605, 595, 5, 6});
     Run(3);
+    EXPECT_TRUE(around.shown.empty()) << "said once the read has ended";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(around.shown, std::vector<QString>{"unlisted 9"});
     EXPECT_EQ(ui().Combo2->currentIndex(), 3);
     EXPECT_EQ(ui().Combo2->Text(), Text(52));
     EXPECT_EQ(HeightTwips(form.get()), 11205) << "own settings show the whole grid";
     Tick({2});
+    around.answers = {false};
+    EXPECT_TRUE(Run(2).empty());
+    EXPECT_EQ(form->Machine().State(), ExchangeState::Monitor);
+    Tick({0});
+    EXPECT_EQ(Run(2).size(), 1u) << "sleep power alone, without a question";
+    Tick({2});
+    around.answers = {true};
     const auto frames = Run(2);
-    ASSERT_EQ(frames.size(), 2u) << around.shown.front().toStdString();
+    ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0], "FF 10 C0 81 00 01 02 00 FF");
+    EXPECT_EQ(around.asked, (std::vector<QString>{"replace 9 by 255?", "replace 9 by 255?"}));
+    EXPECT_EQ(around.shown.size(), 3u) << "the two writes' own results";
 }
 
 // A country chosen with no DC input and no communication mode chosen: the modes follow the
