@@ -146,8 +146,8 @@ void LineView::SaveButton_Click()
         return;
     // Only a plain file is replaced: a FIFO, device or folder under the name is left alone.
     if (!IsPlainFileOrAbsent(*path)) {
-        messages_.ShowMessage(text_(text::NotPlainFile)
-                                  .arg(QString::fromStdU16String(path->u16string())));
+        messages_.ShowMessage(
+            text_(text::NotPlainFile).arg(QString::fromStdU16String(path->u16string())));
         return;
     }
     if (!WriteLineFile(*path, model_->Lines()))

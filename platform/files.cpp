@@ -38,8 +38,7 @@ Standing StandingOf(const std::filesystem::path &path)
         return Standing::Absent;
     if (error)
         return Standing::Unknown;
-    return status.type() == std::filesystem::file_type::regular ? Standing::Plain
-                                                                 : Standing::Other;
+    return status.type() == std::filesystem::file_type::regular ? Standing::Plain : Standing::Other;
 }
 
 #if defined(_WIN32)

@@ -26,7 +26,8 @@ inline bool FitsLanguageTable(std::string_view text)
 {
     std::size_t characters = 0;
     for (const char byte : text) {
-        if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80 && ++characters > MaxLanguageTextCharacters)
+        if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80
+            && ++characters > MaxLanguageTextCharacters)
             return false;
     }
     return true;

@@ -211,9 +211,8 @@ bool RecordWriter::WaitUntilWritten(int milliseconds) const
     if (!state_)
         return true;
     std::unique_lock lock(state_->mutex);
-    return state_->changed.wait_for(lock, std::chrono::milliseconds{milliseconds}, [this] {
-        return state_->lines.empty() && !state_->writing;
-    });
+    return state_->changed.wait_for(lock, std::chrono::milliseconds{milliseconds},
+                                    [this] { return state_->lines.empty() && !state_->writing; });
 }
 
 void RecordWriter::Run(std::shared_ptr<State> state)

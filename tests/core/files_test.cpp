@@ -53,7 +53,10 @@ protected:
         ::close(socket_);
         fs::remove_all(folder);
     }
-    fs::path Named(const char *name) const { return name[0] == '/' ? fs::path(name) : folder / name; }
+    fs::path Named(const char *name) const
+    {
+        return name[0] == '/' ? fs::path(name) : folder / name;
+    }
 
     const fs::path folder = fs::temp_directory_path() / ("pv_files_" + std::to_string(::getpid()));
     int socket_ = -1;
@@ -65,9 +68,9 @@ struct Kind
     FileOpening opening;
 };
 const Kind Kinds[] = {
-    {"plain.txt", FileOpening::Opened},     {"link.txt", FileOpening::Opened},
-    {"fifo", FileOpening::NotPlainFile},    {"socket", FileOpening::NotPlainFile},
-    {"folder", FileOpening::NotPlainFile},  {"/dev/zero", FileOpening::NotPlainFile},
+    {"plain.txt", FileOpening::Opened},    {"link.txt", FileOpening::Opened},
+    {"fifo", FileOpening::NotPlainFile},   {"socket", FileOpening::NotPlainFile},
+    {"folder", FileOpening::NotPlainFile}, {"/dev/zero", FileOpening::NotPlainFile},
     {"missing", FileOpening::Failed},
 };
 

@@ -6,8 +6,8 @@
 #include "form1_panel_fixture.h"
 
 #include <functional>
-#include <sys/stat.h>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace pv {
 namespace {
@@ -172,16 +172,14 @@ TEST_F(Form1Files, LoadRefusesTheWholeFileAndLeavesThePanelAsItWas)
     Save("fifo.pvcfg");
     around.files.push_back("/dev/zero");
     form->CommandLoad_Click();
-    const auto shownPath = [this](const char *name) {
-        return QString::fromStdString((program / name).string());
-    };
+    const auto shownPath
+        = [this](const char *name) { return QString::fromStdString((program / name).string()); };
     const QString path = shownPath(nowhere);
-    EXPECT_EQ(around.shown,
-              (std::vector<QString>{"Line 5: NaN vmax_l1_v=abc", "Line 14: 65.1 not in 60.1..65",
-                                    "not loaded: over 64 KiB", "not written " + path,
-                                    "not read " + path, "not plain " + shownPath("fifo.pvcfg"),
-                                    "not plain " + shownPath("fifo.pvcfg"),
-                                    "not plain /dev/zero"}));
+    EXPECT_EQ(around.shown, (std::vector<QString>{
+                                "Line 5: NaN vmax_l1_v=abc", "Line 14: 65.1 not in 60.1..65",
+                                "not loaded: over 64 KiB", "not written " + path,
+                                "not read " + path, "not plain " + shownPath("fifo.pvcfg"),
+                                "not plain " + shownPath("fifo.pvcfg"), "not plain /dev/zero"}));
     EXPECT_EQ(std::filesystem::status(program / "fifo.pvcfg").type(),
               std::filesystem::file_type::fifo)
         << "left as it was";
@@ -224,9 +222,9 @@ TEST_F(Form1Files, CompareMarksWhatDiffersFromAReadUntilAnEditALoadOrARead)
     Load("read.pvcfg");
     EXPECT_TRUE(Marked().empty()) << "after a load";
     Compare("other.pvcfg"); // the panel now shows the file, not the inverter
-    EXPECT_EQ(around.shown, (std::vector<QString>{Text(257), Text(259), "differ: 3", Text(242),
-                                                  "not compared: over 64 KiB", Text(256),
-                                                  Text(257)}));
+    EXPECT_EQ(around.shown,
+              (std::vector<QString>{Text(257), Text(259), "differ: 3", Text(242),
+                                    "not compared: over 64 KiB", Text(256), Text(257)}));
     EXPECT_EQ(around.files.size(), 1u) << "no file dialog without a read";
     Run(3);
     around.files.clear();

@@ -132,8 +132,10 @@ TEST_P(RecordingStart, FailsWithItsMessageAndLeavesTheButtonAsItWas)
     around.files.push_back(path);
     form->CommandRecord_Click();
     EXPECT_FALSE(form->IsRecording());
-    EXPECT_EQ(around.shown, std::vector<QString>{Text(GetParam().message).replace(
-                                QStringLiteral("%1"), QString::fromStdString(path.string()))});
+    EXPECT_EQ(around.shown,
+              std::vector<QString>{
+                  Text(GetParam().message)
+                      .replace(QStringLiteral("%1"), QString::fromStdString(path.string()))});
     EXPECT_EQ(ui().CommandRecord->text(), Text(267));
     EXPECT_TRUE(ui().LabelRecord->text().isEmpty());
 }

@@ -109,9 +109,11 @@ const std::string MissingColumn = WholeTable + "ALTER TABLE LanguageList DROP CO
 // Damaged beyond any table the tool ships: refused whole, even in a language not asked for,
 // before it can fill the memory. replace(hex(zeroblob(n)), '00', c) is n times c.
 const std::string LongText
-    = WholeTable + "UPDATE LanguageList SET L1 = replace(hex(zeroblob(1001)), '00', 'x') WHERE N = 7;";
-const std::string LargeFile = WholeTable + "CREATE TABLE Padding (b); INSERT INTO Padding "
-                                           "VALUES (zeroblob(9 * 1024 * 1024));";
+    = WholeTable
+      + "UPDATE LanguageList SET L1 = replace(hex(zeroblob(1001)), '00', 'x') WHERE N = 7;";
+const std::string LargeFile = WholeTable
+                              + "CREATE TABLE Padding (b); INSERT INTO Padding "
+                                "VALUES (zeroblob(9 * 1024 * 1024));";
 
 INSTANTIATE_TEST_SUITE_P(Failures, SmallDatabase,
                          ::testing::Values(DbCase{"MissingFile", nullptr},

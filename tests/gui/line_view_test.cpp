@@ -195,8 +195,8 @@ TEST_F(LineViewTest, TheListFollowsTheNewestEntryUnlessScrolledUp)
 
 // Paused, the list stays as it is while the counters go on, and Save writes exactly what is
 // listed; the file dialog cancelled, a target that cannot be opened (its folder is missing) or
-// is no plain file (a folder, a FIFO): a message where one is due, no partial or temporary file. Clear empties
-// the list and the record behind it.
+// is no plain file (a folder, a FIFO): a message where one is due, no partial or temporary file.
+// Clear empties the list and the record behind it.
 TEST_F(LineViewTest, APausedListIsSavedAsListedAndClearEmptiesItWhileTheCountersGoOn)
 {
     LineView &view = Open();
