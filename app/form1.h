@@ -182,7 +182,10 @@ public:
     void CommandRecord_Click();
     // The trend, the Record button and the file name belong to the CONNECTION panel.
     void ShowTrendPanel(bool show);
-    bool IsRecording() const { return record_.IsOpen(); }
+    bool IsRecording() const { return record_.IsRunning(); }
+    // Waits until the rows taken so far have been handled by the recording's writer (tests and
+    // tools; the window itself never waits for it).
+    bool RecordingWritten(int milliseconds) const { return record_.WaitUntilWritten(milliseconds); }
     const TrendBuffer &Trend() const { return trend_; }
 
     Form1Controls &Controls() { return ui_; }
@@ -281,7 +284,10 @@ private:
     TrendBuffer trend_;
     ReadingsAge readingsAge_;
     bool readingsShownOld_ = false;
-    RecordFile record_;
+    // Rows go to the file on the writer's own thread; a failure it reports is taken only for the
+    // recording it belongs to.
+    RecordWriter record_;
+    int recordingNumber_ = 0;
 };
 
 } // namespace pv

@@ -8,10 +8,10 @@
 
 #include "link/text_numbers.h"
 #include "platform/file_dialog.h"
+#include "platform/files.h"
 #include "platform/message_box.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -269,6 +269,12 @@ void Form1::CommandSave_Click()
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString(),
         configurationRead_, ConfigurationPanelNow());
     const std::string file = FormatConfigurationFile(*reading.values, header);
+    // Only a plain file is replaced: a FIFO, device or folder under the name is left alone.
+    if (!IsPlainFileOrAbsent(*path)) {
+        services_.messages.ShowMessage(
+            Substitute(LanguageText(text::NotPlainFile), {PathText(*path)}));
+        return;
+    }
     // Written beside the old file and put in its place at the end: a failed save leaves the
     // file that was there whole.
     QSaveFile out(PathText(*path));
@@ -316,7 +322,8 @@ void Form1::RefuseConfigurationSave(const ConfigurationProblem &problem)
 }
 
 // The file the technician chooses, read and checked whole; nothing when it was cancelled or
-// refused (the message says why, in refusalText with the line).
+// refused (the message says why, in refusalText with the line, or in its counterpart without
+// one for a fault of the whole file).
 std::optional<ConfigurationValues> Form1::OpenConfigurationFile(int refusalText)
 {
     const QString filter
@@ -324,13 +331,13 @@ std::optional<ConfigurationValues> Form1::OpenConfigurationFile(int refusalText)
     const auto path = services_.files.OpenFileName(LanguageText(OpenTitleText), filter);
     if (!path)
         return std::nullopt;
-    QFile file(PathText(*path));
-    // Never more than one byte past the largest file taken: a huge file is not read whole.
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.read(static_cast<qint64>(MaxConfigurationFileBytes) + 1);
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        services_.messages.ShowMessage(Substitute(LanguageText(NotReadText), {PathText(*path)}));
+    // Never more than one byte past the largest file taken: a huge file, or a device that never
+    // ends, is not read whole. A FIFO is refused without waiting for a writer.
+    const PlainFileReading file = ReadPlainFile(*path, MaxConfigurationFileBytes + 1);
+    if (file.opening != FileOpening::Opened) {
+        const int message
+            = file.opening == FileOpening::NotPlainFile ? text::NotPlainFile : NotReadText;
+        services_.messages.ShowMessage(Substitute(LanguageText(message), {PathText(*path)}));
         return std::nullopt;
     }
     // The codes the list offers, and the one the connected unit reported at its read when the
@@ -338,12 +345,18 @@ std::optional<ConfigurationValues> Form1::OpenConfigurationFile(int refusalText)
     std::vector<std::uint8_t> codes = ListedCountryCodes();
     if (unlistedCountryCode_)
         codes.push_back(*unlistedCountryCode_);
-    const ConfigurationFileReading reading = ParseConfigurationFile(
-        std::string_view(bytes.constData(), bytes.size()), codes, services_.numberFormat);
+    const ConfigurationFileReading reading
+        = ParseConfigurationFile(file.bytes, codes, services_.numberFormat);
     if (!reading.values) {
-        services_.messages.ShowMessage(
-            Substitute(LanguageText(refusalText), {QString::number(reading.problem.line),
-                                                   ConfigurationReason(reading.problem)}));
+        const QString reason = ConfigurationReason(reading.problem);
+        if (reading.problem.line == 0) {
+            const int wholeFileText
+                = refusalText == NotLoadedText ? text::FileNotLoaded : text::FileNotCompared;
+            services_.messages.ShowMessage(Substitute(LanguageText(wholeFileText), {reason}));
+        } else {
+            services_.messages.ShowMessage(Substitute(
+                LanguageText(refusalText), {QString::number(reading.problem.line), reason}));
+        }
         return std::nullopt;
     }
     return reading.values;

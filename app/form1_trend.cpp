@@ -8,11 +8,14 @@
 #include "monitor/monitor_texts.h"
 #include "monitor/recording_csv.h"
 #include "platform/file_dialog.h"
+#include "platform/message_box.h"
 #include "trend_chart.h"
 
 #include <QDateTime>
 #include <QLocale>
 #include <QTimer>
+
+#include <memory>
 
 namespace pv {
 namespace {
@@ -109,8 +112,8 @@ void Form1::ApplyTrendCaptions()
     captions.efficiencyAxis = LanguageText(EfficiencyAxisText);
     captions.timeAxis = LanguageText(TimeAxisText);
     ui_.TrendChart->SetCaptions(captions);
-    ui_.CommandRecord->setText(LanguageText(record_.IsOpen() ? StopText : RecordText));
-    if (record_.IsOpen())
+    ui_.CommandRecord->setText(LanguageText(record_.IsRunning() ? StopText : RecordText));
+    if (record_.IsRunning())
         ui_.LabelRecord->setText(LanguageText(RecordingToText) + ui_.LabelRecord->toolTip());
 }
 
@@ -136,7 +139,7 @@ void Form1::ReplyFiled(const RequestInfo &request)
             },
             Qt::QueuedConnection);
     }
-    if (!record_.IsOpen())
+    if (!record_.IsRunning())
         return;
     // The first reading after a loss says so; during the version check the link is not yet
     // known to serve this inverter.
@@ -144,13 +147,17 @@ void Form1::ReplyFiled(const RequestInfo &request)
                                ? LinkState::Checking
                            : gap ? LinkState::Resumed
                                  : LinkState::Connected;
-    if (!record_.Append(CsvRowLine(LocalTimeAt(now), readings, link)))
-        StopRecording(text::RecordWriteFailed);
+    // The row is only queued: writing and syncing it is the writer's, off this thread. A medium
+    // that has stopped taking rows fills the queue, and the recording ends rather than the tick
+    // waiting for it; a failure of the file is reported by the writer (CommandRecord_Click).
+    if (record_.Take(CsvRowLine(LocalTimeAt(now), readings, link))
+        == RecordWriter::Taking::QueueFull)
+        StopRecording(text::RecordFellBehind);
 }
 
 void Form1::CommandRecord_Click()
 {
-    if (record_.IsOpen()) {
+    if (record_.IsRunning()) {
         StopRecording(0);
         return;
     }
@@ -158,16 +165,31 @@ void Form1::CommandRecord_Click()
         LanguageText(RecordDialogText), LanguageText(CsvFilesText) + QLatin1String(CsvPattern));
     if (!path)
         return;
-    if (!record_.Create(*path)) {
+    const QString shownPath = QString::fromStdU16String(path->u16string());
+    auto file = std::make_unique<RecordFile>();
+    switch (file->Create(*path)) {
+    case FileOpening::Opened:
+        break;
+    case FileOpening::NotPlainFile:
+        services_.messages.ShowMessage(LanguageText(text::NotPlainFile).arg(shownPath));
+        return;
+    case FileOpening::Failed:
         ShowMessage(text::RecordCreateFailed);
         return;
     }
-    if (!record_.Append(CsvHeaderLine())) {
-        record_.Close();
-        ShowMessage(text::RecordWriteFailed);
-        return;
-    }
-    const QString shownPath = QString::fromStdU16String(path->u16string());
+    // The writer reports a failure on its own thread; the recording stops on this one, unless
+    // the technician has stopped it (or started another) in the meantime.
+    const int number = ++recordingNumber_;
+    record_.Start(std::move(file), [this, number] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, number] {
+                if (number == recordingNumber_ && record_.IsRunning())
+                    StopRecording(text::RecordWriteFailed);
+            },
+            Qt::QueuedConnection);
+    });
+    (void)record_.Take(CsvHeaderLine()); // the first line of an empty queue
     ui_.LabelRecord->setToolTip(shownPath);
     ui_.LabelRecord->setText(LanguageText(RecordingToText) + shownPath);
     ui_.CommandRecord->setText(LanguageText(StopText));
@@ -175,11 +197,12 @@ void Form1::CommandRecord_Click()
 
 void Form1::StopRecording(int messageNumber)
 {
-    record_.Close();
+    // The rows already queued are still written; the window does not wait for them.
+    record_.Stop();
     ui_.CommandRecord->setText(LanguageText(RecordText));
     ui_.LabelRecord->clear();
     ui_.LabelRecord->setToolTip(QString());
-    // A failure is found inside a Timer1 tick. Its message is shown once that tick has
+    // A full queue is found inside a Timer1 tick. Its message is shown once that tick has
     // returned, so that the monitor cycle goes on polling while the box waits for OK.
     if (messageNumber != 0)
         QTimer::singleShot(0, this, [this, messageNumber] { ShowMessage(messageNumber); });

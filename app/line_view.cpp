@@ -1,7 +1,9 @@
 #include "line_view.h"
 
 #include "line_texts.h"
+#include "link/text_numbers.h"
 #include "platform/file_dialog.h"
+#include "platform/files.h"
 #include "platform/message_box.h"
 
 #include <QHBoxLayout>
@@ -142,6 +144,12 @@ void LineView::SaveButton_Click()
     const auto path = files_.SaveFileName(text_(linetext::Save), QLatin1String(SaveFilter));
     if (!path)
         return;
+    // Only a plain file is replaced: a FIFO, device or folder under the name is left alone.
+    if (!IsPlainFileOrAbsent(*path)) {
+        messages_.ShowMessage(
+            text_(text::NotPlainFile).arg(QString::fromStdU16String(path->u16string())));
+        return;
+    }
     if (!WriteLineFile(*path, model_->Lines()))
         messages_.ShowMessage(text_(linetext::SaveFailed));
 }

@@ -27,6 +27,8 @@ int main(int argc, char *argv[])
     // Ended by the system (shutdown, kill, Ctrl+C in a terminal), the tool still closes its port
     // on the way out, so no stale lock file keeps the next start from opening it.
     pv::QuitOnTerminationSignals(app);
+    // A pipe or socket that closed under a write is a failed write, not the end of the session.
+    pv::IgnoreBrokenPipes();
 
     const std::filesystem::path programFolder = pv::ProgramFolder();
     // An installed program folder is the administrator's: the language choice and the port

@@ -36,9 +36,13 @@ std::vector<std::string> SplitAt(std::string_view text, std::string_view separat
     }
 }
 
-// Lines of a text whose lines end in CR LF or, as a Linux editor saves them, in LF alone.
+// Lines of a text whose lines end in CR LF or, as a Linux editor saves them, in LF alone. A line
+// break ends a line and starts none: the break most editors put after the last line adds no
+// empty line.
 std::vector<std::string> SplitLines(std::string_view text)
 {
+    if (!text.empty() && text.back() == '\n')
+        text.remove_suffix(1);
     std::vector<std::string> lines = SplitAt(text, "\n", text.size() + 1);
     for (std::string &line : lines) {
         if (!line.empty() && line.back() == '\r')

@@ -20,8 +20,9 @@ inline constexpr const char *CountryParameterFile = "CountryParameter.txt";
 // when the file is missing or holds no number).
 int ReadLanguageSetting(const std::filesystem::path &writableFolder);
 
-// Lines 3 onward of CountryParameter.txt (split at CR LF or a lone LF; an empty last line after
-// a final line break counts). False when the file is missing or has fewer than three lines.
+// Lines 3 onward of CountryParameter.txt (split at CR LF or a lone LF; a final line break ends
+// the last line and adds no empty one). False when the file is missing or has fewer than three
+// lines.
 bool ReadCountryRecords(const std::filesystem::path &programFolder,
                         std::vector<std::string> &records);
 

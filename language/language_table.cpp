@@ -10,10 +10,6 @@ namespace pv {
 
 namespace {
 
-// The row index of the last text must fit a signed 16-bit number, as the text numbers the
-// windows ask for do.
-constexpr int MaxRowCount = 32768;
-
 // Column 0 holds the text number of each row.
 constexpr int NumberColumn = 0;
 
@@ -51,7 +47,7 @@ bool LanguageTable::LoadLanguage(LanguageStore &store, int language)
     }
     StoreSession session(store);
     const int rows = store.RowCount();
-    if (rows < TextRowCount || rows > MaxRowCount || !RowsInNumberOrder(store, rows))
+    if (rows < TextRowCount || rows > MaxLanguageRows || !RowsInNumberOrder(store, rows))
         return false;
 
     // A language the table has no column for fails on its first cell; probing that cell before

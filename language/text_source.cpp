@@ -1,5 +1,7 @@
 #include "text_source.h"
 
+#include "platform/language_store.h"
+
 #include <charconv>
 
 namespace pv {
@@ -7,7 +9,7 @@ namespace pv {
 namespace {
 
 // Text numbers are row indices of a table read with 16-bit indices.
-constexpr int MaxTextNumber = 32767;
+constexpr int MaxTextNumber = MaxLanguageRows - 1;
 
 } // namespace
 
@@ -69,6 +71,10 @@ bool ParseTextFile(std::istream &in, const std::string &source, std::map<int, st
         const auto text = UnescapeText(std::string_view(line).substr(tab + 1));
         if (!text)
             return fail("unknown escape (use \\t \\n \\s \\\\)");
+        // The tool refuses a table with a longer text; the build refuses to make one.
+        if (!FitsLanguageTable(*text))
+            return fail("text is longer than " + std::to_string(MaxLanguageTextCharacters)
+                        + " characters");
         if (!texts.emplace(number, *text).second)
             return fail("text " + std::to_string(number) + " is given twice");
     }

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <system_error>
+
 namespace pv {
 
 namespace {
@@ -9,7 +11,8 @@ namespace {
 constexpr const char *LanguageQuery = "SELECT * FROM LanguageList";
 
 // The table is small (a few hundred rows of short texts), so it is read whole when opened and
-// served from memory; the database file is closed again before Open returns.
+// served from memory; the database file is closed again before Open returns. A file, a row count
+// or a text beyond the bounds of language_store.h fails Open before it can fill the memory.
 class SqliteLanguageStore : public LanguageStore
 {
 public:
@@ -20,6 +23,10 @@ public:
     bool Open() override
     {
         Close();
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(databaseFile_, error)
+            || std::filesystem::file_size(databaseFile_, error) > MaxLanguageDatabaseBytes || error)
+            return false;
         sqlite3 *db = nullptr;
         // Read-only, so a missing file is reported instead of being created empty.
         const int opened
@@ -56,12 +63,14 @@ private:
         if (sqlite3_prepare_v2(db, LanguageQuery, -1, &statement, nullptr) != SQLITE_OK)
             return false;
         columns_ = sqlite3_column_count(statement);
+        bool withinBounds = true;
         int step;
         // Without ORDER BY the rows come in the order they are stored (rowid order), which is
         // text-number order as the table is written.
-        while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        while (withinBounds && (step = sqlite3_step(statement)) == SQLITE_ROW) {
+            withinBounds = rows_.size() < static_cast<std::size_t>(MaxLanguageRows);
             std::vector<std::optional<std::string>> cells(static_cast<std::size_t>(columns_));
-            for (int column = 0; column < columns_; ++column) {
+            for (int column = 0; withinBounds && column < columns_; ++column) {
                 if (sqlite3_column_type(statement, column) == SQLITE_NULL)
                     continue;
                 const auto *bytes = sqlite3_column_text(statement, column);
@@ -71,11 +80,12 @@ private:
                 if (bytes != nullptr)
                     cell->assign(reinterpret_cast<const char *>(bytes),
                                  static_cast<std::size_t>(size));
+                withinBounds = FitsLanguageTable(*cell);
             }
             rows_.push_back(std::move(cells));
         }
         sqlite3_finalize(statement);
-        return step == SQLITE_DONE;
+        return withinBounds && step == SQLITE_DONE;
     }
 
     std::filesystem::path databaseFile_;

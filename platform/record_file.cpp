@@ -1,5 +1,10 @@
 #include "record_file.h"
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
 #if defined(_WIN32)
 #include <io.h>
 #include <share.h>
@@ -19,24 +24,22 @@ RecordFile::~RecordFile()
     Close();
 }
 
+FileOpening RecordFile::Create(const std::filesystem::path &path)
+{
+    Close();
+    FileOpening opening = FileOpening::Failed;
+    descriptor_ = OpenPlainFileForWriting(path, opening);
+    if (descriptor_ < 0)
+        return opening;
+    path_ = path;
+    written_ = 0;
+    return FileOpening::Opened;
+}
+
 #if defined(_WIN32)
 
 // Windows: the C runtime's descriptors, flushed to the disk with _commit; a file still under its
 // name is one whose open handle and name lead to the same file index.
-bool RecordFile::Create(const std::filesystem::path &path)
-{
-    Close();
-    if (_wsopen_s(&descriptor_, path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY,
-                  _SH_DENYNO, _S_IREAD | _S_IWRITE)
-        != 0)
-        descriptor_ = -1;
-    if (descriptor_ < 0)
-        return false;
-    path_ = path;
-    written_ = 0;
-    return true;
-}
-
 bool RecordFile::StillUnderItsName() const
 {
     BY_HANDLE_FILE_INFORMATION opened{}, named{};
@@ -94,17 +97,6 @@ void RecordFile::Close()
 
 #else
 
-bool RecordFile::Create(const std::filesystem::path &path)
-{
-    Close();
-    descriptor_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor_ < 0)
-        return false;
-    path_ = path;
-    written_ = 0;
-    return true;
-}
-
 bool RecordFile::StillUnderItsName() const
 {
     struct stat opened
@@ -155,5 +147,101 @@ void RecordFile::Close()
 }
 
 #endif
+
+struct RecordWriter::State
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::string> lines;
+    std::unique_ptr<LineSink> sink;
+    std::function<void()> onFailure;
+    bool stopping = false;
+    bool failed = false;
+    bool writing = false; // a line is with the sink
+};
+
+RecordWriter::~RecordWriter()
+{
+    Stop();
+}
+
+void RecordWriter::Start(std::unique_ptr<LineSink> sink, std::function<void()> onFailure)
+{
+    Stop();
+    auto state = std::make_shared<State>();
+    state->sink = std::move(sink);
+    state->onFailure = std::move(onFailure);
+    // Detached: a writer stuck in a write to a hung medium must keep neither a new recording
+    // nor the end of the program waiting. It holds its state itself.
+    std::thread(Run, state).detach();
+    state_ = std::move(state);
+}
+
+RecordWriter::Taking RecordWriter::Take(std::string line)
+{
+    if (!state_)
+        return Taking::NotRunning;
+    {
+        const std::lock_guard lock(state_->mutex);
+        if (state_->failed)
+            return Taking::NotRunning; // onFailure has been called
+        if (state_->lines.size() >= queueLines_)
+            return Taking::QueueFull;
+        state_->lines.push_back(std::move(line));
+    }
+    state_->changed.notify_all();
+    return Taking::Queued;
+}
+
+void RecordWriter::Stop()
+{
+    if (!state_)
+        return;
+    {
+        const std::lock_guard lock(state_->mutex);
+        state_->stopping = true;
+        state_->onFailure = nullptr;
+    }
+    state_->changed.notify_all();
+    state_.reset();
+}
+
+bool RecordWriter::WaitUntilWritten(int milliseconds) const
+{
+    if (!state_)
+        return true;
+    std::unique_lock lock(state_->mutex);
+    return state_->changed.wait_for(lock, std::chrono::milliseconds{milliseconds},
+                                    [this] { return state_->lines.empty() && !state_->writing; });
+}
+
+void RecordWriter::Run(std::shared_ptr<State> state)
+{
+    std::unique_lock lock(state->mutex);
+    for (;;) {
+        state->changed.wait(lock, [&state] { return !state->lines.empty() || state->stopping; });
+        if (state->lines.empty())
+            break; // stopped, and every line queued before is written
+        std::string line = std::move(state->lines.front());
+        state->lines.pop_front();
+        state->writing = true;
+        lock.unlock();
+        const bool written = state->sink->Append(line);
+        lock.lock();
+        state->writing = false;
+        if (!written) {
+            state->failed = true;
+            state->lines.clear();
+            if (state->onFailure)
+                state->onFailure();
+            break;
+        }
+        state->changed.notify_all();
+    }
+    state->changed.notify_all();
+    lock.unlock();
+    // Closing may wait on the medium too: outside the lock, where nobody waits for it.
+    state->sink.reset();
+}
 
 } // namespace pv

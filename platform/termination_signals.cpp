@@ -81,12 +81,24 @@ bool QuitOnTerminationSignals(QCoreApplication &app)
     return all;
 }
 
+void IgnoreBrokenPipes()
+{
+    struct sigaction ignore
+    {
+    };
+    ignore.sa_handler = SIG_IGN;
+    ::sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, nullptr);
+}
+
 #else
 
 bool QuitOnTerminationSignals(QCoreApplication &)
 {
     return false;
 }
+
+void IgnoreBrokenPipes() {}
 
 #endif
 

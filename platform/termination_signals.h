@@ -19,4 +19,10 @@ namespace pv {
 // a windowed program through its window instead) or they could not be taken over.
 bool QuitOnTerminationSignals(QCoreApplication &app);
 
+// A write to a pipe or socket whose reader has gone raises SIGPIPE, whose default action ends the
+// process on the spot, losing the session. Ignored, the write fails with EPIPE instead, and the
+// writer reports it as any other write error. Call once at start-up; nothing on Windows, which
+// has no such signal.
+void IgnoreBrokenPipes();
+
 } // namespace pv

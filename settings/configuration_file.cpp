@@ -352,7 +352,7 @@ ConfigurationFileReading ParseConfigurationFile(std::string_view bytes,
     if (bytes.size() > MaxConfigurationFileBytes)
         return refuse(Problem(ConfigurationFault::TooLarge, -1, {},
                               std::to_string(MaxConfigurationFileBytes / 1024)),
-                      LineAt(bytes, MaxConfigurationFileBytes));
+                      0); // a fault of the whole file, on no line of it
     // Editors on Windows put a byte order mark first.
     constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
     if (bytes.substr(0, ByteOrderMark.size()) == ByteOrderMark)

@@ -93,9 +93,9 @@ enum class ConfigurationFault {
     NotChoice,          // not one of the words in `first`
 };
 
-// What a refused file or panel names: the line (from 1; 0 for the panel), the field, and texts
-// ready for the message: the key, the value as written, and the bounds (regional format), the
-// length or the choices.
+// What a refused file or panel names: the line (from 1; 0 for the panel and for a fault of the
+// whole file, its size), the field, and texts ready for the message: the key, the value as
+// written, and the bounds (regional format), the length or the choices.
 struct ConfigurationProblem
 {
     ConfigurationFault fault = ConfigurationFault::None;

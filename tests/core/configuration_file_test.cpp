@@ -197,7 +197,7 @@ const FileCase FileCases[] = {
     {"BinaryByte", Replaced("vmax_l1_v", std::string("vmax\0l1_v", 9)), F::NotText, 5},
     {"NotUtf8", Replaced("# saved", "# saved \xE9t\xE9"), F::NotText, 2},
     {"OnlyBlankLines", "\r\n  \n\t", F::EmptyFile, 1},
-    {"TenMegabytes", std::string(10 << 20, '\n'), F::TooLarge, 65537, "", "", "64"},
+    {"TenMegabytesOnNoLine", std::string(10 << 20, '\n'), F::TooLarge, 0, "", "", "64"},
     {"KeyClippedInTheMessage", std::string(UnitFile) + std::string(100, 'k') + " = 1\n",
      F::UnknownKey, 30, std::string(40, 'k') + "\u2026"},
 };

@@ -20,8 +20,7 @@ TEST(CountryPresetsTest, EachPositionNamesItsCodeAndRecord)
         {1, 3, 17, 2, false},
         {2, 3, 5, 0, false},
         {3, 3, 255, None, true},
-        // A final line break adds an empty record: the own-settings entry at position 3 then
-        // stands for no country, and nothing is sent for it.
+        // A fourth record: position 3 is a list entry that stands for no country.
         {3, 4, None, None, false},
         {-1, 3, None, None, false}, // no position chosen
         // Fewer records: a missing record leaves the entries alone; own settings wins the code.
@@ -52,7 +51,7 @@ TEST(CountryPresetsTest, RecordFillsItsFifteenSlotsAndNeverReadsItsLastField)
                                     57.0f, 200, 1000, 60}));
 
     // A field without a number gives 0; "." is the point and a comma ends the number; blanks
-    // are ignored; an empty record (the line after a final line break) changes nothing.
+    // are ignored; an empty record changes nothing.
     ParsePresetRecord("abc\t264.5\t47,5\t 1 2\t", values);
     EXPECT_EQ(std::vector(values.begin(), values.begin() + 4),
               (std::vector<float>{0.0f, 264.5f, 47.0f, 12.0f}));
@@ -65,7 +64,7 @@ TEST(CountryPresetsTest, CodeReadChoosesThePresetOrOwnSettings)
     const std::pair<float, int> cases[] = {{6, 0}, {17, 1}, {5, 2}, {255, 3}, {9, 3}, {0, 3}};
     for (const auto &[code, position] : cases)
         EXPECT_EQ(CountryToListIndex(code, 3), position) << code;
-    EXPECT_EQ(CountryToListIndex(9, 4), 4) << "beyond the list after a final line break";
+    EXPECT_EQ(CountryToListIndex(9, 4), 4) << "own settings after a fourth record";
 }
 
 } // namespace

@@ -8,14 +8,18 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <charconv>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace pv {
 namespace {
@@ -108,7 +112,7 @@ TEST_F(RecordFileTest, EachLineIsInTheFileWhenAppendReturnsAndCreateEmptiesAnOld
     const fs::path path = folder / "run.csv";
     std::ofstream(path) << "an older recording\n";
     RecordFile file;
-    ASSERT_TRUE(file.Create(path));
+    ASSERT_EQ(file.Create(path), FileOpening::Opened);
     for (const char *line : {"h\r\n", "1\r\n", "2\r\n"}) {
         ASSERT_TRUE(file.Append(line));
         EXPECT_TRUE(Contents(path).ends_with(line)) << "already on the disk";
@@ -123,7 +127,7 @@ TEST_F(RecordFileTest, LineCutShortByAFullDiskIsTakenBack)
     // A file size limit stands in for a disk that fills in the middle of a line.
     const fs::path path = folder / "run.csv";
     RecordFile file;
-    ASSERT_TRUE(file.Create(path));
+    ASSERT_EQ(file.Create(path), FileOpening::Opened);
     ASSERT_TRUE(file.Append("header\r\n"));
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
@@ -136,6 +140,110 @@ TEST_F(RecordFileTest, LineCutShortByAFullDiskIsTakenBack)
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(appended);
     EXPECT_EQ(Contents(path), "header\r\n");
+}
+
+TEST_F(RecordFileTest, OnlyAPlainFileIsCreatedAndAFifoIsNeverWaitedOn)
+{
+    const fs::path fifo = folder / "fifo.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    RecordFile file;
+    EXPECT_EQ(file.Create(fifo), FileOpening::NotPlainFile);
+    EXPECT_EQ(file.Create("/dev/full"), FileOpening::NotPlainFile);
+    EXPECT_EQ(file.Create(folder), FileOpening::NotPlainFile);
+    EXPECT_EQ(file.Create(folder / "missing" / "run.csv"), FileOpening::Failed);
+    EXPECT_FALSE(file.IsOpen());
+}
+
+// A medium that stops taking lines: a FIFO whose reader reads nothing, so that a write blocks
+// once the pipe is full. The test goes on only because Take never waits for the medium.
+class StuckMedium : public LineSink
+{
+public:
+    StuckMedium()
+    {
+        int ends[2];
+        EXPECT_EQ(::pipe(ends), 0);
+        reader = ends[0];
+        writer = ends[1];
+    }
+    ~StuckMedium() override { ::close(writer); }
+    bool Append(std::string_view line) override
+    {
+        for (std::size_t done = 0; done < line.size();) {
+            const ssize_t n = ::write(writer, line.data() + done, line.size() - done);
+            if (n <= 0)
+                return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+    int reader = -1, writer = -1;
+};
+
+// Bytes waiting in the pipe.
+int Waiting(int reader)
+{
+    int bytes = 0;
+    ::ioctl(reader, FIONREAD, &bytes);
+    return bytes;
+}
+
+// Reads what has been written so far, until `total` bytes have come.
+std::string Drain(int reader, std::size_t total)
+{
+    std::string taken;
+    char buffer[65536];
+    while (taken.size() < total) {
+        const ssize_t n = ::read(reader, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        taken.append(buffer, static_cast<std::size_t>(n));
+    }
+    return taken;
+}
+
+TEST(RecordWriter, AStuckMediumFillsTheQueueAndEveryLineTakenIsWrittenOnceItMovesAgain)
+{
+    constexpr std::size_t QueueLines = 4;
+    auto medium = std::make_unique<StuckMedium>();
+    const int reader = medium->reader;
+    int failures = 0;
+    RecordWriter writer(QueueLines);
+    writer.Start(std::move(medium), [&failures] { ++failures; });
+    // More than a pipe holds: the writer is stuck in this line.
+    const std::string stuck(1 << 20, 's');
+    ASSERT_EQ(writer.Take(stuck), RecordWriter::Taking::Queued);
+    while (Waiting(reader) == 0)
+        std::this_thread::yield();
+    for (std::size_t i = 0; i < QueueLines; ++i)
+        EXPECT_EQ(writer.Take(std::to_string(i)), RecordWriter::Taking::Queued) << i;
+    EXPECT_EQ(writer.Take("late"), RecordWriter::Taking::QueueFull);
+    EXPECT_FALSE(writer.WaitUntilWritten(0));
+
+    // Stopped while stuck: the lines taken still go out, in order, once the medium moves.
+    writer.Stop();
+    EXPECT_EQ(writer.Take("after"), RecordWriter::Taking::NotRunning);
+    const std::string taken = Drain(reader, stuck.size() + 4);
+    EXPECT_EQ(taken, stuck + "0123");
+    ::close(reader);
+    EXPECT_EQ(failures, 0) << "no report once stopped";
+}
+
+TEST(RecordWriter, AFailedLineIsReportedOnceAndTheLinesAfterItAreDropped)
+{
+    auto medium = std::make_unique<StuckMedium>();
+    ::close(medium->reader); // the write fails with EPIPE (SIGPIPE is ignored by the tool)
+    const auto previous = std::signal(SIGPIPE, SIG_IGN);
+    std::atomic<int> failures = 0;
+    RecordWriter writer;
+    writer.Start(std::move(medium), [&failures] { ++failures; });
+    EXPECT_EQ(writer.Take("a\r\n"), RecordWriter::Taking::Queued);
+    EXPECT_TRUE(writer.WaitUntilWritten(10'000));
+    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(writer.Take("b\r\n"), RecordWriter::Taking::NotRunning);
+    EXPECT_TRUE(writer.IsRunning()) << "until the window stops it";
+    writer.Stop();
+    std::signal(SIGPIPE, previous);
 }
 
 } // namespace

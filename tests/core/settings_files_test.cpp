@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -56,14 +57,15 @@ TEST(SettingsFiles, CountryRecordsFromLineThreeSplitAtCrLf)
         const bool ok = ReadCountryRecords(folder.path, records);
         return std::pair(ok, records);
     };
-    EXPECT_EQ(read("h\r\nh\r\nA\tK\xF6ln\r\nB\r\n"),
-              std::pair(true, Lines{"A\tK\xC3\xB6ln", "B", ""}))
-        << "a final CR LF counts an empty record";
+    EXPECT_EQ(read("h\r\nh\r\nA\tK\xF6ln\r\nB\r\n"), std::pair(true, Lines{"A\tK\xC3\xB6ln", "B"}))
+        << "a final CR LF ends the last record and starts none";
     EXPECT_EQ(read("h\r\nh\r\nA\nB\r\nC"), std::pair(true, Lines{"A", "B", "C"})) << "a lone LF";
-    EXPECT_EQ(read("h\nh\nA\tK\xF6ln\nB\n"), std::pair(true, Lines{"A\tK\xC3\xB6ln", "B", ""}))
+    EXPECT_EQ(read("h\nh\nA\tK\xF6ln\nB\n"), std::pair(true, Lines{"A\tK\xC3\xB6ln", "B"}))
         << "a file saved with LF line ends reads as with CR LF";
-    EXPECT_EQ(read("h\r\nh\r\nA\r\r\n"), std::pair(true, Lines{"A\r", ""}))
-        << "one CR per line end";
+    EXPECT_EQ(read("h\r\nh\r\nA\r\r\n"), std::pair(true, Lines{"A\r"})) << "one CR per line end";
+    EXPECT_EQ(read("h\r\nh\r\nA\r\n\r\n"), std::pair(true, Lines{"A", ""}))
+        << "an empty line before the final line break is a record";
+    EXPECT_EQ(read("h\r\nh\r\n"), std::pair(false, Lines{"old"})) << "two lines, no record";
     EXPECT_EQ(read("h\r\nh"), std::pair(false, Lines{"old"})) << "two lines";
 }
 
@@ -87,9 +89,23 @@ TEST(SettingsFiles, ShippedFilesAreValid)
     EXPECT_EQ(switches[5].find_first_of("\r\n"), std::string::npos) << "final line break";
     Lines records;
     ASSERT_TRUE(ReadCountryRecords(program, records));
-    ASSERT_EQ(records.size(), 3u) << "a final line break would add an empty record";
+    ASSERT_EQ(records.size(), 3u);
     for (const std::string &record : records)
         EXPECT_EQ(std::count(record.begin(), record.end(), '\t'), 15) << record;
+}
+
+// Most editors end the file with a line break when it is saved: the shipped records stay three,
+// so own settings keep their place after them.
+TEST(SettingsFiles, ShippedCountriesSavedByAnEditorKeepThreeRecords)
+{
+    const fs::path program = PV_PROGRAM_DIR;
+    std::ifstream shipped(program / CountryParameterFile, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(shipped), {}};
+    const Folder folder;
+    folder.Write(CountryParameterFile, bytes + "\r\n");
+    Lines records;
+    ASSERT_TRUE(ReadCountryRecords(folder.path, records));
+    EXPECT_EQ(records.size(), 3u);
 }
 
 } // namespace

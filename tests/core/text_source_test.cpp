@@ -30,5 +30,22 @@ TEST(ParseTextFile, ReadsNumberedTextsSkipsCommentsAndNamesTheFirstFaultyLine)
     EXPECT_EQ(error, "fr.txt:3: no TAB after the text number");
 }
 
+// The tool refuses a table with a text of more than 1000 characters, so the build never makes
+// one: characters are counted, not bytes.
+TEST(ParseTextFile, RefusesATextLongerThanTheToolTakes)
+{
+    std::string longest;
+    for (int i = 0; i < 1000; ++i)
+        longest += "\xC3\xBC"; // ü, two bytes
+    std::map<int, std::string> texts;
+    std::string error;
+    std::istringstream fits("1\t" + longest + "\n");
+    EXPECT_TRUE(ParseTextFile(fits, "de.txt", texts, error)) << error;
+    texts.clear();
+    std::istringstream tooLong("1\tok\n2\t" + longest + "x\n");
+    EXPECT_FALSE(ParseTextFile(tooLong, "de.txt", texts, error));
+    EXPECT_EQ(error, "de.txt:2: text is longer than 1000 characters");
+}
+
 } // namespace
 } // namespace pv

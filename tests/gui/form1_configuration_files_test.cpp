@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace pv {
 namespace {
@@ -36,6 +37,9 @@ protected:
             {249, "%2 not in %3..%4"},
             {255, "over %3 KiB"},
             {258, "differ: %1"},
+            {279, "not loaded: %1"},
+            {280, "not compared: %1"},
+            {281, "not plain %1"},
         });
         registers.insert({{0xC081, 0xC511}, {0xC084, 5}, {0xC085, 60}, {0xC0B1, 36}});
         HoldLimits({264, 253, 195, 184, 200, 2000, 2000, 200, 502, 475, 605, 595, 200, 300});
@@ -214,11 +218,23 @@ TEST_F(Form1Files, LoadRefusesTheWholeFileAndLeavesThePanelAsItWas)
     const char *nowhere = "no such folder/unit.pvcfg";
     Save(nowhere);
     Load(nowhere);
-    const QString path = QString::fromStdString((program / nowhere).string());
-    EXPECT_EQ(around.shown,
-              (std::vector<QString>{"Line 5: NaN vmax_l1_v=abc", "Line 14: 65.1 not in 60.1..65",
-                                    "Line 65537: over 64 KiB", "not written " + path,
-                                    "not read " + path}));
+    // Names that stand for no plain file: refused at once, never waited on or read forever.
+    ASSERT_EQ(::mkfifo((program / "fifo.pvcfg").c_str(), 0600), 0);
+    Load("fifo.pvcfg");
+    Save("fifo.pvcfg");
+    around.files.push_back("/dev/zero");
+    form->CommandLoad_Click();
+    const auto shownPath
+        = [this](const char *name) { return QString::fromStdString((program / name).string()); };
+    const QString path = shownPath(nowhere);
+    EXPECT_EQ(around.shown, (std::vector<QString>{
+                                "Line 5: NaN vmax_l1_v=abc", "Line 14: 65.1 not in 60.1..65",
+                                "not loaded: over 64 KiB", "not written " + path,
+                                "not read " + path, "not plain " + shownPath("fifo.pvcfg"),
+                                "not plain " + shownPath("fifo.pvcfg"), "not plain /dev/zero"}));
+    EXPECT_EQ(std::filesystem::status(program / "fifo.pvcfg").type(),
+              std::filesystem::file_type::fifo)
+        << "left as it was";
     EXPECT_EQ(Panel(), panel);
     EXPECT_EQ(Ticked(ui().Check1), groups);
     EXPECT_TRUE(port.written.empty());
@@ -249,14 +265,18 @@ TEST_F(Form1Files, CompareMarksWhatDiffersFromAReadUntilAnEditALoadOrARead)
     Put("empty.pvcfg", "");
     Compare("empty.pvcfg");
     EXPECT_EQ(Marked(), all);
+    Put("huge.pvcfg", std::string(100'000, '#'));
+    Compare("huge.pvcfg");
+    EXPECT_EQ(Marked(), all);
     ui().Text7[2]->setText("196");
     ui().Option1[0]->click();
     EXPECT_EQ(Marked(), std::vector<std::string>{"Text5"});
     Load("read.pvcfg");
     EXPECT_TRUE(Marked().empty()) << "after a load";
     Compare("other.pvcfg"); // the panel now shows the file, not the inverter
-    EXPECT_EQ(around.shown, (std::vector<QString>{Text(257), Text(259), "differ: 3", Text(242),
-                                                  Text(256), Text(257)}));
+    EXPECT_EQ(around.shown,
+              (std::vector<QString>{Text(257), Text(259), "differ: 3", Text(242),
+                                    "not compared: over 64 KiB", Text(256), Text(257)}));
     EXPECT_EQ(around.files.size(), 1u) << "no file dialog without a read";
     Run(3);
     around.files.clear();

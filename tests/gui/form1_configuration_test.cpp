@@ -110,6 +110,22 @@ TEST_F(Form1Configuration, CodeWithoutPresetShowsOwnSettingsAndIsReplacedOnlyAft
     EXPECT_EQ(around.shown.size(), 3u) << "the two writes' own results";
 }
 
+// Most editors end CountryParameter.txt with a line break: own settings keep their place after
+// the three records, and a write sends them as 255 rather than refusing the list.
+TEST_F(Form1Configuration, AFinalLineBreakKeepsOwnSettingsInTheirPlace)
+{
+    Connect(std::string(Countries) + "\r\n");
+    registers[0xC081] = 0x0009;
+    HoldLimits({264, 253, 195, 184, 1, 2, 3, 4, 502, 475, 605, 595, 5, 6});
+    Run(3);
+    EXPECT_EQ(ui().Combo2->currentIndex(), 3);
+    EXPECT_EQ(ui().Combo2->Text(), Text(52));
+    Tick({2});
+    const auto frames = Run(2);
+    ASSERT_EQ(frames.size(), 2u) << around.shown.front().toStdString();
+    EXPECT_EQ(frames[0], "FF 10 C0 81 00 01 02 00 FF");
+}
+
 // A country chosen with no DC input and no communication mode chosen: the modes follow the
 // flags the monitor cycle last read (mbus here), and the write sends them with the code.
 TEST_F(Form1Configuration, UnchosenModesFollowTheFlagsLastRead)

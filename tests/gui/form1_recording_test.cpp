@@ -10,6 +10,8 @@
 
 #include <charconv>
 
+#include <sys/stat.h>
+
 namespace pv {
 namespace {
 
@@ -74,6 +76,7 @@ TEST_F(RecordingTest, OneRowPerAcceptedReplyWithTheSimulatorsValuesAndNoneForAFa
     after({SimFault::WrongCrc, SimFault::NoReply}, "resumed");
     after({}, "connected");
 
+    Written();
     const std::vector<std::string> lines = Lines(recording);
     ASSERT_EQ(lines.size(), rows.size() + 1);
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -107,12 +110,14 @@ TEST_F(RecordingTest, OneRowPerAcceptedReplyWithTheSimulatorsValuesAndNoneForAFa
     EXPECT_EQ(reader.readAllStandardOutput().trimmed().toInt(), static_cast<int>(lines.size()));
 }
 
-// A file that cannot be had at all: the message at once, no recording.
+// A file that cannot be had at all, or a name that is no plain file: the message at once, no
+// recording, and nothing waited on.
 struct StartFailure
 {
     const char *name;
     const char *file; // beside the program unless absolute
-    int message;
+    int message;      // %1: the path
+    bool fifo = false;
 };
 
 using RecordingStart = Form1With<StartFailure>;
@@ -120,17 +125,26 @@ using RecordingStart = Form1With<StartFailure>;
 TEST_P(RecordingStart, FailsWithItsMessageAndLeavesTheButtonAsItWas)
 {
     ASSERT_TRUE(Start());
-    around.files.push_back(program / GetParam().file); // an absolute file replaces the folder
+    const fs::path path = program / GetParam().file; // an absolute file replaces the folder
+    if (GetParam().fifo) {
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    }
+    around.files.push_back(path);
     form->CommandRecord_Click();
     EXPECT_FALSE(form->IsRecording());
-    EXPECT_EQ(around.shown, std::vector<QString>{Text(GetParam().message)});
+    EXPECT_EQ(around.shown,
+              std::vector<QString>{
+                  Text(GetParam().message)
+                      .replace(QStringLiteral("%1"), QString::fromStdString(path.string()))});
     EXPECT_EQ(ui().CommandRecord->text(), Text(267));
     EXPECT_TRUE(ui().LabelRecord->text().isEmpty());
 }
 
 const StartFailure StartFailures[] = {
     {"FolderMissing", "missing/run.csv", 272},
-    {"DeviceFull", "/dev/full", 273}, // created, but the header does not fit
+    {"Device", "/dev/full", 281},
+    {"Fifo", "run.csv", 281, true}, // nobody reads it: opening it would wait
+    {"Folder", "/tmp", 281},
 };
 
 INSTANTIATE_TEST_SUITE_P(Recording, RecordingStart, ::testing::ValuesIn(StartFailures), RowName);
@@ -140,16 +154,19 @@ TEST_F(RecordingTest, AFileThatFailsStopsWithAMessageOnceTheTickIsOverAndPolling
     Connect();
     Record(recording);
     RecordReply();
+    Written();
     const fs::path kept = program / "kept.csv";
     fs::create_hard_link(recording, kept); // reads the file whatever becomes of its name
     const std::vector<std::string> before = Lines(kept);
     ASSERT_EQ(before.size(), 2u);
 
     fs::remove(recording);
-    Ticks(2); // the next readings are accepted and their row fails
-    EXPECT_FALSE(form->IsRecording());
+    Ticks(2); // the next readings are accepted and their row fails, on the writer's thread
+    Written();
     EXPECT_TRUE(around.shown.empty()) << "not inside the tick";
     LetTheTickReturn();
+    LetTheTickReturn();
+    EXPECT_FALSE(form->IsRecording());
     EXPECT_EQ(around.shown, std::vector<QString>{Text(273)});
     EXPECT_EQ(ui().CommandRecord->text(), Text(267));
     EXPECT_EQ(Lines(kept), before) << "the rows written so far, whole";

@@ -278,6 +278,7 @@ TEST_F(TrendTest, WireIsTheSameWithTheTrendShownAndARecordingRunning)
             window.Timer1_Timer();
         }
         EXPECT_EQ(window.Trend().Size(), 2u);
+        EXPECT_TRUE(window.RecordingWritten(WrittenWithinMs));
         return line.log;
     };
     const auto plain = wire(false);

@@ -82,7 +82,11 @@ const std::string WholeTable
 
 TEST_F(SmallDatabase, RowsInNumberOrderAndNullCellGivesAnEmptyText)
 {
-    ASSERT_TRUE(Load(WholeTable.c_str()));
+    // The longest text taken: 1000 characters of two bytes each.
+    ASSERT_TRUE(Load((WholeTable
+                      + "UPDATE LanguageList SET L1 = replace(hex(zeroblob(1000)), '00', "
+                        "'\xC3\xBC') WHERE N = 7;")
+                         .c_str()));
     EXPECT_EQ(table_.Count(), TextRowCount);
     EXPECT_EQ(table_.Text(0) + '|' + table_.Text(1) + '|' + table_.Text(200), "t0||t200");
 }
@@ -102,13 +106,23 @@ const std::string SwappedRows = WholeTable
                                   "UPDATE LanguageList SET N = 4 WHERE N = 5;"
                                   "UPDATE LanguageList SET N = 5 WHERE N = 1000;";
 const std::string MissingColumn = WholeTable + "ALTER TABLE LanguageList DROP COLUMN L2;";
+// Damaged beyond any table the tool ships: refused whole, even in a language not asked for,
+// before it can fill the memory. replace(hex(zeroblob(n)), '00', c) is n times c.
+const std::string LongText
+    = WholeTable
+      + "UPDATE LanguageList SET L1 = replace(hex(zeroblob(1001)), '00', 'x') WHERE N = 7;";
+const std::string LargeFile = WholeTable
+                              + "CREATE TABLE Padding (b); INSERT INTO Padding "
+                                "VALUES (zeroblob(9 * 1024 * 1024));";
 
 INSTANTIATE_TEST_SUITE_P(Failures, SmallDatabase,
                          ::testing::Values(DbCase{"MissingFile", nullptr},
                                            DbCase{"MissingTable", "CREATE TABLE Other (a TEXT)"},
                                            DbCase{"MissingColumn", MissingColumn.c_str()},
                                            DbCase{"MissingRow", MissingRow.c_str()},
-                                           DbCase{"SwappedRows", SwappedRows.c_str()}),
+                                           DbCase{"SwappedRows", SwappedRows.c_str()},
+                                           DbCase{"TextOver1000Characters", LongText.c_str()},
+                                           DbCase{"FileOver8MiB", LargeFile.c_str()}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // A whole table whose language column stops answering at row 2.

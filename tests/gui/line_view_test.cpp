@@ -15,6 +15,8 @@
 #include <iterator>
 #include <set>
 
+#include <sys/stat.h>
+
 namespace pv {
 namespace {
 
@@ -193,8 +195,8 @@ TEST_F(LineViewTest, TheListFollowsTheNewestEntryUnlessScrolledUp)
 
 // Paused, the list stays as it is while the counters go on, and Save writes exactly what is
 // listed; the file dialog cancelled, a target that cannot be opened (its folder is missing) or
-// replaced (a folder): a message where one is due, no partial or temporary file. Clear empties
-// the list and the record behind it.
+// is no plain file (a folder, a FIFO): a message where one is due, no partial or temporary file.
+// Clear empties the list and the record behind it.
 TEST_F(LineViewTest, APausedListIsSavedAsListedAndClearEmptiesItWhileTheCountersGoOn)
 {
     LineView &view = Open();
@@ -219,7 +221,18 @@ TEST_F(LineViewTest, APausedListIsSavedAsListedAndClearEmptiesItWhileTheCounters
               std::string::npos);
 
     fs::create_directory(program / "folder");
-    for (const char *target : {"", "missing/line.txt", "folder"}) {
+    ASSERT_EQ(::mkfifo((program / "fifo").c_str(), 0600), 0);
+    const auto notPlain = [this](const char *name) {
+        return Text(281).replace(QStringLiteral("%1"),
+                                 QString::fromStdString((program / name).string()));
+    };
+    const std::pair<const char *, std::vector<QString>> targets[] = {
+        {"", {}},
+        {"missing/line.txt", {Text(229)}},
+        {"folder", {notPlain("folder")}},
+        {"fifo", {notPlain("fifo")}}, // nobody reads it; left as it is
+    };
+    for (const auto &[target, messages] : targets) {
         SCOPED_TRACE(target);
         const auto before = Listing(program);
         if (*target != 0)
@@ -227,9 +240,9 @@ TEST_F(LineViewTest, APausedListIsSavedAsListedAndClearEmptiesItWhileTheCounters
         around.shown.clear();
         view.SaveButton_Click();
         EXPECT_EQ(Listing(program), before);
-        EXPECT_EQ(around.shown,
-                  *target == 0 ? std::vector<QString>{} : std::vector<QString>{Text(229)});
+        EXPECT_EQ(around.shown, messages);
     }
+    EXPECT_EQ(fs::status(program / "fifo").type(), fs::file_type::fifo);
     EXPECT_TRUE(fs::is_empty(program / "folder"));
 
     view.PauseButton_Click(false);

@@ -3,6 +3,7 @@
 // kills on the spot leaves it). A second signal still kills a tool whose loop is stuck.
 #include "platform/port_names.h"
 #include "platform/pseudo_terminal.h"
+#include "platform/termination_signals.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -10,6 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <chrono>
@@ -82,6 +87,28 @@ INSTANTIATE_TEST_SUITE_P(Signals, TerminationSignal,
                                            SignalCase{"Sighup", SIGHUP, false},
                                            SignalCase{"Sigint_Twice_LoopStuck", SIGINT, true}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// A write into a pipe whose reader has gone fails with EPIPE, which the writer reports; the
+// signal's default action would end the tool on the spot (exit status 141 in a shell). In a
+// child, so that this test program keeps its own signals.
+TEST(BrokenPipe, IsAWriteErrorNotTheEndOfTheTool)
+{
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        IgnoreBrokenPipes();
+        int ends[2];
+        if (::pipe(ends) != 0)
+            ::_exit(2);
+        ::close(ends[0]);
+        const bool refused = ::write(ends[1], "x", 1) < 0 && errno == EPIPE;
+        ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
 
 } // namespace
 } // namespace pv

@@ -18,6 +18,9 @@
 
 namespace pv::test {
 
+// Bounds the wait for the recording's writer; nothing asserts on speed.
+inline constexpr int WrittenWithinMs = 10'000;
+
 class TrendTest : public Form1Test
 {
 protected:
@@ -76,6 +79,8 @@ protected:
     }
     // Messages found inside a tick are shown once it has returned.
     void LetTheTickReturn() { QCoreApplication::processEvents(); }
+    // The rows taken so far are in the file, or their failure has been handed to the window.
+    void Written() { ASSERT_TRUE(form->RecordingWritten(WrittenWithinMs)); }
 
     static std::vector<std::string> Lines(const std::filesystem::path &file)
     {
