@@ -148,6 +148,11 @@ void Form1::ReplyFiled(const RequestInfo &request)
         StopRecording(text::RecordWriteFailed);
 }
 
+void Form1::ReadingsStartOver()
+{
+    readingsAge_.Restart();
+}
+
 void Form1::CommandRecord_Click()
 {
     if (record_.IsOpen()) {

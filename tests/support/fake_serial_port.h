@@ -22,6 +22,7 @@ public:
     void QueueReply(Bytes reply) { replies_.push_back(std::move(reply)); }
 
     bool openFails = false;     // every Open throws
+    std::uint64_t devicesLost = 0; // raised by a test as the device goes away and comes back
     int outputFailuresLeft = 0; // the next n Output / Input calls throw
     int inputFailuresLeft = 0;
 
@@ -38,6 +39,7 @@ public:
         openCalls = closeCalls = inputCalls = 0;
     }
 
+    std::uint64_t DevicesLost() const override { return devicesLost; }
     int CommPort() const override { return commPort_; }
     void SetCommPort(int number) override { commPort_ = number; }
     void SetSettings(const std::string &text) override { settings = text; }
