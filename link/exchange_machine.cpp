@@ -44,8 +44,8 @@ void ExchangeMachine::PrepareConfigurationRead()
 
 void ExchangeMachine::PrepareConfigurationWrite()
 {
-    writeGroups_ = {host_.WriteGroupTicked(0), host_.WriteGroupTicked(1),
-                    host_.WriteGroupTicked(2), host_.WriteGroupTicked(3)};
+    writeGroups_ = {host_.WriteGroupTicked(0), host_.WriteGroupTicked(1), host_.WriteGroupTicked(2),
+                    host_.WriteGroupTicked(3)};
     Prepare(ExchangeState::PrepareConfigurationWrite, MainTimer::Timer3, WriteStepIntervalMs,
             configurationStep_, FirstConfigurationWriteStep(writeGroups_));
 }

@@ -23,11 +23,11 @@ enum class ReplyVerdict {
 };
 
 // Checks in this order: length and CRC, the exception bit, then the function and, for a read,
-// the byte count against the request, for a write the two words its acknowledgement repeats. A late reply to an earlier request carries another
-// function or length; filing it would put its bytes at this request's place in the image, and
-// in the calibration window show another block's bytes or pass for a write's acknowledgement.
-// An acknowledgement of another write must not pass for this one's either: the write mirror
-// would show values the inverter never confirmed.
+// the byte count against the request, for a write the two words its acknowledgement repeats. A late
+// reply to an earlier request carries another function or length; filing it would put its bytes at
+// this request's place in the image, and in the calibration window show another block's bytes or
+// pass for a write's acknowledgement. An acknowledgement of another write must not pass for this
+// one's either: the write mirror would show values the inverter never confirmed.
 ReplyVerdict ClassifyReply(ByteView reply, const RequestInfo &request);
 
 // The exception code of an exception reply (its third byte); 0 when the reply holds none.

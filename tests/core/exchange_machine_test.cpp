@@ -405,8 +405,8 @@ TEST(Exchanges, ALateReplyIsDiscardedBeforeEverySend)
 // before the hand-over or during the write changes neither its steps nor its end.
 TEST(Exchanges, TheConfigurationWriteKeepsTheGroupsTickedAtTheClick)
 {
-    const std::pair<WriteGroups, WriteGroups> cases[] = {{{1, 0, 0, 0}, {1, 0, 0, 1}},
-                                                         {{1, 0, 0, 1}, {1, 0, 0, 0}}};
+    const std::pair<WriteGroups, WriteGroups> cases[]
+        = {{{1, 0, 0, 0}, {1, 0, 0, 1}}, {{1, 0, 0, 1}, {1, 0, 0, 0}}};
     for (const auto &[atClick, later] : cases) {
         Rig rig(6);
         rig.ticked = atClick;
@@ -454,8 +454,8 @@ TEST(MonitorCycle, ALostLinkRatesTheVersionAgain)
         rig.calls.clear();
         rig.port.ClearRecord();
         rig.Ticks(5);
-        EXPECT_EQ(rig.calls, (Calls{"Bad 151", "Timer1 off",
-                                    "Message 151 in 'CheckOperatingVersion'"}));
+        EXPECT_EQ(rig.calls,
+                  (Calls{"Bad 151", "Timer1 off", "Message 151 in 'CheckOperatingVersion'"}));
     }
 }
 
@@ -468,7 +468,7 @@ TEST(MonitorCycle, AnUnreadableVersionIsSaidWhileTheCheckGoesOn)
     EXPECT_EQ(rig.machine.State(), S::CheckOperatingVersion);
     rig.version = "V1000700";
     rig.Ticks(6);
-    EXPECT_EQ(rig.calls, Calls{"Bad 276", "Good 123"} + BackToMonitor);
+    EXPECT_EQ(rig.calls, (Calls{"Bad 276", "Good 123"} + BackToMonitor));
 }
 
 // The calibration window's ticks on its own channel, through the machine's step runner. A reply

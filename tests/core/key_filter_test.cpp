@@ -48,11 +48,16 @@ TEST(KeyPressAccepted, LetsEditingKeysThroughAndJudgesCharacters)
                    Decimal = FilterKind::Decimal;
     constexpr KeyPress Delete{true, 0x7F}, Home{true, 0}, FunctionKey{false, 0};
     const std::tuple<FilterKind, KeyPress, bool> rows[] = {
-        {Digits, Delete, true},           {Decimal, Delete, true},
-        {None, Delete, true},             {Digits, Home, true},
-        {Decimal, FunctionKey, true},     {Digits, KeyPress{false, 0x7F}, false},
-        {Digits, KeyPress{false, 13}, false}, {Decimal, KeyPress{false, 22}, false},
-        {Digits, KeyPress{false, 1}, false},  {Digits, KeyPress{false, U'7'}, true},
+        {Digits, Delete, true},
+        {Decimal, Delete, true},
+        {None, Delete, true},
+        {Digits, Home, true},
+        {Decimal, FunctionKey, true},
+        {Digits, KeyPress{false, 0x7F}, false},
+        {Digits, KeyPress{false, 13}, false},
+        {Decimal, KeyPress{false, 22}, false},
+        {Digits, KeyPress{false, 1}, false},
+        {Digits, KeyPress{false, U'7'}, true},
         {None, KeyPress{false, U'7'}, false},
     };
     for (const auto &[kind, key, accepted] : rows)

@@ -21,9 +21,9 @@ public:
     std::function<std::optional<Bytes>(ByteView request)> responder;
     void QueueReply(Bytes reply) { replies_.push_back(std::move(reply)); }
 
-    bool openFails = false;     // every Open throws
+    bool openFails = false;        // every Open throws
     std::uint64_t devicesLost = 0; // raised by a test as the device goes away and comes back
-    int outputFailuresLeft = 0; // the next n Output / Input calls throw
+    int outputFailuresLeft = 0;    // the next n Output / Input calls throw
     int inputFailuresLeft = 0;
 
     // Frames written, as "FF 03 C0 20 00 20 6C 06"; one line per Output or Input, in order:
