@@ -168,6 +168,8 @@ public:
     void ShowMessage(int textNumber) override;
     void ShowIdentifierValues() override;
     void ShowConfiguration() override;
+    void ShowWrittenIdentifiers() override;
+    void ShowWrittenConfiguration(const WriteGroups &groups) override;
     bool ShowCalibrationValues() override;
     void OpenCalibrationWindow() override;
     bool WriteGroupTicked(int index) const override;
@@ -176,6 +178,8 @@ public:
     // Each accepted reply of the readings block adds a point to the trend and, while recording,
     // a row to the file.
     void ReplyFiled(const RequestInfo &request) override;
+    // The trend starts a new segment, and the next reading is the first after a gap.
+    void ReadingsStartOver() override;
 
     // Trend and recording (form1_trend.cpp). The Record button starts a recording into a file
     // the technician chooses, and stops it.

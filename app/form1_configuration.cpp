@@ -229,6 +229,27 @@ void Form1::ConfigurationPortChosen(int portIndex)
     unlistedCountryCode_.reset();
 }
 
+void Form1::ShowWrittenConfiguration(const WriteGroups &groups)
+{
+    // The checks may have replaced an entry (a 50 Hz limit out of its range goes as 47.5 or
+    // 50.2): the entries of each group written show what the write mirror filed, which is what
+    // the inverter got. The entries of other groups keep what the technician left in them.
+    const ConfigurationTexts texts = ConfigurationValueTexts(store_.Data(), services_.numberFormat);
+    if (groups[SleepPowerGroup])
+        ui_.Text5->setText(QString::fromStdString(texts.sleepPower));
+    if (groups[RatedPowerGroup])
+        ui_.Text6->setText(QString::fromStdString(texts.ratedPower));
+    if (groups[CountryGroup]) {
+        for (std::size_t i = 0; i < ui_.Check2.size(); ++i)
+            ui_.Check2[i]->setChecked(texts.flags[i]);
+        ui_.Option1[ui_.Check2[0]->isChecked() ? 1 : 0]->SetValue(true);
+        ui_.Option2[ui_.Check2[1]->isChecked() ? 1 : 0]->SetValue(true);
+        ShowGridLimits();
+    }
+    if (groups[RetryTimeGroup])
+        ui_.Text8->setText(QString::fromStdString(texts.retryTime));
+}
+
 void Form1::StartConfigurationWrite()
 {
     const ConfigurationWriteCheck check

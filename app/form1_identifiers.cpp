@@ -43,6 +43,13 @@ void Form1::ShowIdentifierValues()
     ui_.Text4->setText(QString::fromStdString(texts.companyName));
 }
 
+void Form1::ShowWrittenIdentifiers()
+{
+    // A name longer than its registers, or with characters outside the code page, went out
+    // shortened or replaced: the entries show what the write mirror filed, as a read would.
+    ShowIdentifierValues();
+}
+
 void Form1::IdentifiersCommand(int index)
 {
     if (index != WriteButton) {

@@ -155,6 +155,11 @@ void Form1::ReplyFiled(const RequestInfo &request)
         StopRecording(text::RecordFellBehind);
 }
 
+void Form1::ReadingsStartOver()
+{
+    readingsAge_.Restart();
+}
+
 void Form1::CommandRecord_Click()
 {
     if (record_.IsRunning()) {

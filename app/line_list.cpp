@@ -47,6 +47,7 @@ QString VerdictText(const LineEntry &entry, const TextSource &text)
     case ReplyVerdict::FunctionMismatch:
         return text(linetext::FunctionMismatch);
     case ReplyVerdict::ByteCountMismatch:
+    case ReplyVerdict::AcknowledgementMismatch: // no text of its own yet
         return text(linetext::ByteCountMismatch);
     }
     return {};

@@ -61,7 +61,7 @@ void BuildReadRequest(Channel &channel, std::uint16_t startRegister, std::uint16
     PutWord(frame, count);
     AppendCrc(frame);
     channel.request = std::move(frame);
-    channel.sent = {ReplyAddressOf(startRegister), ReadFunction, count};
+    channel.sent = {ReplyAddressOf(startRegister), ReadFunction, count, startRegister, count};
 }
 
 void BuildWriteRequest(Channel &channel, std::uint8_t function, std::uint16_t startRegister,
@@ -77,7 +77,7 @@ void BuildWriteRequest(Channel &channel, std::uint8_t function, std::uint16_t st
     frame.insert(frame.end(), data.begin(), data.end());
     AppendCrc(frame);
     channel.request = std::move(frame);
-    channel.sent = {ReplyAddressOf(startRegister), function, count};
+    channel.sent = {ReplyAddressOf(startRegister), function, count, startRegister, count};
 }
 
 void BuildSingleWordWrite(Channel &channel, std::uint16_t reg, std::uint16_t value)
@@ -87,7 +87,7 @@ void BuildSingleWordWrite(Channel &channel, std::uint16_t reg, std::uint16_t val
     PutWord(frame, value);
     AppendCrc(frame);
     channel.request = std::move(frame);
-    channel.sent = {ReplyAddressOf(reg), OwnWriteFunction, 1};
+    channel.sent = {ReplyAddressOf(reg), OwnWriteFunction, 1, reg, value};
 }
 
 void BuildMonitorRequest(int step, Channel &channel)

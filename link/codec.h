@@ -33,6 +33,11 @@ struct RequestInfo
     std::uint32_t replyAddress = 0; // 0xC000 + 2 * (low byte of the start register)
     std::uint8_t function = 0;      // function byte of the request
     std::uint16_t registerCount = 0;
+    // The two words after the function byte, which a write's acknowledgement repeats: the start
+    // register and the register count of a block write, the register and the value of a
+    // single-word write.
+    std::uint16_t startRegister = 0;
+    std::uint16_t repeatedWord = 0;
 };
 
 // One exchange channel: request bytes, reply bytes, and what the request asked for.

@@ -5,6 +5,8 @@
 
 #include "codec.h"
 
+#include <array>
+
 namespace pv {
 
 enum class Lamp { Good, Bad };
@@ -29,13 +31,18 @@ public:
 
     virtual void ShowIdentifierValues() = 0;
     virtual void ShowConfiguration() = 0;
+    // A write reported done: the entries of the groups written show what the inverter got (the
+    // write mirror has filed it), not what was typed. Called before the message.
+    virtual void ShowWrittenIdentifiers() {}
+    virtual void ShowWrittenConfiguration(const std::array<bool, 4> & /*groups*/) {}
     // Lays a passing calibration read reply into the calibration window; false when the reply
     // is too short to fill its row, which then stays as it was.
     virtual bool ShowCalibrationValues() = 0;
     // Shows the calibration window modally; returns when it is closed.
     virtual void OpenCalibrationWindow() = 0;
 
-    // Check1(index) of the configuration panel ticked (value 1).
+    // Check1(index) of the configuration panel ticked (value 1). Asked at the Write click only:
+    // the groups ticked then are the groups of the whole write.
     virtual bool WriteGroupTicked(int index) const = 0;
 
     // Frame builders of the identify and configuration panels: the request of this step into
@@ -47,6 +54,10 @@ public:
     // whose replies the calibration window reads itself); request tells which block it carried.
     // The trend and the recording of the readings hang on this; nothing else needs it.
     virtual void ReplyFiled(const RequestInfo & /*request*/) {}
+    // The readings that follow do not continue those before: another port was chosen, the link
+    // came back after a loss (maybe to another inverter), or the calibration window held the
+    // monitor cycle. The trend starts a new segment there.
+    virtual void ReadingsStartOver() {}
 };
 
 } // namespace pv

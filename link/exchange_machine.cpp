@@ -16,6 +16,9 @@ ExchangeMachine::ExchangeMachine(SerialPort &port, ValueStore &store, ExchangeHo
 void ExchangeMachine::Prepare(ExchangeState state, MainTimer timer, int intervalMs, int &step,
                               int firstStep)
 {
+    // Locked at the click, not at the hand-over up to one monitor interval later: a click in
+    // between would change the write under way or drop it without a word.
+    host_.SetInputControlsEnabled(false);
     host_.SetTimerInterval(timer, intervalMs);
     step = firstStep;
     state_ = state;
@@ -41,12 +44,15 @@ void ExchangeMachine::PrepareConfigurationRead()
 
 void ExchangeMachine::PrepareConfigurationWrite()
 {
+    writeGroups_ = {host_.WriteGroupTicked(0), host_.WriteGroupTicked(1), host_.WriteGroupTicked(2),
+                    host_.WriteGroupTicked(3)};
     Prepare(ExchangeState::PrepareConfigurationWrite, MainTimer::Timer3, WriteStepIntervalMs,
-            configurationStep_, FirstConfigurationWriteStep(TickedGroups()));
+            configurationStep_, FirstConfigurationWriteStep(writeGroups_));
 }
 
 void ExchangeMachine::OpenCalibrationOnNextTick()
 {
+    host_.SetInputControlsEnabled(false); // as for the panels' exchanges
     state_ = ExchangeState::Idle;
 }
 
@@ -64,18 +70,15 @@ void ExchangeMachine::ResumeMonitoring()
 {
     state_ = ExchangeState::Monitor;
     monitorStep_ = 0;
+    repliesMissed_ = 0;
+    host_.SetInputControlsEnabled(true);
     host_.SetTimerEnabled(MainTimer::Timer1, true);
+    host_.ReadingsStartOver();
 }
 
 void ExchangeMachine::AwaitVersionCheck()
 {
     state_ = ExchangeState::CheckOperatingVersion;
-}
-
-WriteGroups ExchangeMachine::TickedGroups() const
-{
-    return {host_.WriteGroupTicked(0), host_.WriteGroupTicked(1), host_.WriteGroupTicked(2),
-            host_.WriteGroupTicked(3)};
 }
 
 void ExchangeMachine::DiscardReceived()
@@ -105,6 +108,15 @@ Bytes ExchangeMachine::TakeReceived()
 
 void ExchangeMachine::MonitorExchangeStep()
 {
+    // A device that went away and came back may be another unit's: its version is rated again
+    // before anything may be written to it.
+    const bool monitoring
+        = state_ == ExchangeState::Monitor || state_ == ExchangeState::CheckOperatingVersion;
+    if (monitoring && port_.DevicesLost() != devicesLostSeen_) {
+        devicesLostSeen_ = port_.DevicesLost();
+        if (state_ == ExchangeState::Monitor)
+            CheckVersionAgain();
+    }
     // A failing port must not stop the cycle: each operation that fails is skipped and the
     // tick goes on, so the link recovers by itself once the port works again.
     if (monitorStep_ == 0 || monitorStep_ == 2 || monitorStep_ == 4) {
@@ -123,6 +135,9 @@ void ExchangeMachine::MonitorExchangeStep()
         }
     }
     monitorStep_ = NextMonitorStep(monitorStep_);
+    // A whole cycle without an accepted reply: the lead may have been moved to another unit.
+    if (state_ == ExchangeState::Monitor && repliesMissed_ >= MonitorCycleTicks / 2)
+        CheckVersionAgain();
 
     // Hand-overs happen only between monitor exchanges: this tick's own send or take is done,
     // and the stale reply of a request sent now is discarded by the next exchange's first send.
@@ -160,15 +175,27 @@ void ExchangeMachine::TakeReply(Channel &channel, bool &sendFailed)
     HandleReply(channel.reply, channel.sent);
 }
 
+void ExchangeMachine::CheckVersionAgain()
+{
+    // As after a port choice: the cycle from its first block, the controls locked, and the
+    // version rated once all three blocks have arrived. The lamp keeps what the line shows.
+    state_ = ExchangeState::CheckOperatingVersion;
+    monitorStep_ = 0;
+    repliesMissed_ = 0;
+    SetControlsAndTimers(false, ControlsMode::VersionCheck);
+    host_.ReadingsStartOver();
+}
+
 void ExchangeMachine::HandBackIfMonitoring()
 {
     if (state_ == ExchangeState::Monitor) {
         monitorStep_ = 0;
+        repliesMissed_ = 0;
         SetControlsAndTimers(true, ControlsMode::BackToMonitoring);
     }
 }
 
-void ExchangeMachine::ExchangeStep(int step, Channel &channel, bool &sendFailed, bool discardFirst,
+void ExchangeMachine::ExchangeStep(int step, Channel &channel, bool &sendFailed,
                                    const BuildRequest &build)
 {
     if (step < 0 || step > LastStep)
@@ -184,11 +211,11 @@ void ExchangeMachine::ExchangeStep(int step, Channel &channel, bool &sendFailed,
         sendFailed = true;
         return;
     }
-    if (discardFirst) {
-        try {
-            DiscardReceived();
-        } catch (const PortError &) {
-        }
+    // Every send clears what the port holds: a late reply to an earlier request (a read of one
+    // register answers like any other) must never be taken for this request's reply.
+    try {
+        DiscardReceived();
+    } catch (const PortError &) {
     }
     sendFailed = !Send(channel);
 }
@@ -205,9 +232,7 @@ void ExchangeMachine::IdentifyExchangeStep()
     if (step >= IdentifyWriteFirstStep && step <= LastStep)
         host_.SetTimerInterval(MainTimer::Timer2,
                                IsRequestStep(step) ? WriteStepIntervalMs : ReadStepIntervalMs);
-    // Only the first request of the read or of the write clears what monitoring left.
     ExchangeStep(step, identify_, identifySendFailed_,
-                 step == IdentifyReadFirstStep || step == IdentifyWriteFirstStep,
                  [this](int s, Channel &c) { host_.BuildIdentifyRequest(s, c); });
     identifyStep_ = NextIdentifyStep(step);
     HandBackIfMonitoring();
@@ -221,10 +246,9 @@ void ExchangeMachine::ConfigurationExchangeStep()
     if (step >= ConfigurationGroupSteps[0] && step <= LastStep)
         host_.SetTimerInterval(MainTimer::Timer3,
                                IsRequestStep(step) ? WriteStepIntervalMs : ReadStepIntervalMs);
-    // Every write send clears the buffer first; the read only before its first request.
-    ExchangeStep(step, configuration_, configurationSendFailed_, step != 2,
+    ExchangeStep(step, configuration_, configurationSendFailed_,
                  [this](int s, Channel &c) { host_.BuildConfigurationRequest(s, c); });
-    configurationStep_ = NextConfigurationStep(step, TickedGroups());
+    configurationStep_ = NextConfigurationStep(step, writeGroups_);
     HandBackIfMonitoring();
 }
 
@@ -236,9 +260,8 @@ void ExchangeMachine::CalibrationExchangeStep(int step, Channel &channel, const 
         return;
     if (step < 0 || step > LastCalibrationStep)
         return;
-    // Every send clears what monitoring or an earlier exchange left in the buffer.
     calibrationStep_ = step;
-    ExchangeStep(step, channel, calibrationSendFailed_, true, build);
+    ExchangeStep(step, channel, calibrationSendFailed_, build);
     if (IsRequestStep(step))
         calibrationSent_ = channel.sent;
     if (IsRequestStep(step) && channel.request.empty())
@@ -256,11 +279,16 @@ void ExchangeMachine::EndExchange(ExchangeState state, int messageNumber)
 void ExchangeMachine::RateOperatingVersion()
 {
     const auto verdict = ClassifyOperatingVersion(store_.Data().OperatingVersion());
-    if (!verdict)
-        return; // not all of the version has arrived yet; rated again after the next cycle
+    if (!verdict) {
+        // The register holds no version text; rated again after the next cycle, and the window
+        // says why it stays locked.
+        ShowLinkStatus(Lamp::Bad, text::VersionUnreadable);
+        return;
+    }
     if (*verdict == VersionVerdict::Accepted) {
         ShowLinkStatus(Lamp::Good, text::LinkGood);
         state_ = ExchangeState::Monitor;
+        repliesMissed_ = 0;
         SetControlsAndTimers(true, ControlsMode::BackToMonitoring);
     } else {
         ShowLinkStatus(Lamp::Bad, text::VersionRefused);
@@ -316,6 +344,7 @@ void ExchangeMachine::HandleReply(ByteView reply, const RequestInfo &request)
             ShowLinkStatus(Lamp::Bad, text::NoReply);
         else
             ShowLinkStatus(Lamp::Good, text::LinkGood);
+        repliesMissed_ = accepted ? 0 : repliesMissed_ + 1;
         break;
     case ExchangeState::IdentifyRead:
         if (!accepted) {
@@ -326,10 +355,12 @@ void ExchangeMachine::HandleReply(ByteView reply, const RequestInfo &request)
         }
         break;
     case ExchangeState::IdentifyWrite:
-        if (!accepted)
+        if (!accepted) {
             EndExchange(ExchangeState::Monitor, text::WriteFailed);
-        else if (identifyStep_ == IdentifyWriteLastStep)
+        } else if (identifyStep_ == IdentifyWriteLastStep) {
+            host_.ShowWrittenIdentifiers();
             EndExchange(ExchangeState::Monitor, text::WriteDone);
+        }
         break;
     case ExchangeState::ConfigurationRead:
         if (!accepted) {
@@ -346,8 +377,10 @@ void ExchangeMachine::HandleReply(ByteView reply, const RequestInfo &request)
         }
         // The write goes on while the step table has a further step for it.
         const int step = configurationStep_;
-        if (NextConfigurationStep(step, TickedGroups()) == step)
+        if (NextConfigurationStep(step, writeGroups_) == step) {
+            host_.ShowWrittenConfiguration(writeGroups_);
             EndExchange(ExchangeState::Monitor, text::WriteDone);
+        }
         break;
     }
     case ExchangeState::CalibrationRead:
@@ -417,8 +450,11 @@ void ExchangeMachine::SelectPort(int listIndex)
         port_.SetSettings(LineSettings);
         port_.Open();
         monitorStep_ = 0;
+        repliesMissed_ = 0;
+        devicesLostSeen_ = port_.DevicesLost();
         ShowLinkStatus(Lamp::Good, text::PortOpened);
         SetControlsAndTimers(false, ControlsMode::VersionCheck);
+        host_.ReadingsStartOver();
     } catch (const PortError &) {
         // What was done before the failure stays done: a closed previous port stays closed.
         ShowLinkStatus(Lamp::Bad, text::NoLink);

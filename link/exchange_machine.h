@@ -83,14 +83,17 @@ public:
     // Port list click: listIndex 0 selects COM1.
     void SelectPort(int listIndex);
 
-    // What the panels ask for. Each Prepare sets its timer's interval and first step; the next
-    // Timer1 tick finishes its own monitor step and hands the exchange over.
+    // What the panels ask for. Each Prepare locks the input controls at once and sets its
+    // timer's interval and first step; the next Timer1 tick finishes its own monitor step and
+    // hands the exchange over.
     void PrepareIdentifyRead();
     void PrepareIdentifyWrite();
     void PrepareConfigurationRead();
-    // Starts at the first ticked write group of the configuration panel.
+    // Starts at the first ticked write group of the configuration panel. The groups ticked now
+    // are the groups of the whole write, whatever the boxes show later.
     void PrepareConfigurationWrite();
-    // The next Timer1 tick stops monitoring and opens the calibration window.
+    // The next Timer1 tick stops monitoring and opens the calibration window; the input
+    // controls lock at once.
     void OpenCalibrationOnNextTick();
     // The calibration window's exchanges; each ends in the empty state again.
     void BeginCalibrationRead();
@@ -101,7 +104,8 @@ public:
     // take the reply and hand it to HandleReply. Other steps, and any tick outside the two
     // calibration states, do nothing.
     void CalibrationExchangeStep(int step, Channel &channel, const BuildRequest &build);
-    // Monitoring from step 0, as after the calibration window has closed.
+    // Monitoring from step 0 with the controls unlocked, as after the calibration window has
+    // closed.
     void ResumeMonitoring();
     // The link starts over: the next port opened has its firmware version rated first.
     void AwaitVersionCheck();
@@ -115,6 +119,8 @@ public:
     int IdentifyStep() const { return identifyStep_; }
     int ConfigurationStep() const { return configurationStep_; }
     int StatusTextNumber() const { return statusTextNumber_; }
+    // The write groups of the configuration write asked for last.
+    const WriteGroups &ConfigurationWriteGroups() const { return writeGroups_; }
 
     const Channel &MonitorChannel() const { return monitor_; }
     const Channel &IdentifyChannel() const { return identify_; }
@@ -139,19 +145,24 @@ private:
     bool calibrationSendFailed_ = false;
     int calibrationStep_ = 0;
     RequestInfo calibrationSent_;
+    WriteGroups writeGroups_{};
+    // Reply steps of the monitor cycle in a row without an accepted reply, and the port's count
+    // of devices lost when it was last looked at: either tells that the link was lost.
+    int repliesMissed_ = 0;
+    std::uint64_t devicesLostSeen_ = 0;
 
     void DiscardReceived();
     bool Send(const Channel &channel);
     Bytes TakeReceived();
     void TakeReply(Channel &channel, bool &sendFailed);
-    // One step of the identify, configuration or calibration table: build, discard if asked,
-    // send; or take the reply and hand it on.
-    void ExchangeStep(int step, Channel &channel, bool &sendFailed, bool discardFirst,
-                      const BuildRequest &build);
+    // One step of the identify, configuration or calibration table: build, discard what the
+    // port holds, send; or take the reply and hand it on.
+    void ExchangeStep(int step, Channel &channel, bool &sendFailed, const BuildRequest &build);
     void HandBackIfMonitoring();
+    // The link was lost while monitoring: the version check starts over.
+    void CheckVersionAgain();
     void RateOperatingVersion();
     void EndExchange(ExchangeState state, int messageNumber);
-    WriteGroups TickedGroups() const;
     void Prepare(ExchangeState state, MainTimer timer, int intervalMs, int &step, int firstStep);
 };
 

@@ -168,6 +168,7 @@ void LineRecorder::CountReply(const LineEntry &entry)
         return;
     case ReplyVerdict::FunctionMismatch:
     case ReplyVerdict::ByteCountMismatch:
+    case ReplyVerdict::AcknowledgementMismatch:
         ++counters_.refused;
         return;
     }

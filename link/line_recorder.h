@@ -212,6 +212,7 @@ public:
         return port_.LastArrival();
     }
     std::uint64_t EchoesDropped() const override { return port_.EchoesDropped(); }
+    std::uint64_t DevicesLost() const override { return port_.DevicesLost(); }
 
 private:
     LineContext Context() const;

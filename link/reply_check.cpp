@@ -8,6 +8,15 @@ constexpr std::size_t FunctionIndex = 1;
 constexpr std::size_t ByteCountIndex = 2;
 constexpr std::size_t FirstDataIndex = 3;
 constexpr std::size_t CrcLength = 2;
+// A write acknowledgement repeats the request's address, function and next two words.
+constexpr std::size_t RepeatedStartIndex = 2;
+constexpr std::size_t RepeatedWordIndex = 4;
+constexpr std::size_t AcknowledgementLength = 8;
+
+std::uint16_t WordAt(ByteView bytes, std::size_t i)
+{
+    return static_cast<std::uint16_t>(bytes[i] << 8 | bytes[i + 1]);
+}
 
 } // namespace
 
@@ -34,6 +43,11 @@ ReplyVerdict ClassifyReply(ByteView reply, const RequestInfo &request)
         if (FirstDataIndex + byteCount + CrcLength > reply.size()
             || byteCount != 2u * request.registerCount)
             return ReplyVerdict::ByteCountMismatch;
+    } else if (function == WriteFunction || function == OwnWriteFunction) {
+        if (reply.size() < AcknowledgementLength
+            || WordAt(reply, RepeatedStartIndex) != request.startRegister
+            || WordAt(reply, RepeatedWordIndex) != request.repeatedWord)
+            return ReplyVerdict::AcknowledgementMismatch;
     }
     return ReplyVerdict::Accepted;
 }

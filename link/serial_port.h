@@ -53,6 +53,10 @@ public:
     // How many copies of its own requests (the echo of an RS-485 adapter) the port has dropped
     // since it was made; 0 for a port that drops none.
     virtual std::uint64_t EchoesDropped() const { return 0; }
+    // How often the device behind the open port went away (an adapter pulled, a pseudo-terminal
+    // closed) since the port was made; 0 for a port that cannot tell. Such a port reopens the
+    // device by itself, so the exchange logic learns of the loss from this count alone.
+    virtual std::uint64_t DevicesLost() const { return 0; }
 };
 
 } // namespace pv

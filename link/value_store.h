@@ -26,7 +26,9 @@ public:
     //  - an exception reply (function byte with its top bit set): the inverter refused;
     //  - a reply whose function byte differs from the request's, or a read reply whose byte
     //    count is not twice the registers requested or runs past its own data (a late reply
-    //    to an earlier request must not be filed here, nor taken for a calibration reply).
+    //    to an earlier request must not be filed here, nor taken for a calibration reply);
+    //  - a write acknowledgement that does not repeat its request's start register and count
+    //    (or register and value): the mirror must not show a write the inverter never confirmed.
     // In the calibration states nothing is filed or decoded: the calibration window reads the
     // accepted reply itself.
     bool DecodeReply(ByteView reply, const RequestInfo &request, bool calibrationState);

@@ -166,6 +166,29 @@ void KeyFilter::Install(QWidget *control, FilterKind kind)
     connect(control, &QObject::destroyed, this, [this](QObject *gone) { kinds_.erase(gone); });
 }
 
+namespace {
+
+// Keys that move the cursor or edit an entry's text without typing into it.
+bool MovesOrEdits(int key)
+{
+    switch (key) {
+    case Qt::Key_Delete:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
 {
     const auto found = kinds_.find(watched);
@@ -177,12 +200,11 @@ bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
 
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<const QKeyEvent *>(event);
-        // Tab moves the focus before any entry sees it; keys without a character are no
-        // typing (the arrow keys still move a list).
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->text().isEmpty())
+        // Tab moves the focus before any entry sees it.
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
             return false;
-        const char32_t code = key->text().toUcs4().value(0);
-        return !KeyAccepted(kind, code, text);
+        const char32_t code = key->text().isEmpty() ? 0 : key->text().toUcs4().value(0);
+        return !KeyPressAccepted(kind, {MovesOrEdits(key->key()), code}, text);
     }
     if (event->type() == QEvent::InputMethod) {
         // Text composed by an input method is typed too: every character of it must pass.

@@ -33,4 +33,11 @@ bool KeyAccepted(FilterKind kind, char32_t code, std::string_view text)
     return false;
 }
 
+bool KeyPressAccepted(FilterKind kind, KeyPress key, std::string_view text)
+{
+    if (key.movesOrEdits || key.code == 0)
+        return true;
+    return KeyAccepted(kind, key.code, text);
+}
+
 } // namespace pv

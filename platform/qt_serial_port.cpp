@@ -274,6 +274,8 @@ bool QtSerialPort::TryReopen()
 
 void QtSerialPort::DropDevice()
 {
+    if (!deviceLost_)
+        ++devicesLost_;
     deviceLost_ = true;
     if (device_->isOpen())
         device_->close();

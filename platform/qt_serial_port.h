@@ -83,6 +83,8 @@ public:
     // round trips; nothing before the first byte.
     std::optional<std::chrono::steady_clock::time_point> LastArrival() const override;
     std::uint64_t EchoesDropped() const override { return echo_.EchoesDropped(); }
+    // Counts each loss once, however many errors the dead device raised.
+    std::uint64_t DevicesLost() const override { return devicesLost_; }
 
     // Whether the operating system's device is open right now (false while it is away).
     bool DeviceOpen() const;
@@ -102,6 +104,7 @@ private:
     bool open_ = false; // the port as the logic sees it
     bool deviceLost_ = false;
     int deviceErrorCount_ = 0;
+    std::uint64_t devicesLost_ = 0;
     EchoFilter echo_;
     std::optional<std::chrono::steady_clock::time_point> lastArrival_;
     std::unique_ptr<QSerialPort> device_;

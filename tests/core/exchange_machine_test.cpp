@@ -226,7 +226,9 @@ TEST(MonitorCycle, FailingPortNeverStopsTheCycle)
     rig.port.outputFailuresLeft = rig.port.inputFailuresLeft = 1000;
     rig.Ticks(6);
     EXPECT_EQ(rig.port.log.size(), 9u) << "every operation is still tried";
-    EXPECT_EQ(rig.calls, (Calls{"Bad 122", "Bad 122", "Bad 122"})) << "silence";
+    EXPECT_EQ(rig.calls, (Calls{"Bad 122", "Bad 122", "Bad 122", "Controls off", "Timer1 on",
+                                "Timer2 off", "Timer3 off"}))
+        << "silence, a whole cycle of it: the version is rated again";
     rig.port.outputFailuresLeft = rig.port.inputFailuresLeft = 0;
     rig.port.ClearRecord();
     rig.Ticks(6);
@@ -276,17 +278,22 @@ TEST(Exchanges, EachIntentSetsItsTimerAndFirstStepAndTakesOverAfterTheTicksOwnSt
     constexpr auto CR = S::PrepareConfigurationRead, CW = S::PrepareConfigurationWrite;
     // Intent, Check1(0..3), state taken over, its first step, calls.
     const std::tuple<S, WriteGroups, S, int, Calls> cases[]
-        = {{IR, {}, S::IdentifyRead, 0, Calls{"Timer2 500"} + identify},
-           {IW, {}, S::IdentifyWrite, 6, Calls{"Timer2 2000"} + identify},
-           {CR, {}, S::ConfigurationRead, 0, Calls{"Timer3 500"} + configuration},
-           {CW, {0, 1, 0, 1}, S::ConfigurationWrite, 6, Calls{"Timer3 2000"} + configuration},
-           {S::Idle, {}, S::Idle, 0, {"Timer1 off", "OpenCalibrationWindow"}}};
+        = {{IR, {}, S::IdentifyRead, 0, Calls{"Controls off", "Timer2 500"} + identify},
+           {IW, {}, S::IdentifyWrite, 6, Calls{"Controls off", "Timer2 2000"} + identify},
+           {CR, {}, S::ConfigurationRead, 0, Calls{"Controls off", "Timer3 500"} + configuration},
+           {CW,
+            {0, 1, 0, 1},
+            S::ConfigurationWrite,
+            6,
+            Calls{"Controls off", "Timer3 2000"} + configuration},
+           {S::Idle, {}, S::Idle, 0, {"Controls off", "Timer1 off", "OpenCalibrationWindow"}}};
     for (const auto &[intent, ticked, running, first, calls] : cases) {
         SCOPED_TRACE(ExchangeStateText(running));
         Rig rig(7); // 0xC020 sent
         rig.ticked = ticked;
         rig.Prepare(intent);
         EXPECT_EQ(rig.machine.State(), intent) << "waits for the next monitor tick";
+        EXPECT_EQ(rig.calls.front(), "Controls off") << "locked at the click";
         rig.port.QueueReply({}); // taken by the tick but, between exchanges, not even examined
         rig.Ticks(1);
         EXPECT_EQ(rig.machine.State(), running);
@@ -330,16 +337,15 @@ TEST(Exchanges, StepsMessagesAndTakesOfEachExchangeWithAndWithoutAFault)
     const Calls identified{"Build 0", "Build 2", "Build 4", "ShowIdentifierValues"};
     const Calls configured{"Build 0", "Build 2", "ShowConfiguration"};
     const Calls readFailed{"Build 0", "Message 127 in 'Monitor'"};
-    // Intent, Check1(0..3), fault and its tick (the step for Unbuildable), calls, port takes: a
-    // read discards only before its first request, the identify write too, the configuration
-    // write before each request.
+    // Intent, Check1(0..3), fault and its tick (the step for Unbuildable), calls, port takes:
+    // every request that is sent is preceded by a take that discards what the port held.
     const std::tuple<S, WriteGroups, Fault, int, Calls, int> cases[]
-        = {{IR, {}, None, 0, identified + BackToMonitor, 4},
-           {CR, {}, None, 0, configured + BackToMonitor, 3},
+        = {{IR, {}, None, 0, identified + BackToMonitor, 6},
+           {CR, {}, None, 0, configured + BackToMonitor, 4},
            {IR, {}, SendFails, 1, readFailed + BackToMonitor, 1},
            {CR, {}, TakeFails, 2, readFailed + BackToMonitor, 1},
-           {IW, {}, None, 0, WriteSteps(2, {6, 8, 10, 12}, 129), 5},
-           {IW, {}, TakeFails, 4, WriteSteps(2, {6, 8}, 128), 2}, // step 9: 10, 12 never sent
+           {IW, {}, None, 0, WriteSteps(2, {6, 8, 10, 12}, 129), 8},
+           {IW, {}, TakeFails, 4, WriteSteps(2, {6, 8}, 128), 3}, // step 9: 10, 12 never sent
            {IW, {}, Unbuildable, 8, WriteSteps(2, {6, 8}, 128), 2},
            {CW, {0, 0, 1, 0}, None, 0, WriteSteps(3, {8, 10}, 129), 4},
            {CW, {1, 1, 1, 1}, None, 0, WriteSteps(3, {4, 6, 8, 10, 12}, 129), 10},
@@ -369,6 +375,100 @@ TEST(Exchanges, StepsMessagesAndTakesOfEachExchangeWithAndWithoutAFault)
             << "a request that could not be built, or sent, did not leave";
         EXPECT_EQ(rig.machine.MonitorStep(), 0);
     }
+}
+
+// A reply that comes after its take lies in the port when the next request goes out; a read of
+// one register answers like any other, so it would pass for the next one's reply. Every send
+// discards it first.
+TEST(Exchanges, ALateReplyIsDiscardedBeforeEverySend)
+{
+    const Bytes late = WithCrc({0xFF, 0x03, 0x02, 0x12, 0x34});
+    const std::pair<S, WriteGroups> cases[] = {{S::PrepareIdentifyRead, {}},
+                                               {S::PrepareIdentifyWrite, {}},
+                                               {S::PrepareConfigurationRead, {}},
+                                               {S::PrepareConfigurationWrite, {1, 1, 1, 1}}};
+    for (const auto &[intent, ticked] : cases) {
+        SCOPED_TRACE(ExchangeStateText(intent));
+        Rig rig(6);
+        rig.ticked = ticked;
+        rig.Exchange(intent, [&](int tick) {
+            if (tick % 2 == 1) // before each send step
+                rig.port.QueueReply(late);
+        });
+        const ByteView image = rig.store.Image().Bytes();
+        for (std::size_t i = 0; i + 1 < image.size(); i += 2)
+            EXPECT_FALSE(image[i] == 0x12 && image[i + 1] == 0x34) << "filed at image " << i;
+    }
+}
+
+// The groups ticked at the click are the groups of the whole write: a box ticked or cleared
+// before the hand-over or during the write changes neither its steps nor its end.
+TEST(Exchanges, TheConfigurationWriteKeepsTheGroupsTickedAtTheClick)
+{
+    const std::pair<WriteGroups, WriteGroups> cases[]
+        = {{{1, 0, 0, 0}, {1, 0, 0, 1}}, {{1, 0, 0, 1}, {1, 0, 0, 0}}};
+    for (const auto &[atClick, later] : cases) {
+        Rig rig(6);
+        rig.ticked = atClick;
+        rig.Prepare(S::PrepareConfigurationWrite);
+        rig.ticked = later;
+        rig.Ticks(1);
+        rig.calls.clear();
+        for (int n = 0; n < 20 && rig.timerOn[3]; ++n)
+            rig.machine.ConfigurationExchangeStep();
+        EXPECT_EQ(rig.calls, WriteSteps(3, atClick[3] ? std::vector{4, 12} : std::vector{4}, 129));
+        EXPECT_EQ(rig.machine.ConfigurationWriteGroups(), atClick);
+    }
+}
+
+// The link lost while monitoring (a whole cycle without an accepted reply, or the device gone
+// and back) rates the version again as after a port choice: the cycle from its first block, the
+// controls locked, message 151 for a refused firmware. Two silent replies are not yet a loss.
+TEST(MonitorCycle, ALostLinkRatesTheVersionAgain)
+{
+    enum Loss { SilentCycle, TwoSilentReplies, DeviceLost };
+    const std::tuple<Loss, S> cases[] = {{SilentCycle, S::CheckOperatingVersion},
+                                         {TwoSilentReplies, S::Monitor},
+                                         {DeviceLost, S::CheckOperatingVersion}};
+    for (const auto &[loss, state] : cases) {
+        SCOPED_TRACE(loss);
+        Rig rig(6);
+        rig.Ticks(1); // 0xC020 sent
+        if (loss == DeviceLost) {
+            ++rig.port.devicesLost;
+            rig.Ticks(1);
+        } else {
+            for (int n = 0; n < (loss == SilentCycle ? 3 : 2); ++n) {
+                rig.port.QueueReply({});
+                rig.Ticks(2);
+            }
+        }
+        EXPECT_EQ(rig.machine.State(), state);
+        if (state == S::Monitor)
+            continue;
+        EXPECT_EQ(rig.calls.back(), "Timer3 off");
+        EXPECT_NE(std::find(rig.calls.begin(), rig.calls.end(), "Controls off"), rig.calls.end());
+        EXPECT_EQ(rig.machine.MonitorStep(), 1) << "0xC020 sent again";
+        // Another unit answers now, with a firmware the tool refuses.
+        rig.version = "V100099B";
+        rig.calls.clear();
+        rig.port.ClearRecord();
+        rig.Ticks(5);
+        EXPECT_EQ(rig.calls,
+                  (Calls{"Bad 151", "Timer1 off", "Message 151 in 'CheckOperatingVersion'"}));
+    }
+}
+
+// A version register without text leaves the window locked in the check, and says so.
+TEST(MonitorCycle, AnUnreadableVersionIsSaidWhileTheCheckGoesOn)
+{
+    Rig rig(0, "");
+    rig.Ticks(6);
+    EXPECT_EQ(rig.calls, Calls{"Bad 276"});
+    EXPECT_EQ(rig.machine.State(), S::CheckOperatingVersion);
+    rig.version = "V1000700";
+    rig.Ticks(6);
+    EXPECT_EQ(rig.calls, (Calls{"Bad 276", "Good 123"} + BackToMonitor));
 }
 
 // The calibration window's ticks on its own channel, through the machine's step runner. A reply

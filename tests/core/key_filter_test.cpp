@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace pv {
 namespace {
@@ -37,6 +38,32 @@ TEST(KeyAccepted, LetsThroughOnlyTheCharactersOfTheKindsNumber)
         EXPECT_EQ(KeyAccepted(row.kind, row.key, row.text), row.accepted)
             << static_cast<int>(row.kind) << " key " << static_cast<unsigned>(row.key)
             << " after \"" << row.text << "\"";
+}
+
+// Delete carries the character 0x7F yet only deletes; keys that move the cursor carry none. Both
+// reach every entry, while control characters typed as characters stay out.
+TEST(KeyPressAccepted, LetsEditingKeysThroughAndJudgesCharacters)
+{
+    constexpr auto None = FilterKind::None, Digits = FilterKind::Digits,
+                   Decimal = FilterKind::Decimal;
+    constexpr KeyPress Delete{true, 0x7F}, Home{true, 0}, FunctionKey{false, 0};
+    const std::tuple<FilterKind, KeyPress, bool> rows[] = {
+        {Digits, Delete, true},
+        {Decimal, Delete, true},
+        {None, Delete, true},
+        {Digits, Home, true},
+        {Decimal, FunctionKey, true},
+        {Digits, KeyPress{false, 0x7F}, false},
+        {Digits, KeyPress{false, 13}, false},
+        {Decimal, KeyPress{false, 22}, false},
+        {Digits, KeyPress{false, 1}, false},
+        {Digits, KeyPress{false, U'7'}, true},
+        {None, KeyPress{false, U'7'}, false},
+    };
+    for (const auto &[kind, key, accepted] : rows)
+        EXPECT_EQ(KeyPressAccepted(kind, key, "12"), accepted)
+            << static_cast<int>(kind) << " key " << static_cast<unsigned>(key.code)
+            << (key.movesOrEdits ? " (moves or edits)" : "");
 }
 
 } // namespace

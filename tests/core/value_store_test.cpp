@@ -104,8 +104,8 @@ struct CountingAcknowledge : WriteAcknowledge
 };
 
 const RequestInfo LiveRead{0xC040, ReadFunction, 32};
-const RequestInfo SleepWrite{0xC108, WriteFunction, 1};
-const RequestInfo GainWrite{0xCE06, OwnWriteFunction, 7};
+const RequestInfo SleepWrite{0xC108, WriteFunction, 1, 0xC084, 1};
+const RequestInfo GainWrite{0xCE06, OwnWriteFunction, 7, 0xCF03, 7};
 const RequestInfo CalibrationRead{0xC000, ReadFunction, 15};
 
 TEST(DecodeReply, WriteReplyGoesWholeToTheAcknowledgeHookAndIsDecoded)

@@ -106,7 +106,9 @@ TEST_F(Form1LinkTest, TenPulledCablesRecoverWithoutSpinningOrLeakingDescriptors)
         StartSimulator({}, false);
         ASSERT_TRUE(WaitGoodWithReadings()) << Seen();
     }
-    EXPECT_EQ(OpenDescriptors(), descriptors);
+    // Each return rates the firmware again, a whole cycle more, so the pulls outlast Qt's idle
+    // worker threads (30 s), whose event descriptors then close: a leak is growth, not loss.
+    EXPECT_LE(OpenDescriptors(), descriptors);
     EXPECT_TRUE(port_.IsOpen());
     EXPECT_TRUE(stand_.shown.empty());
 }

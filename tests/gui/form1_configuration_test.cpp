@@ -54,6 +54,37 @@ TEST_F(Form1Configuration, WriteSendsEveryTickedGroupWithTheNamesAsRead)
     EXPECT_EQ(ui().Text5->text(), "0");
 }
 
+// The checks send a 50 Hz lower limit of 49.95 as 47.5: once the write is done, the entries of the
+// written group show what the inverter got; an entry of a group not written keeps its text.
+TEST_F(Form1Configuration, WriteDoneShowsWhatWasSentInTheGroupsWritten)
+{
+    Connect();
+    ChooseCountry(1);
+    ui().Text7[9]->setText("49.95");
+    ui().Text5->setText("77");
+    Tick({2});
+    ASSERT_EQ(Run(2).size(), 2u);
+    EXPECT_EQ(around.shown, std::vector<QString>{Text(129)});
+    EXPECT_EQ(ui().Text7[9]->text(), "47.5");
+    EXPECT_EQ(ui().Text5->text(), "77");
+}
+
+// The controls lock at the Write click, not at the hand-over a monitor tick later: a group ticked
+// or a Read clicked in between can neither change the write nor drop it.
+TEST_F(Form1Configuration, AClickBeforeTheHandOverChangesNothing)
+{
+    Connect();
+    ChooseCountry(1);
+    Tick({0});
+    ui().Text5->setText("20");
+    form->Command1_Click(2);
+    ui().Check1[3]->click();
+    ui().Command1[3]->click();
+    EXPECT_FALSE(ui().Label16[MenuCalibration]->isEnabled());
+    EXPECT_EQ(Finish(), std::vector<std::string>{"FF 10 C0 84 00 01 02 00 14"});
+    EXPECT_EQ(around.shown, std::vector<QString>{Text(129)});
+}
+
 // A read with code 17 moves the list to position 1, whose preset is then overwritten by the
 // values read; the flag byte 0x80 ticks box 0 alone, with Parallel and jbus. (What each entry
 // shows of a read is seen against the simulated inverter in the end-to-end test.)

@@ -49,6 +49,26 @@ TEST_F(Form1Test, OnlyTheCharactersOfTheEntrysNumberGetInUpToItsLength)
     EXPECT_EQ(u.Text2->text(), QStringLiteral("-123456789"));
 }
 
+// Delete's key event carries the character 0x7F (as X11 delivers it), yet the key only deletes:
+// it reaches every filtered entry, as do the keys that move and select.
+TEST_F(Form1Test, DeleteAndTheKeysThatMoveReachEveryFilteredEntry)
+{
+    ASSERT_TRUE(Start());
+    Form1Controls &u = ui();
+    for (QLineEdit *entry : {u.Text1, u.Text5, u.Text6, u.Text7[0], u.Text7[8]}) {
+        SCOPED_TRACE(entry->objectName().toStdString());
+        entry->setText(QStringLiteral("123"));
+        entry->setCursorPosition(0);
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7F)));
+        QApplication::sendEvent(entry, &del);
+        EXPECT_EQ(entry->text(), QStringLiteral("23"));
+        QTest::keyClick(entry, Qt::Key_End);
+        QTest::keyClick(entry, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClicks(entry, QStringLiteral("9"));
+        EXPECT_EQ(entry->text(), QStringLiteral("9")) << "Shift+Home selected the text";
+    }
+}
+
 TEST_F(Form1Test, OnlyTheCharactersOfTheCalibrationEntrysNumberGetIn)
 {
     EXPECT_TRUE(WhileCalibrating([](Form2 &calibration) {

@@ -64,6 +64,7 @@ TEST_F(Form1Identifiers, WriteSendsWhatWasCheckedAndShowsItAtOnce)
     const IdentifierTexts shown = IdentifierValueTexts(form->Store().Data(), format);
     EXPECT_EQ(std::tie(shown.id, shown.energy, shown.modelName, shown.companyName),
               std::make_tuple("7", "0", "AB", "Co"));
+    EXPECT_EQ(Boxes(), (QStringList{"7", "0", "AB", "Co"})) << "the boxes show what was sent";
     form->Timer1_Timer();
     EXPECT_EQ(ui().Label2[8]->text(), "0") << "the readings show the new counter";
 }

@@ -204,6 +204,29 @@ TEST_F(TrendTest, ReadingsGreyAtTheTwelfthTickWithoutAnAcceptedReplyWhileTheLamp
     }
 }
 
+// Another port may serve another inverter, and the calibration window holds the monitor cycle:
+// the trend does not join the readings before to those after.
+TEST_F(TrendTest, APortChoiceOrTheCalibrationWindowStartsANewSegment)
+{
+    for (const bool portChosen : {true, false}) {
+        SCOPED_TRACE(portChosen ? "port chosen" : "calibration window closed");
+        Connect();
+        Cycles(2);
+        const std::size_t before = form->Trend().Size();
+        if (portChosen) {
+            ChoosePort(1);
+        } else {
+            around.whileOpen = [](QDialog &) {};
+            Press(MenuCalibration);
+            Tick();
+        }
+        Cycles(1);
+        ASSERT_GT(form->Trend().Size(), before);
+        EXPECT_TRUE(form->Trend()[before].gapBefore);
+        form.reset();
+    }
+}
+
 TEST_F(TrendTest, ReadingsNeverAcceptedGreyWithTheirOwnTip)
 {
     Connect();

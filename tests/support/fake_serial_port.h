@@ -21,8 +21,9 @@ public:
     std::function<std::optional<Bytes>(ByteView request)> responder;
     void QueueReply(Bytes reply) { replies_.push_back(std::move(reply)); }
 
-    bool openFails = false;     // every Open throws
-    int outputFailuresLeft = 0; // the next n Output / Input calls throw
+    bool openFails = false;        // every Open throws
+    std::uint64_t devicesLost = 0; // raised by a test as the device goes away and comes back
+    int outputFailuresLeft = 0;    // the next n Output / Input calls throw
     int inputFailuresLeft = 0;
 
     // Frames written, as "FF 03 C0 20 00 20 6C 06"; one line per Output or Input, in order:
@@ -38,6 +39,7 @@ public:
         openCalls = closeCalls = inputCalls = 0;
     }
 
+    std::uint64_t DevicesLost() const override { return devicesLost; }
     int CommPort() const override { return commPort_; }
     void SetCommPort(int number) override { commPort_ = number; }
     void SetSettings(const std::string &text) override { settings = text; }
