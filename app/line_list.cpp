@@ -47,8 +47,9 @@ QString VerdictText(const LineEntry &entry, const TextSource &text)
     case ReplyVerdict::FunctionMismatch:
         return text(linetext::FunctionMismatch);
     case ReplyVerdict::ByteCountMismatch:
-    case ReplyVerdict::AcknowledgementMismatch: // no text of its own yet
         return text(linetext::ByteCountMismatch);
+    case ReplyVerdict::AcknowledgementMismatch:
+        return text(linetext::AcknowledgementMismatch);
     }
     return {};
 }

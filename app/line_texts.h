@@ -25,6 +25,7 @@ inline constexpr int NotFiled = 218;
 inline constexpr int Stray = 219;
 inline constexpr int PortFailed = 220;
 inline constexpr int ByteCount = 221; // "%1 bytes"
+inline constexpr int AcknowledgementMismatch = 283;
 
 // Above the list.
 inline constexpr int Counters = 222;  // seven counts, %1..%7
