@@ -67,22 +67,22 @@ inline constexpr RegisterDeclaration InputAPower = LiveReading(reg::InputAPower,
 inline constexpr RegisterDeclaration InputBPower = LiveReading(reg::InputBPower, 100);
 
 // The IDs people use are 1..65535, kept by the inverter as 0..65534.
-inline constexpr RegisterDeclaration InverterId{
-    reg::InverterId, 1, false, 1, true, WordMax, pv::Reading::Regional, 1};
+inline constexpr RegisterDeclaration InverterId{reg::InverterId,       1, false, 1, true, WordMax,
+                                                pv::Reading::Regional, 1};
 // The energy counter, kWh, spans 0xC031..0xC032 (high word first) and is written through
 // function 0x64 half by half; it takes 0..2147483646.
-inline constexpr RegisterDeclaration Energy{
-    reg::EnergyHigh, 1, true, 0, true, 2147483646, pv::Reading::Regional};
+inline constexpr RegisterDeclaration Energy{reg::EnergyHigh,      1, true, 0, true, 2147483646,
+                                            pv::Reading::Regional};
 // Sleep power, %: only the upper bound is the inverter's; below zero no word holds it.
-inline constexpr RegisterDeclaration SleepPower{
-    reg::SleepPower, 1, false, 0, true, 20, pv::Reading::Regional};
+inline constexpr RegisterDeclaration SleepPower{reg::SleepPower,      1, false, 0, true, 20,
+                                                pv::Reading::Regional};
 // Retry time, s.
-inline constexpr RegisterDeclaration RetryTime{
-    reg::RetryTime, 1, false, 1, true, 600, pv::Reading::Regional};
+inline constexpr RegisterDeclaration RetryTime{reg::RetryTime,       1, false, 1, true, 600,
+                                               pv::Reading::Regional};
 // Rated power, kW in tenths, read with "," as the decimal point whatever the regional format
 // (so "3,5" is 3.5 kW); up to what one word holds.
-inline constexpr RegisterDeclaration RatedPower{
-    reg::RatedPower, 10, false, 0, true, WordMax, pv::Reading::Decimal};
+inline constexpr RegisterDeclaration RatedPower{reg::RatedPower,     10, false, 0, true, WordMax,
+                                                pv::Reading::Decimal};
 
 // The fourteen limits 0xC088..0xC095, by Text7 index. Voltages in V; the frequencies in tenths
 // of a Hz (the 50 Hz ones read by their number prefix, as a value out of range falls back to a
@@ -100,8 +100,8 @@ constexpr RegisterDeclaration Voltage(int index, std::int64_t low)
 constexpr RegisterDeclaration Frequency(int index, std::int64_t low, std::int64_t high,
                                         pv::Reading reading)
 {
-    return {static_cast<std::uint16_t>(reg::GridLimits + index), 10, false, low, true, high,
-            reading};
+    return {
+        static_cast<std::uint16_t>(reg::GridLimits + index), 10, false, low, true, high, reading};
 }
 constexpr RegisterDeclaration DisconnectTime(int index)
 {
@@ -135,8 +135,8 @@ inline constexpr RegisterDeclaration CalibrationByte{
     reg::CalibrationSettings, 1, false, 0, true, ByteMax, pv::Reading::Regional};
 // The AC current offset: the calibration window's buttons step it within 118..138, and a value
 // typed by hand is held to the same range.
-inline constexpr RegisterDeclaration AcCurrentOffset{
-    reg::AcCurrentOffset, 1, false, 118, true, 138, pv::Reading::Regional};
+inline constexpr RegisterDeclaration AcCurrentOffset{reg::AcCurrentOffset, 1, false, 118, true, 138,
+                                                     pv::Reading::Regional};
 
 } // namespace decl
 

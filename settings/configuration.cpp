@@ -2,7 +2,6 @@
 
 #include "link/text_numbers.h"
 
-
 namespace pv {
 
 namespace {

@@ -38,7 +38,8 @@ TEST(CalibrationFrames, AreBuiltByteForByteOrRefused)
         {CalibrationWriteStep, [](CalibrationTexts &t) { t.text8[5] = "4x"; }, nullptr},
         // A typed offset is held to the range its buttons keep, judged once rounded.
         {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "138"; }, "FF 64 CF 0A 00 8A FB 6D"},
-        {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "117.5"; }, "FF 64 CF 0A 00 76 FB 2C"},
+        {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "117.5"; },
+         "FF 64 CF 0A 00 76 FB 2C"},
         {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "117.4"; }, nullptr},
         {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "1300"; }, nullptr},
         {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "12a"; }, nullptr},

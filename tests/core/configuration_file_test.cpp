@@ -139,8 +139,8 @@ const FileCase FileCases[] = {
     {"SleepPowerAbove20", Replaced("= 5\n", "= 21\n"), F::OutOfRange, 18, "sleep_power_percent",
      "21", "0", "20"},
     {"RetryTimeZero", Replaced("= 600", "= 0"), F::OutOfRange, 20, "retry_time_s", "0", "1", "600"},
-    {"RatedPowerPastItsWord", Replaced("= 3.6\n", "= 6553.6\n"), F::OutOfRange, 19, "rated_power_kw",
-     "6553.6", "0", "6553,5"},
+    {"RatedPowerPastItsWord", Replaced("= 3.6\n", "= 6553.6\n"), F::OutOfRange, 19,
+     "rated_power_kw", "6553.6", "0", "6553,5"},
     // A value finer than its register's unit would go out as one the file never named.
     {"RatedPowerFinerThanItsTenths", Replaced("= 3.6\n", "= 4.65\n"), F::NotWhole, 19,
      "rated_power_kw", "4.65"},
@@ -232,8 +232,8 @@ TEST(ConfigurationPanel, UnsignedSettingsReadBackAsWrittenAndPassSaveCompareAndW
     const ConfigurationTexts read = ConfigurationValueTexts(data, CommaDecimal);
     EXPECT_EQ(read.limits[12], "40000");
     EXPECT_EQ(read.ratedPower, "6553,5");
-    ConfigurationPanelTexts panel{read.limits, read.sleepPower, read.ratedPower, read.retryTime,
-                                  unit.countryCode, unit.flags};
+    ConfigurationPanelTexts panel{read.limits,    read.sleepPower,  read.ratedPower,
+                                  read.retryTime, unit.countryCode, unit.flags};
     const PanelReading saved = ReadConfigurationPanel(panel, CommaDecimal);
     ASSERT_TRUE(saved.values) << static_cast<int>(saved.problem.fault);
     EXPECT_EQ(*saved.values, unit);

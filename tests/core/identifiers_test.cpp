@@ -127,7 +127,10 @@ const WriteCheckRow WriteCheckRows[] = {
     // The rated power goes back as the very word it was read from, an unsigned word.
     {"RatedPowerHighestWord", {"3", "1", "", ""}, {}, {2, 1, 0xFFFF}, 6553.5},
     {"RatedPowerNoWordHolds", {"3", "1", "", ""}, Refusal{Entry::RatedPower, 132}, {}, 6553.6},
-    {"RatedPowerBelowZeroNoWordHolds", {"3", "1", "", ""}, Refusal{Entry::RatedPower, 132}, {},
+    {"RatedPowerBelowZeroNoWordHolds",
+     {"3", "1", "", ""},
+     Refusal{Entry::RatedPower, 132},
+     {},
      -0.1},
 };
 

@@ -49,8 +49,8 @@ void IdentifyWriteEntries(fuzz::Input &input, const NumberFormat &format)
     const std::uint16_t id = Word(channel.request, 7);
     ExpectDeclared(decl::InverterId, id);
     // The ID shown after the write, typed again, is the word sent.
-    const std::string shown = GeneralNumberText(static_cast<float>(WordValue(decl::InverterId, id)),
-                                                format);
+    const std::string shown
+        = GeneralNumberText(static_cast<float>(WordValue(decl::InverterId, id)), format);
     Expect(EntryWord(decl::InverterId, shown, format) == id);
     Expect(AcceptedSteps(decl::Energy, check.values->energy).has_value());
 }
