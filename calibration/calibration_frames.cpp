@@ -1,21 +1,11 @@
 #include "calibration_frames.h"
 
-#include "link/register_map.h"
+#include "link/registers.h"
 
 namespace pv {
 namespace {
 
 constexpr std::size_t CrcLength = 2;
-constexpr int ByteMax = 255;
-constexpr int WordMax = 65535;
-
-std::optional<std::uint8_t> ByteOf(const std::string &text, const NumberFormat &format)
-{
-    const auto value = StrictInteger(text, format);
-    if (!value || *value < 0 || *value > ByteMax)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(*value);
-}
 
 // Where each data byte of the settings write comes from, in register order 0xCF03..0xCF09:
 // an entry, or nothing for the zero low byte of a current gain register.
@@ -59,21 +49,12 @@ std::optional<Bytes> CalibrationWriteData(const CalibrationTexts &texts, const N
             data.push_back(0);
             continue;
         }
-        const auto byte = ByteOf(texts.Text(*source), format);
+        const auto byte = EntryWord(decl::CalibrationByte, texts.Text(*source), format);
         if (!byte)
             return std::nullopt;
-        data.push_back(*byte);
+        data.push_back(static_cast<std::uint8_t>(*byte));
     }
     return data;
-}
-
-std::optional<std::uint16_t> AcCurrentOffsetValue(const std::string &text2,
-                                                  const NumberFormat &format)
-{
-    const auto value = StrictInteger(text2, format);
-    if (!value || *value < 0 || *value > WordMax)
-        return std::nullopt;
-    return static_cast<std::uint16_t>(*value);
 }
 
 bool BuildCalibrationRequest(int step, const CalibrationTexts &texts, const NumberFormat &format,
@@ -91,7 +72,7 @@ bool BuildCalibrationRequest(int step, const CalibrationTexts &texts, const Numb
         return true;
     }
     case OffsetWriteStep: {
-        const auto value = AcCurrentOffsetValue(texts.text2, format);
+        const auto value = EntryWord(decl::AcCurrentOffset, texts.text2, format);
         if (!value)
             break;
         BuildSingleWordWrite(channel, reg::AcCurrentOffset, *value);

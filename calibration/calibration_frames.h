@@ -28,20 +28,17 @@ int AdvanceCalibrationStep(int step);
 // The 14 data bytes of the settings write, in register order 0xCF03..0xCF09: the Text8 row
 // for the voltage gains, offsets and meter voltages, and the three current gains from their
 // own entries (Text3(4), Text4(4), Text7), each followed by a zero low byte. Each byte is its
-// text as a strict regional number rounded half to even; nothing when one is no number or
-// lies outside 0..255.
+// text through the calibration byte's declaration (link/registers.h); nothing when one is no
+// number or rounds outside the byte.
 std::optional<Bytes> CalibrationWriteData(const CalibrationTexts &texts,
                                           const NumberFormat &format);
 
-// Text2 as a strict regional number rounded half to even; nothing when it is no number or
-// lies outside 0..65535 (the two bytes of register 0xCF0A).
-std::optional<std::uint16_t> AcCurrentOffsetValue(const std::string &text2,
-                                                  const NumberFormat &format);
-
 // The request of a send step into channel.request, CRC appended: step 0 the read
 // FF 03 CF 00 00 0F, step 2 the settings write FF 64 CF 03 00 07 0E + 14 bytes, step 4 the
-// offset write FF 64 CF 0A + word. False, with the request left empty, when an entry cannot be
-// converted; any other step leaves the channel alone and gives true.
+// offset write FF 64 CF 0A + word (Text2 through the offset's declaration: a value typed
+// outside the range its buttons keep is refused like one that is no number). False, with the
+// request left empty, when an entry cannot be converted; any other step leaves the channel
+// alone and gives true.
 bool BuildCalibrationRequest(int step, const CalibrationTexts &texts, const NumberFormat &format,
                              Channel &channel);
 

@@ -1,5 +1,7 @@
 #include "gain_calculation.h"
 
+#include "link/registers.h"
+
 #include <cmath>
 #include <limits>
 
@@ -129,10 +131,12 @@ std::string StepAcCurrentOffset(const std::string &text2, int index)
         value += 1.0;
     else if (index == OffsetDownButton)
         value -= 1.0;
-    if (!(value >= OffsetButtonMin))
-        value = OffsetButtonMin;
-    if (value > OffsetButtonMax)
-        value = OffsetButtonMax;
+    const double lowest = LowValue(decl::AcCurrentOffset);
+    const double highest = HighValue(decl::AcCurrentOffset);
+    if (!(value >= lowest))
+        value = lowest;
+    if (value > highest)
+        value = highest;
     return IntegerText(static_cast<std::int64_t>(value));
 }
 

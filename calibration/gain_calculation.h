@@ -59,12 +59,10 @@ std::optional<std::array<std::string, Text8Count>>
 FillWriteSettingData(const CalibrationTexts &texts, const NumberFormat &format);
 
 // The offset buttons: Command3(0) one up, Command3(1) one down, from the numeric-prefix value
-// of Text2 rounded half to even, always kept within 118..138 (also when the entry held a value
-// outside before the click). The write itself accepts any 0..65535 typed by hand.
+// of Text2 rounded half to even, always kept within the offset's declared range (also when the
+// entry held a value outside before the click), the range the write holds a typed value to.
 inline constexpr int OffsetUpButton = 0;
 inline constexpr int OffsetDownButton = 1;
-inline constexpr int OffsetButtonMin = 118;
-inline constexpr int OffsetButtonMax = 138;
 std::string StepAcCurrentOffset(const std::string &text2, int index);
 
 } // namespace pv

@@ -1,26 +1,19 @@
 #include "inverter_data.h"
 
+#include "registers.h"
+
 namespace pv {
 
 namespace {
 
 using reg::ImageIndex;
 
-float Word(ByteView image, std::uint16_t r)
+// A register by its declaration: signed or not, in its unit. Tenths and hundredths are taken
+// in double precision and then stored as a single.
+float Value(ByteView image, const RegisterDeclaration &r)
 {
-    return ImageWord(image, ImageIndex(r));
-}
-
-// The registers carry tenths and hundredths as signed words; the quotient is taken in double
-// precision and then stored as a single.
-float Tenths(ByteView image, std::uint16_t r)
-{
-    return static_cast<float>(ImageWord(image, ImageIndex(r)) / 10.0);
-}
-
-float Hundredths(ByteView image, std::uint16_t r)
-{
-    return static_cast<float>(ImageWord(image, ImageIndex(r)) / 100.0);
+    const auto word = static_cast<std::uint16_t>(ImageWord(image, ImageIndex(r.address)));
+    return static_cast<float>(WordValue(r, word));
 }
 
 } // namespace
@@ -29,32 +22,30 @@ void InverterData::Decode(const RegisterImage &image)
 {
     const ByteView b = image.Bytes();
 
-    outputPower_ = Hundredths(b, reg::OutputPower);
-    acVoltage_ = Word(b, reg::AcVoltage);
-    acCurrent_ = Tenths(b, reg::AcCurrent);
-    acFrequency_ = Tenths(b, reg::AcFrequency);
-    dcBusVoltage_ = Word(b, reg::DcBusVoltage);
-    inputAVoltage_ = Word(b, reg::InputAVoltage);
-    inputBVoltage_ = Word(b, reg::InputBVoltage);
-    inputACurrent_ = Tenths(b, reg::InputACurrent);
-    inputBCurrent_ = Tenths(b, reg::InputBCurrent);
-    inputAPower_ = Hundredths(b, reg::InputAPower);
-    inputBPower_ = Hundredths(b, reg::InputBPower);
-    energyTotal_ = ImageLong(b, ImageIndex(reg::EnergyHigh));
+    outputPower_ = Value(b, decl::OutputPower);
+    acVoltage_ = Value(b, decl::AcVoltage);
+    acCurrent_ = Value(b, decl::AcCurrent);
+    acFrequency_ = Value(b, decl::AcFrequency);
+    dcBusVoltage_ = Value(b, decl::DcBusVoltage);
+    inputAVoltage_ = Value(b, decl::InputAVoltage);
+    inputBVoltage_ = Value(b, decl::InputBVoltage);
+    inputACurrent_ = Value(b, decl::InputACurrent);
+    inputBCurrent_ = Value(b, decl::InputBCurrent);
+    inputAPower_ = Value(b, decl::InputAPower);
+    inputBPower_ = Value(b, decl::InputBPower);
+    energyTotal_ = ImageLong(b, ImageIndex(decl::Energy.address));
 
-    // The inverter counts its ID from 0; people count from 1.
-    inverterId_ = static_cast<float>(ImageWord(b, ImageIndex(reg::InverterId)) + 1);
+    inverterId_ = Value(b, decl::InverterId);
     ByteToFlags(b, ImageIndex(reg::FlagsCountry), optionFlags_, 0);
     countryCode_ = b[ImageIndex(reg::FlagsCountry) + 1];
-    sleepPower_ = Word(b, reg::SleepPower);
-    retryTime_ = Word(b, reg::RetryTime);
-    for (int i = 0; i < static_cast<int>(gridLimits_.size()); ++i) {
-        const auto r = static_cast<std::uint16_t>(reg::GridLimits + i);
-        const bool frequency = i >= reg::FirstFrequencyLimit && i <= reg::LastFrequencyLimit;
-        gridLimits_[static_cast<std::size_t>(i)] = frequency ? Tenths(b, r) : Word(b, r);
-    }
+    sleepPower_ = Value(b, decl::SleepPower);
+    retryTime_ = Value(b, decl::RetryTime);
+    for (std::size_t i = 0; i < gridLimits_.size(); ++i)
+        gridLimits_[i] = Value(b, decl::GridLimits[i]);
 
-    powerKw_ = ImageWord(b, ImageIndex(reg::RatedPower)) / 10.0;
+    const auto ratedPower
+        = static_cast<std::uint16_t>(ImageWord(b, ImageIndex(decl::RatedPower.address)));
+    powerKw_ = WordValue(decl::RatedPower, ratedPower);
     modelName_ = ImageText(b, ImageIndex(reg::ModelName), reg::NameLength);
     companyName_ = ImageText(b, ImageIndex(reg::CompanyName), reg::NameLength);
     operatingVersion_

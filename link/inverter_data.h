@@ -1,6 +1,6 @@
 #pragma once
-// The decoded values of the register image. Only Decode writes them; every panel reads them
-// field by field.
+// The decoded values of the register image, each by its declaration in registers.h (unit and
+// sign). Only Decode writes them; every panel reads them field by field.
 
 #include "register_image.h"
 
@@ -28,14 +28,14 @@ public:
     float InputAPower() const { return inputAPower_; }
     float InputBPower() const { return inputBPower_; }
     std::int32_t EnergyTotal() const { return energyTotal_; } // 0xC031..0xC032, high word first
-    float InverterId() const { return inverterId_; }          // 0xC080 + 1
+    float InverterId() const { return inverterId_; }          // 0xC080 + 1, unsigned
     bool OptionFlags(int index) const { return optionFlags_.at(static_cast<std::size_t>(index)); }
     float CountryCode() const { return countryCode_; } // low byte of 0xC081, unsigned
-    float SleepPower() const { return sleepPower_; }   // 0xC084
-    float RetryTime() const { return retryTime_; }     // 0xC085
-    // 0xC088 + i; elements 8..11 (frequencies) divided by 10.
+    float SleepPower() const { return sleepPower_; }   // 0xC084, unsigned
+    float RetryTime() const { return retryTime_; }     // 0xC085, unsigned
+    // 0xC088 + i, unsigned; elements 8..11 (frequencies) divided by 10.
     float GridLimits(int index) const { return gridLimits_.at(static_cast<std::size_t>(index)); }
-    double PowerKw() const { return powerKw_; } // 0xC0B1 / 10
+    double PowerKw() const { return powerKw_; } // 0xC0B1 / 10, unsigned
     const std::string &ModelName() const { return modelName_; }
     const std::string &CompanyName() const { return companyName_; }
     const std::string &OperatingVersion() const { return operatingVersion_; }

@@ -2,8 +2,6 @@
 
 #include "link/text_numbers.h"
 
-#include <limits>
-
 namespace pv {
 
 namespace {
@@ -27,17 +25,6 @@ ConfigurationRefusal Refuse(ConfigurationControl control, int textNumber, bool w
     return {{control, index}, textNumber, withCaption, emptyEntry};
 }
 
-// A single value read with the regional format; nothing when the text is no such number or
-// its word would not fit.
-std::optional<std::uint16_t> RegionalWord(const std::string &text, const NumberFormat &format,
-                                          double low, double high)
-{
-    const auto value = StrictNumber(text, format);
-    if (!value || *value < low || *value > high)
-        return std::nullopt;
-    return PackWord(*value);
-}
-
 EntryVerdict<ConfigurationEntry> CheckSleepPower(const ConfigurationEntries &entries,
                                                  const NumberFormat &format,
                                                  ConfigurationWriteCheck &check,
@@ -49,9 +36,7 @@ EntryVerdict<ConfigurationEntry> CheckSleepPower(const ConfigurationEntries &ent
         write.sleepPower = 0;
         return std::nullopt;
     }
-    // Only the upper bound is the inverter's; a negative value does not fit the word.
-    const auto word = RegionalWord(entries.sleepPower, format,
-                                   std::numeric_limits<double>::lowest(), MaxSleepPowerPercent);
+    const auto word = EntryWord(decl::SleepPower, entries.sleepPower, format);
     if (!word)
         return Refuse(ConfigurationControl::Text5, text::EntryRefused, false, true);
     write.sleepPower = *word;
@@ -59,21 +44,19 @@ EntryVerdict<ConfigurationEntry> CheckSleepPower(const ConfigurationEntries &ent
 }
 
 EntryVerdict<ConfigurationEntry> CheckRatedPower(const ConfigurationEntries &entries,
+                                                 const NumberFormat &format,
                                                  ConfigurationWrite &write)
 {
     if (entries.ratedPower.empty())
         return Refuse(ConfigurationControl::Text6, text::EntryEmpty, true);
-    // Read with "," as the decimal point whatever the regional format, so "3,5" is 3.5 kW.
-    const auto kw = DecimalEntryValue(entries.ratedPower);
-    const auto word = kw && *kw <= MaxRatedPowerKw
-                          ? PackWord(static_cast<double>(*kw) * RatedPowerScale)
-                          : std::nullopt;
+    // The format is the declaration's own: it reads "," as the decimal point.
+    const auto word = EntryWord(decl::RatedPower, entries.ratedPower, format);
     // The names go back as they were read; a name that no longer fits its ten bytes is not cut.
     const auto model = PackName(entries.modelName);
     const auto company = PackName(entries.companyName);
     if (!word || !model || !company)
         return Refuse(ConfigurationControl::Text6, text::EntryRefused, false, true);
-    write.enteredPowerKw = *kw;
+    write.enteredPowerKw = static_cast<float>(WordValue(decl::RatedPower, *word));
     write.ratedPower = *word;
     write.modelName = *model;
     write.companyName = *company;
@@ -117,7 +100,7 @@ EntryVerdict<ConfigurationEntry> CheckRetryTime(const ConfigurationEntries &entr
 {
     if (entries.retryTime.empty())
         return Refuse(ConfigurationControl::Text8, text::EntryEmpty, true);
-    const auto word = RegionalWord(entries.retryTime, format, MinRetryTimeS, MaxRetryTimeS);
+    const auto word = EntryWord(decl::RetryTime, entries.retryTime, format);
     if (!word)
         return Refuse(ConfigurationControl::Text8, text::EntryRefused, false, true);
     write.retryTime = *word;
@@ -149,7 +132,7 @@ ConfigurationWriteCheck CheckConfigurationWrite(const ConfigurationEntries &entr
     if (ticked[SleepPowerGroup])
         check.refusal = CheckSleepPower(entries, format, check, write);
     if (!check.refusal && ticked[RatedPowerGroup])
-        check.refusal = CheckRatedPower(entries, write);
+        check.refusal = CheckRatedPower(entries, format, write);
     if (!check.refusal && ticked[CountryGroup])
         check.refusal = CheckCountry(entries, format, check, write);
     if (!check.refusal && ticked[RetryTimeGroup])

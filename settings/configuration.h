@@ -24,12 +24,8 @@ using FlagBoxes = std::array<bool, FlagCount>; // Check2(0..7); box 0 is bit 7
 // The write groups, by their check box Check1(index).
 enum WriteGroup { SleepPowerGroup = 0, RatedPowerGroup = 1, CountryGroup = 2, RetryTimeGroup = 3 };
 
-// What the inverter accepts for the single values, and the longest text of their entries.
-inline constexpr double MaxSleepPowerPercent = 20.0;
-inline constexpr float MaxRatedPowerKw = 6553.5f; // kW x 10 must fit one word
-inline constexpr int RatedPowerScale = 10;
-inline constexpr double MinRetryTimeS = 1.0;
-inline constexpr double MaxRetryTimeS = 600.0;
+// The longest text of the single values' entries (what they accept is their registers'
+// declarations, link/registers.h).
 inline constexpr int SleepPowerTextLength = 5; // Text5
 inline constexpr int RatedPowerTextLength = 6; // Text6
 inline constexpr int RetryTimeTextLength = 5;  // Text8
@@ -99,9 +95,10 @@ struct ConfigurationWriteCheck
 };
 
 // The tests of a configuration write, in their order: a write group ticked (text 134); sleep
-// power at most 20 %; rated power given and at most 6553.5 kW; a country chosen (text 138) and
-// the limits grid; retry time given and 1..600 s. Each group is tested only when ticked. Texts
-// that are not numbers and values that do not fit their word are refused with text 132.
+// power; rated power given; a country chosen (text 138) and the limits grid; retry time given.
+// Each group is tested only when ticked. Each value is rounded to its register's unit and the
+// rounded value checked against the register's declared range; a text that is no number or
+// whose rounded value lies outside is refused with text 132.
 ConfigurationWriteCheck CheckConfigurationWrite(const ConfigurationEntries &entries,
                                                 const NumberFormat &format);
 

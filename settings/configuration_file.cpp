@@ -11,53 +11,63 @@ namespace pv {
 
 namespace {
 
-// How a field's entry is read, and what the file holds for it.
+// What the file holds for a field.
 enum class Kind {
-    Regional, // a number in the regional format (voltages, times, sleep power, retry time)
-    Decimal,  // "," or "." as the decimal point (frequencies, rated power)
-    Country,  // a whole number, one of the codes the country list can choose
-    Choice,   // one of two words: the flag box unticked, ticked
+    Number,  // a number for the field's register, read and checked by its declaration
+    Country, // a whole number, one of the codes the country list can choose
+    Choice,  // one of two words: the flag box unticked, ticked
 };
 
 struct FieldRule
 {
     std::string_view key;
     Kind kind;
-    bool whole; // the entry takes digits only
     std::string_view unticked, ticked;
 };
 
 // In file order; the limits in Text7 order, as the records of the preset file list them.
 // Disconnect times are in milliseconds, as the preset file's header says.
 constexpr FieldRule Fields[ConfigurationFieldCount] = {
-    {"vmax_l2_v", Kind::Regional, true, {}, {}},
-    {"vmax_l1_v", Kind::Regional, true, {}, {}},
-    {"vmin_l1_v", Kind::Regional, true, {}, {}},
-    {"vmin_l2_v", Kind::Regional, true, {}, {}},
-    {"vmax_l2_disconnect_ms", Kind::Regional, true, {}, {}},
-    {"vmax_l1_disconnect_ms", Kind::Regional, true, {}, {}},
-    {"vmin_l1_disconnect_ms", Kind::Regional, true, {}, {}},
-    {"vmin_l2_disconnect_ms", Kind::Regional, true, {}, {}},
-    {"fmax_50hz_grid_hz", Kind::Decimal, false, {}, {}},
-    {"fmin_50hz_grid_hz", Kind::Decimal, false, {}, {}},
-    {"fmax_60hz_grid_hz", Kind::Decimal, false, {}, {}},
-    {"fmin_60hz_grid_hz", Kind::Decimal, false, {}, {}},
-    {"fmax_disconnect_ms", Kind::Regional, true, {}, {}},
-    {"fmin_disconnect_ms", Kind::Regional, true, {}, {}},
-    {"sleep_power_percent", Kind::Regional, true, {}, {}},
-    {"rated_power_kw", Kind::Decimal, false, {}, {}},
-    {"retry_time_s", Kind::Regional, true, {}, {}},
-    {"country_code", Kind::Country, true, {}, {}},
+    {"vmax_l2_v", Kind::Number, {}, {}},
+    {"vmax_l1_v", Kind::Number, {}, {}},
+    {"vmin_l1_v", Kind::Number, {}, {}},
+    {"vmin_l2_v", Kind::Number, {}, {}},
+    {"vmax_l2_disconnect_ms", Kind::Number, {}, {}},
+    {"vmax_l1_disconnect_ms", Kind::Number, {}, {}},
+    {"vmin_l1_disconnect_ms", Kind::Number, {}, {}},
+    {"vmin_l2_disconnect_ms", Kind::Number, {}, {}},
+    {"fmax_50hz_grid_hz", Kind::Number, {}, {}},
+    {"fmin_50hz_grid_hz", Kind::Number, {}, {}},
+    {"fmax_60hz_grid_hz", Kind::Number, {}, {}},
+    {"fmin_60hz_grid_hz", Kind::Number, {}, {}},
+    {"fmax_disconnect_ms", Kind::Number, {}, {}},
+    {"fmin_disconnect_ms", Kind::Number, {}, {}},
+    {"sleep_power_percent", Kind::Number, {}, {}},
+    {"rated_power_kw", Kind::Number, {}, {}},
+    {"retry_time_s", Kind::Number, {}, {}},
+    {"country_code", Kind::Country, {}, {}},
     // Flag bit 7 and bit 6 are the two modes; bits 5..0 have no name on the panel.
-    {"dc_input", Kind::Choice, false, "standard", "parallel"},
-    {"communication", Kind::Choice, false, "jbus", "mbus"},
-    {"flag_bit_5", Kind::Choice, false, "0", "1"},
-    {"flag_bit_4", Kind::Choice, false, "0", "1"},
-    {"flag_bit_3", Kind::Choice, false, "0", "1"},
-    {"flag_bit_2", Kind::Choice, false, "0", "1"},
-    {"flag_bit_1", Kind::Choice, false, "0", "1"},
-    {"flag_bit_0", Kind::Choice, false, "0", "1"},
+    {"dc_input", Kind::Choice, "standard", "parallel"},
+    {"communication", Kind::Choice, "jbus", "mbus"},
+    {"flag_bit_5", Kind::Choice, "0", "1"},
+    {"flag_bit_4", Kind::Choice, "0", "1"},
+    {"flag_bit_3", Kind::Choice, "0", "1"},
+    {"flag_bit_2", Kind::Choice, "0", "1"},
+    {"flag_bit_1", Kind::Choice, "0", "1"},
+    {"flag_bit_0", Kind::Choice, "0", "1"},
 };
+
+// The register a numeric field fills.
+const RegisterDeclaration &DeclarationOf(int field)
+{
+    if (field < GridLimitEntryCount)
+        return decl::GridLimits[static_cast<std::size_t>(field)];
+    if (field == SleepPowerField)
+        return decl::SleepPower;
+    if (field == RatedPowerField)
+        return decl::RatedPower;
+    return decl::RetryTime;
+}
 
 constexpr NumberFormat FileFormat{'.', ','};
 constexpr std::size_t MessageClip = 40; // characters of a key or value a message repeats
@@ -120,38 +130,6 @@ std::string EntryText(int field, float value, const NumberFormat &format)
     return text;
 }
 
-// The values the write's checks accept for a numeric field, as bounds and as a test. A negative
-// sleep power or rated power does not fit its register word.
-struct Bounds
-{
-    double low;
-    bool lowIncluded;
-    double high;
-};
-
-Bounds BoundsOf(int field)
-{
-    if (field < GridLimitEntryCount) {
-        const GridLimitRange range = AcceptedGridLimitRange(field);
-        return {range.low, range.lowIncluded, range.high};
-    }
-    if (field == SleepPowerField)
-        return {0.0, true, MaxSleepPowerPercent};
-    if (field == RatedPowerField)
-        return {0.0, true, MaxRatedPowerKw};
-    return {MinRetryTimeS, true, MaxRetryTimeS};
-}
-
-bool Accepted(int field, double value)
-{
-    if (field < GridLimitEntryCount)
-        return GridLimitAccepted(field, value);
-    const Bounds bounds = BoundsOf(field);
-    if (field == RatedPowerField)
-        return value >= bounds.low && static_cast<float>(value) <= MaxRatedPowerKw;
-    return value >= bounds.low && value <= bounds.high;
-}
-
 ConfigurationProblem Problem(ConfigurationFault fault, int field, std::string_view value = {},
                              std::string first = {}, std::string second = {})
 {
@@ -166,21 +144,20 @@ ConfigurationProblem Problem(ConfigurationFault fault, int field, std::string_vi
     return problem;
 }
 
-// The tests every number passes, from a file or an entry: a whole number where the entry takes
-// digits only, in the range the write's check accepts, and short enough for its entry.
+// The tests every number passes, from a file or an entry: nothing finer than its register's
+// unit (the write would send a value the file never named), the rounded value in the range the
+// write's check accepts, and short enough for its entry.
 ConfigurationProblem CheckNumber(int field, double value, std::string_view written,
                                  const NumberFormat &format)
 {
-    const FieldRule &rule = Fields[field];
-    if (rule.whole && value != std::floor(value))
+    const RegisterDeclaration &r = DeclarationOf(field);
+    if (FinerThanUnit(r, value))
         return Problem(ConfigurationFault::NotWhole, field, written);
-    if (!Accepted(field, value)) {
-        const Bounds bounds = BoundsOf(field);
-        return Problem(bounds.lowIncluded ? ConfigurationFault::OutOfRange
-                                          : ConfigurationFault::OutOfRangeAboveLow,
-                       field, written, GeneralNumberText(static_cast<float>(bounds.low), format),
-                       GeneralNumberText(static_cast<float>(bounds.high), format));
-    }
+    if (!AcceptedSteps(r, value))
+        return Problem(r.lowIncluded ? ConfigurationFault::OutOfRange
+                                     : ConfigurationFault::OutOfRangeAboveLow,
+                       field, written, GeneralNumberText(static_cast<float>(LowValue(r)), format),
+                       GeneralNumberText(static_cast<float>(HighValue(r)), format));
     const std::string shown = EntryText(field, static_cast<float>(value), format);
     if (shown.size() > static_cast<std::size_t>(EntryLength(field)))
         return Problem(ConfigurationFault::TooLong, field, written,
@@ -209,15 +186,12 @@ std::optional<double> FileNumber(std::string_view text)
     return value;
 }
 
-// How the write's checks read an entry of this field.
-std::optional<double> EntryNumber(int field, const std::string &text, const NumberFormat &format)
+// How an entry of this field is read for saving and comparing: as its register's declaration
+// reads it, the 50 Hz limits strictly (a file holds only a number the write sends as it stands).
+std::optional<double> PanelNumber(int field, const std::string &text, const NumberFormat &format)
 {
-    if (Fields[field].kind == Kind::Decimal) {
-        if (const auto value = DecimalEntryValue(text))
-            return *value;
-        return std::nullopt;
-    }
-    return StrictNumber(text, format);
+    const Reading reading = DeclarationOf(field).reading;
+    return EntryNumber(reading == Reading::Prefix ? Reading::Decimal : reading, text, format);
 }
 
 std::string CodesText(const std::vector<std::uint8_t> &codes)
@@ -284,7 +258,7 @@ PanelReading ReadConfigurationPanel(const ConfigurationPanelTexts &panel,
             reading.problem = Problem(ConfigurationFault::EmptyEntry, field);
             return reading;
         }
-        const auto value = EntryNumber(field, text, format);
+        const auto value = PanelNumber(field, text, format);
         reading.problem = value ? CheckNumber(field, *value, text, format)
                                 : Problem(ConfigurationFault::NotNumber, field, text);
         if (reading.problem.fault != ConfigurationFault::None)
@@ -428,7 +402,7 @@ std::vector<int> CompareConfiguration(const ConfigurationPanelTexts &panel,
         bool same = false;
         if (field < CountryCodeField) {
             // Compared as the entries hold them, in single precision.
-            const auto value = EntryNumber(field, TextOf(panel, field), format);
+            const auto value = PanelNumber(field, TextOf(panel, field), format);
             same = value && static_cast<float>(*value) == NumberOf(file, field);
         } else if (field == CountryCodeField) {
             same = panel.countryCode == file.countryCode;

@@ -86,7 +86,7 @@ enum class ConfigurationFault {
     MissingKey, // named at the line after the last one
     // A value, from a file or an entry.
     NotNumber,
-    NotWhole,
+    NotWhole, // finer than its register's unit: more decimals than the write could send
     OutOfRange,         // below `first` or above `second`
     OutOfRangeAboveLow, // at most `first` or above `second` (a lower bound not included)
     TooLong,            // its entry takes at most `first` characters

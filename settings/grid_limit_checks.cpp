@@ -1,23 +1,12 @@
 #include "grid_limit_checks.h"
 
-#include "packing.h"
-
 #include "link/text_numbers.h"
 
-#include <algorithm>
-#include <stdexcept>
 #include <string>
 
 namespace pv {
 
 namespace {
-
-// How an entry's text becomes its value.
-enum class Reading {
-    Regional, // the whole text a number in the window's regional format
-    Decimal,  // every "," read as ".", then the whole text a number
-    Prefix,   // every "," read as ".", then the number the text starts with (never fails)
-};
 
 // What becomes of an entry that holds no number.
 enum class Absent {
@@ -30,57 +19,37 @@ enum class Absent {
 struct GridLimitRule
 {
     int entry; // Text7 index
-    Reading reading;
     Absent absent;
-    float low;
-    bool lowIncluded;
-    float high; // always included
-    // Absent::DefaultInstead: sent for an entry without a number or out of range.
-    float fallback;
-    int scale; // wire units per unit of the entry
+    // Absent::DefaultInstead: the steps sent for an entry without a number or out of range.
+    std::int64_t fallback;
 };
 
 // The inverter's checks of the limits; they run in this order and stop at the first refusal.
-// The bounds are single-precision values, so that an entry reading exactly 45.1 passes.
-constexpr float NoDefault = 0.0f;
-constexpr float MaxWord = 65535.0f;
+// How each entry is read and what it accepts is its register's declaration.
+constexpr std::int64_t NoDefault = 0;
 constexpr GridLimitRule Rules[] = {
     // Vmin_L1, Vmax_L1
-    {2, Reading::Regional, Absent::Refused, 150.0f, true, 300.0f, NoDefault, 1},
-    {1, Reading::Regional, Absent::Refused, 150.0f, true, 300.0f, NoDefault, 1},
-    // Fmin(50HZ), Fmax(50HZ): a value out of range falls back to the usual 50 Hz limit.
-    {9, Reading::Prefix, Absent::DefaultInstead, 45.1f, true, 49.9f, 47.5f, 10},
-    {8, Reading::Prefix, Absent::DefaultInstead, 50.1f, true, 54.9f, 50.2f, 10},
+    {2, Absent::Refused, NoDefault},
+    {1, Absent::Refused, NoDefault},
+    // Fmin(50HZ), Fmax(50HZ): a value out of range falls back to the usual 50 Hz limit,
+    // 47.5 Hz and 50.2 Hz.
+    {9, Absent::DefaultInstead, 475},
+    {8, Absent::DefaultInstead, 502},
     // Fmin(60HZ), Fmax(60HZ)
-    {11, Reading::Decimal, Absent::ZeroRefused, 55.1f, true, 59.9f, NoDefault, 10},
-    {10, Reading::Decimal, Absent::ZeroRefused, 60.1f, true, 65.0f, NoDefault, 10},
-    // Disconnect times: Fmin, Fmax, Vmin_L1, Vmax_L1, Vmin_L2, Vmax_L2; zero is no time.
-    {13, Reading::Regional, Absent::Refused, 0.0f, false, MaxWord, NoDefault, 1},
-    {12, Reading::Regional, Absent::Refused, 0.0f, false, MaxWord, NoDefault, 1},
-    {6, Reading::Regional, Absent::Refused, 0.0f, false, MaxWord, NoDefault, 1},
-    {5, Reading::Regional, Absent::Refused, 0.0f, false, MaxWord, NoDefault, 1},
-    {7, Reading::Regional, Absent::Refused, 0.0f, false, MaxWord, NoDefault, 1},
-    {4, Reading::Regional, Absent::Refused, 0.0f, false, MaxWord, NoDefault, 1},
+    {11, Absent::ZeroRefused, NoDefault},
+    {10, Absent::ZeroRefused, NoDefault},
+    // Disconnect times: Fmin, Fmax, Vmin_L1, Vmax_L1, Vmin_L2, Vmax_L2.
+    {13, Absent::Refused, NoDefault},
+    {12, Absent::Refused, NoDefault},
+    {6, Absent::Refused, NoDefault},
+    {5, Absent::Refused, NoDefault},
+    {7, Absent::Refused, NoDefault},
+    {4, Absent::Refused, NoDefault},
     // Vmin_L2, Vmax_L2
-    {3, Reading::Regional, Absent::Refused, 100.0f, true, 300.0f, NoDefault, 1},
-    {0, Reading::Regional, Absent::Refused, 100.0f, true, 300.0f, NoDefault, 1},
+    {3, Absent::Refused, NoDefault},
+    {0, Absent::Refused, NoDefault},
 };
 static_assert(std::size(Rules) == GridLimitEntryCount);
-
-const GridLimitRule &RuleOf(int entry)
-{
-    for (const GridLimitRule &rule : Rules) {
-        if (rule.entry == entry)
-            return rule;
-    }
-    throw std::out_of_range("no limits grid entry " + std::to_string(entry));
-}
-
-bool InRange(const GridLimitRule &rule, double value)
-{
-    const bool aboveLow = rule.lowIncluded ? value >= rule.low : value > rule.low;
-    return aboveLow && value <= rule.high;
-}
 
 bool HoldsNoNumber(const GridLimitRule &rule, const std::string &text)
 {
@@ -88,22 +57,6 @@ bool HoldsNoNumber(const GridLimitRule &rule, const std::string &text)
         return true;
     // The prefix value of the text as it stands: "0,5" starts with the number 0.
     return rule.absent != Absent::Refused && NumericPrefixValue(text) == 0.0;
-}
-
-std::optional<double> Read(const GridLimitRule &rule, const std::string &text,
-                           const NumberFormat &format)
-{
-    switch (rule.reading) {
-    case Reading::Regional:
-        return StrictNumber(text, format);
-    case Reading::Decimal:
-        if (const auto value = DecimalEntryValue(text))
-            return *value;
-        return std::nullopt;
-    case Reading::Prefix:
-        break;
-    }
-    return ParseDecimal(text);
 }
 
 GridLimitRefusal Refuse(const GridLimitRule &rule, int textNumber, bool withCaption,
@@ -114,67 +67,42 @@ GridLimitRefusal Refuse(const GridLimitRule &rule, int textNumber, bool withCapt
 
 } // namespace
 
-GridLimitRange AcceptedGridLimitRange(int entry)
-{
-    const GridLimitRule &rule = RuleOf(entry);
-    return {rule.low, rule.lowIncluded, rule.high};
-}
-
-bool GridLimitAccepted(int entry, double value)
-{
-    const GridLimitRule &rule = RuleOf(entry);
-    if (rule.reading != Reading::Regional)
-        value = static_cast<float>(value);
-    return InRange(rule, value);
-}
-
-std::optional<float> DecimalEntryValue(std::string_view text)
-{
-    std::string pointed(text);
-    std::replace(pointed.begin(), pointed.end(), ',', '.');
-    // One separator for both roles: no group separator is taken, so "1.234.5" is no number.
-    constexpr NumberFormat PointOnly{'.', '.'};
-    if (!StrictNumber(pointed, PointOnly))
-        return std::nullopt;
-    return ParseDecimal(text);
-}
-
 GridLimitCheck CheckGridLimitEntries(const GridLimitTexts &texts, const NumberFormat &format)
 {
     GridLimitCheck check;
-    std::array<float, GridLimitEntryCount> values{};
     for (const GridLimitRule &rule : Rules) {
-        const std::string &text = texts[static_cast<std::size_t>(rule.entry)];
-        double value = rule.fallback;
+        const auto at = static_cast<std::size_t>(rule.entry);
+        const RegisterDeclaration &limit = decl::GridLimits[at];
+        const std::string &text = texts[at];
+        std::int64_t steps = rule.fallback;
         if (rule.absent == Absent::DefaultInstead) {
-            const auto read = HoldsNoNumber(rule, text) ? std::nullopt : Read(rule, text, format);
-            if (read && InRange(rule, *read))
-                value = *read;
+            const auto entered
+                = HoldsNoNumber(rule, text) ? std::nullopt : EntrySteps(limit, text, format);
+            if (entered)
+                steps = *entered;
         } else {
             if (HoldsNoNumber(rule, text)) {
                 check.refusal
                     = Refuse(rule, text::EntryEmpty, true, rule.absent == Absent::ZeroRefused);
                 return check;
             }
-            const auto read = Read(rule, text, format);
-            if (!read || !InRange(rule, *read)) {
+            const auto entered = EntrySteps(limit, text, format);
+            if (!entered) {
                 check.refusal = Refuse(rule, text::EntryRefused, false, true);
                 return check;
             }
-            value = *read;
+            steps = *entered;
         }
-        const auto word = PackWord(value * rule.scale);
-        if (!word) {
-            check.refusal = Refuse(rule, text::EntryRefused, false, true);
-            return check;
-        }
-        check.words[static_cast<std::size_t>(rule.entry)] = *word;
-        values[static_cast<std::size_t>(rule.entry)] = static_cast<float>(value);
+        check.words[at] = StepsWord(limit, steps);
     }
-    check.EnteredFmax50 = values[8];
-    check.EnteredFmin50 = values[9];
-    check.EnteredFmax60 = values[10];
-    check.EnteredFmin60 = values[11];
+    const auto sent = [&](int entry) {
+        const auto at = static_cast<std::size_t>(entry);
+        return static_cast<float>(WordValue(decl::GridLimits[at], check.words[at]));
+    };
+    check.EnteredFmax50 = sent(8);
+    check.EnteredFmin50 = sent(9);
+    check.EnteredFmax60 = sent(10);
+    check.EnteredFmin60 = sent(11);
     return check;
 }
 

@@ -5,7 +5,7 @@
 #include "entry_refusal.h"
 
 #include "link/numbers.h"
-#include "link/register_map.h"
+#include "link/registers.h"
 
 #include <array>
 #include <cstdint>
@@ -49,28 +49,11 @@ struct GridLimitCheck
     GridLimitWords words{};
 };
 
-// Checks the entries in their fixed order and stops at the first one refused. The voltages and
-// disconnect times are read with the regional format (a text that is not such a number is
-// refused with text 132); the frequencies with "," read as ".". A value whose word does not fit
-// 0..65535 is refused with text 132 rather than cut.
+// Checks the entries in their fixed order and stops at the first one refused. Each entry is
+// read as its register's declaration says (link/registers.h), rounded to the register's unit,
+// and the rounded value checked against the declared range: a text that is no number, or whose
+// rounded value lies outside, is refused with text 132 (the 50 Hz limits send their default
+// instead).
 GridLimitCheck CheckGridLimitEntries(const GridLimitTexts &texts, const NumberFormat &format);
-
-// The values the check of an entry accepts (for the 50 Hz limits: the values it sends rather
-// than its default): low (included or not) up to high, included. Single-precision bounds, as
-// the check compares them.
-struct GridLimitRange
-{
-    float low;
-    bool lowIncluded;
-    float high;
-};
-GridLimitRange AcceptedGridLimitRange(int entry);
-// The value of the entry lies in its accepted range; a frequency is taken in single precision
-// first, as the check reads it.
-bool GridLimitAccepted(int entry, double value);
-
-// The comma-tolerant reading of a decimal entry: every "," read as "." and the whole text a
-// number; nothing otherwise.
-std::optional<float> DecimalEntryValue(std::string_view text);
 
 } // namespace pv

@@ -2,9 +2,6 @@
 
 #include "link/text_numbers.h"
 
-#include <cmath>
-#include <limits>
-
 namespace pv {
 
 namespace {
@@ -27,26 +24,14 @@ EntryRefusal<IdentifierEntry> Refused(IdentifierEntry entry)
     return {entry, text::EntryRefused, false, true};
 }
 
-// The whole text as a number in the regional format, rounded half to even, within first..last.
-std::optional<std::int32_t> WholeNumberIn(const std::string &text, std::int32_t first,
-                                          std::int32_t last, const NumberFormat &format)
-{
-    const auto value = StrictInteger(text, format);
-    if (!value || *value < first || *value > last)
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 std::optional<std::uint16_t> RatedPowerWord(double powerKw)
 {
-    const double word = RoundHalfEven(powerKw * 10.0);
-    if (!std::isfinite(word) || word < std::numeric_limits<std::int16_t>::min()
-        || word > std::numeric_limits<std::int16_t>::max())
+    const auto steps = AcceptedSteps(decl::RatedPower, powerKw);
+    if (!steps)
         return std::nullopt;
-    // The two's-complement pattern of the signed word is the register's own content.
-    return static_cast<std::uint16_t>(static_cast<std::int16_t>(word));
+    return StepsWord(decl::RatedPower, *steps);
 }
 
 IdentifyWriteCheck CheckIdentifyWrite(const IdentifierEntries &entries, double powerKw,
@@ -58,7 +43,7 @@ IdentifyWriteCheck CheckIdentifyWrite(const IdentifierEntries &entries, double p
             = EntryRefusal<IdentifierEntry>{IdentifierEntry::Id, text::EntryEmpty, true, false};
         return check;
     }
-    const auto id = WholeNumberIn(entries.id, LowestId, HighestId, format);
+    const auto id = EntryWord(decl::InverterId, entries.id, format);
     if (!id) {
         check.refusal = Refused(IdentifierEntry::Id);
         return check;
@@ -69,7 +54,7 @@ IdentifyWriteCheck CheckIdentifyWrite(const IdentifierEntries &entries, double p
         energyText = "0";
         check.energyFilledWithZero = true;
     }
-    const auto energy = WholeNumberIn(energyText, 0, HighestEnergy, format);
+    const auto energy = EntrySteps(decl::Energy, energyText, format);
     if (!energy) {
         check.refusal = Refused(IdentifierEntry::Energy);
         return check;
@@ -90,9 +75,8 @@ IdentifyWriteCheck CheckIdentifyWrite(const IdentifierEntries &entries, double p
             = EntryRefusal<IdentifierEntry>{IdentifierEntry::RatedPower, text::EntryRefused};
         return check;
     }
-    // The inverter keeps the ID minus one; reading adds the one back.
-    check.values = IdentifyWriteValues{*ratedPower, *model, *company,
-                                       static_cast<std::uint16_t>(*id - 1), *energy};
+    check.values = IdentifyWriteValues{*ratedPower, *model, *company, *id,
+                                       static_cast<std::int32_t>(*energy)};
     return check;
 }
 

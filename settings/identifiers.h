@@ -8,6 +8,7 @@
 
 #include "link/codec.h"
 #include "link/numbers.h"
+#include "link/registers.h"
 
 #include <cstdint>
 #include <optional>
@@ -43,11 +44,6 @@ struct IdentifyWriteValues
     std::int32_t energy = 0;  // kWh, sent half by half through function 0x64
 };
 
-// The IDs people use are 1..65535; the energy counter takes 0..2147483646 kWh.
-inline constexpr std::int32_t LowestId = 1;
-inline constexpr std::int32_t HighestId = 65535;
-inline constexpr std::int32_t HighestEnergy = 2147483646;
-
 struct IdentifyWriteCheck
 {
     // Text2 was empty and now reads "0" (also when a later check refused the write).
@@ -60,9 +56,10 @@ struct IdentifyWriteCheck
 // The checks of an identify write, each stopping it when it fails:
 //  1. an empty ID: text 133 followed by the caption of the ID label;
 //  2. an ID that is no number in the regional format, or that rounds (halves to even) outside
-//     1..65535: text 132, the entry emptied;
+//     its declared range: text 132, the entry emptied;
 //  3. an empty energy counter counts as "0";
-//  4. an energy counter that is no number, or rounds outside 0..2147483646: text 132, emptied;
+//  4. an energy counter that is no number, or rounds outside its declared range: text 132,
+//     emptied;
 //  5. a name longer than its ten code-page bytes: text 132, emptied;
 //  6. a rated power that no register word could have held: text 132 (see RatedPowerWord).
 // The focus goes to the refused entry.
@@ -71,10 +68,8 @@ IdentifyWriteCheck CheckIdentifyWrite(const IdentifierEntries &entries, double p
 
 // The rated power words of the names block write. That write must leave the rated power as the
 // inverter holds it, so it sends back the very word last read from 0xC0B1: the stored kW value
-// (a signed word over ten) times ten, rounded, as its 16-bit pattern. A value below zero was
-// read from a word of 0x8000 or above and goes back as that same word; it is not refused, or an
-// inverter holding such a word could never have its names written. Nothing for a value that no
-// signed word can give (outside -3276.8..3276.7 kW, or not a number).
+// (the unsigned word over ten) times ten, rounded. Nothing for a value that no word can give
+// (outside 0..6553.5 kW, or not a number).
 std::optional<std::uint16_t> RatedPowerWord(double powerKw);
 
 // The request of an identify step into the channel (reply address, function and count recorded

@@ -1,20 +1,10 @@
 #include "packing.h"
 
 #include "link/codepage.h"
-#include "link/numbers.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace pv {
-
-std::optional<std::uint16_t> PackWord(double value)
-{
-    const double rounded = RoundHalfEven(value);
-    if (!std::isfinite(rounded) || rounded < 0.0 || rounded > 65535.0)
-        return std::nullopt;
-    return static_cast<std::uint16_t>(rounded);
-}
 
 std::optional<NameBytes> PackName(std::string_view text)
 {

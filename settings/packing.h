@@ -14,10 +14,6 @@ namespace pv {
 
 using NameBytes = std::array<std::uint8_t, reg::NameLength>;
 
-// A value as one register word: rounded to the nearest integer, halves to the even neighbour;
-// nothing when it falls outside 0..65535 (nothing is wrapped or cut).
-std::optional<std::uint16_t> PackWord(double value);
-
 // A name as the inverter stores it: one byte per character in the tool's code page, first
 // character first, zero-filled; nothing when it has more characters than the field holds.
 std::optional<NameBytes> PackName(std::string_view text);

@@ -1,5 +1,7 @@
 #include "write_mirror.h"
 
+#include "link/registers.h"
+
 #include <cstddef>
 
 namespace pv {
@@ -7,8 +9,9 @@ namespace pv {
 namespace {
 
 // One confirmed write: the data bytes of its request (from `dataOffset`, `length` of them) land
-// at the image place of `firstRegister`. The rows copy exactly what was sent, so what the panel
-// shows after the write is what the inverter got.
+// at the image place of `firstRegister`. The rows copy exactly the words that passed the checks
+// and were sent, and the decode reads them by the same declarations the checks used, so what
+// the panel shows after the write is what the inverter got.
 struct MirrorRow
 {
     ExchangeState state;
@@ -23,13 +26,14 @@ constexpr MirrorRow MirrorRows[] = {
     {ExchangeState::IdentifyWrite, 7, reg::ModelName, reg::NameLength, 4},
     {ExchangeState::IdentifyWrite, 7, reg::CompanyName, reg::NameLength, 4 + reg::NameLength},
     // The ID word, the ID minus one.
-    {ExchangeState::IdentifyWrite, 9, reg::InverterId, 2, 0},
-    {ExchangeState::ConfigurationWrite, 5, reg::SleepPower, 2, 0},
+    {ExchangeState::IdentifyWrite, 9, decl::InverterId.address, 2, 0},
+    {ExchangeState::ConfigurationWrite, 5, decl::SleepPower.address, 2, 0},
     // The same block as the identify write; only the rated power word of 0xC0B1.
-    {ExchangeState::ConfigurationWrite, 7, reg::RatedPower, 2, 2},
+    {ExchangeState::ConfigurationWrite, 7, decl::RatedPower.address, 2, 2},
     {ExchangeState::ConfigurationWrite, 9, reg::FlagsCountry, 2, 0},
-    {ExchangeState::ConfigurationWrite, 11, reg::GridLimits, 2 * reg::GridLimitCount, 0},
-    {ExchangeState::ConfigurationWrite, 13, reg::RetryTime, 2, 0},
+    {ExchangeState::ConfigurationWrite, 11, decl::GridLimits[0].address, 2 * reg::GridLimitCount,
+     0},
+    {ExchangeState::ConfigurationWrite, 13, decl::RetryTime.address, 2, 0},
 };
 
 // Request bytes before the data of a function-0x10 write: address, function, start register,

@@ -36,8 +36,12 @@ TEST(CalibrationFrames, AreBuiltByteForByteOrRefused)
          "FF 64 CF 03 00 07 0E 80 80 80 80 01 2C 80 00 80 00 00 E6 FE 00 D1 4F"},
         {CalibrationWriteStep, [](CalibrationTexts &t) { t.text7 = "255.5"; }, nullptr},
         {CalibrationWriteStep, [](CalibrationTexts &t) { t.text8[5] = "4x"; }, nullptr},
-        {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "300"; }, "FF 64 CF 0A 01 2C 7A 87"},
-        {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "70000"; }, nullptr},
+        // A typed offset is held to the range its buttons keep, judged once rounded.
+        {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "138"; }, "FF 64 CF 0A 00 8A FB 6D"},
+        {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "117.5"; },
+         "FF 64 CF 0A 00 76 FB 2C"},
+        {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "117.4"; }, nullptr},
+        {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "1300"; }, nullptr},
         {OffsetWriteStep, [](CalibrationTexts &t) { t.text2 = "12a"; }, nullptr},
     };
     for (const auto &[step, edit, frame] : cases) {

@@ -26,7 +26,7 @@ ConfigurationValues Unit()
     ConfigurationValues v;
     v.limits = {264, 253, 195, 184, 200, 2000, 2000, 200, 50.2f, 47.5f, 60.5f, 59.5f, 200, 65535};
     v.sleepPower = 5;
-    v.ratedPower = 3.65f;
+    v.ratedPower = 3.6f;
     v.retryTime = 600;
     v.countryCode = 255;
     v.flags = {true, true, false, false, false, true, false, true};
@@ -44,7 +44,7 @@ const char UnitFile[]
       "fmax_50hz_grid_hz = 50.2\nfmin_50hz_grid_hz = 47.5\n"
       "fmax_60hz_grid_hz = 60.5\nfmin_60hz_grid_hz = 59.5\n"
       "fmax_disconnect_ms = 200\nfmin_disconnect_ms = 65535\n"
-      "sleep_power_percent = 5\nrated_power_kw = 3.65\nretry_time_s = 600\n"
+      "sleep_power_percent = 5\nrated_power_kw = 3.6\nretry_time_s = 600\n"
       "country_code = 255\ndc_input = parallel\ncommunication = mbus\n"
       "flag_bit_5 = 0\nflag_bit_4 = 0\nflag_bit_3 = 0\nflag_bit_2 = 1\n"
       "flag_bit_1 = 0\nflag_bit_0 = 1\n";
@@ -115,7 +115,7 @@ TEST_P(ConfigurationFileFormats, PanelToFileToPanelKeepsEveryValue)
     const NumberFormat format = GetParam();
     const ConfigurationPanelTexts shown = ConfigurationEntryTexts(Unit(), format);
     const char separator = format.decimalSeparator;
-    EXPECT_EQ(shown.ratedPower, std::string("3") + separator + "65");
+    EXPECT_EQ(shown.ratedPower, std::string("3") + separator + "6");
     EXPECT_EQ(shown.limits[8], std::string("50") + separator + "2");
     const PanelReading panel = ReadConfigurationPanel(shown, format);
     ASSERT_TRUE(panel.values) << static_cast<int>(panel.problem.fault);
@@ -186,10 +186,13 @@ const FileCase FileCases[] = {
     {"SleepPowerAbove20", Replaced("= 5\n", "= 21\n"), F::OutOfRange, 18, "sleep_power_percent",
      "21", "0", "20"},
     {"RetryTimeZero", Replaced("= 600", "= 0"), F::OutOfRange, 20, "retry_time_s", "0", "1", "600"},
-    {"RatedPowerPastItsWord", Replaced("= 3.65", "= 6553.6"), F::OutOfRange, 19, "rated_power_kw",
-     "6553.6", "0", "6553,5"},
-    {"MoreDigitsThanTheEntryTakes", Replaced("= 3.65", "= 3.14159"), F::TooLong, 19,
-     "rated_power_kw", "3.14159", "6"},
+    {"RatedPowerPastItsWord", Replaced("= 3.6\n", "= 6553.6\n"), F::OutOfRange, 19,
+     "rated_power_kw", "6553.6", "0", "6553,5"},
+    // A value finer than its register's unit would go out as one the file never named.
+    {"RatedPowerFinerThanItsTenths", Replaced("= 3.6\n", "= 4.65\n"), F::NotWhole, 19,
+     "rated_power_kw", "4.65"},
+    {"FrequencyFinerThanItsTenths", Replaced("= 50.2", "= 51.25"), F::NotWhole, 12,
+     "fmax_50hz_grid_hz", "51.25"},
     {"FlagNotABit", Replaced("flag_bit_0 = 1", "flag_bit_0 = 2"), F::NotChoice, 29, "flag_bit_0",
      "2", "0, 1"},
     {"CountryWithoutAListPosition", Replaced("= 255", "= 9"), F::NotChoice, 21, "country_code", "9",
@@ -232,10 +235,11 @@ TEST(ConfigurationFile, LimitsLoadExactlyWhenTheWriteCheckSendsThem)
 {
     const GridLimitTexts valid = ConfigurationEntryTexts(Unit(), PointDecimal).limits;
     for (int entry = 0; entry < GridLimitEntryCount; ++entry) {
-        const GridLimitRange range = AcceptedGridLimitRange(entry);
-        const float step = IsFrequencyLimit(entry) ? 0.1f : 1.0f;
-        for (const float value :
-             {range.low, range.high, range.low - step, range.high + step, range.low + step}) {
+        const RegisterDeclaration &limit = decl::GridLimits[static_cast<std::size_t>(entry)];
+        const auto low = static_cast<float>(LowValue(limit));
+        const auto high = static_cast<float>(HighValue(limit));
+        const float step = 1.0f / static_cast<float>(limit.scale);
+        for (const float value : {low, high, low - step, high + step, low + step}) {
             const std::string text = GeneralNumberText(value, PointDecimal);
             SCOPED_TRACE(std::string(ConfigurationKey(entry)) + " = " + text);
             GridLimitTexts limits = valid;
@@ -251,6 +255,41 @@ TEST(ConfigurationFile, LimitsLoadExactlyWhenTheWriteCheckSendsThem)
     }
 }
 
+// Settings are unsigned words, as their checks accept them: a disconnect time of 40000 ms and
+// a rated power of 6553.5 kW read back as written, so saving, comparing and writing the panel
+// again take them as they stand.
+TEST(ConfigurationPanel, UnsignedSettingsReadBackAsWrittenAndPassSaveCompareAndWrite)
+{
+    ConfigurationValues unit = Unit();
+    unit.limits[12] = 40000;
+    unit.ratedPower = 6553.5f;
+    RegisterImage image;
+    const auto put = [&image](std::uint16_t r, std::uint16_t word) {
+        const Bytes bytes{static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+        image.CopyReplyToImage(0, 2, bytes, reg::ImageIndex(r));
+    };
+    for (std::size_t i = 0; i < unit.limits.size(); ++i)
+        put(decl::GridLimits[i].address,
+            static_cast<std::uint16_t>(unit.limits[i] * decl::GridLimits[i].scale + 0.5f));
+    put(decl::SleepPower.address, 5);
+    put(decl::RetryTime.address, 600);
+    put(decl::RatedPower.address, 0xFFFF);
+    InverterData data;
+    data.Decode(image);
+    const ConfigurationTexts read = ConfigurationValueTexts(data, CommaDecimal);
+    EXPECT_EQ(read.limits[12], "40000");
+    EXPECT_EQ(read.ratedPower, "6553,5");
+    ConfigurationPanelTexts panel{read.limits,    read.sleepPower,  read.ratedPower,
+                                  read.retryTime, unit.countryCode, unit.flags};
+    const PanelReading saved = ReadConfigurationPanel(panel, CommaDecimal);
+    ASSERT_TRUE(saved.values) << static_cast<int>(saved.problem.fault);
+    EXPECT_EQ(*saved.values, unit);
+    EXPECT_EQ(CompareConfiguration(panel, unit, CommaDecimal), std::vector<int>{});
+    const GridLimitCheck write = CheckGridLimitEntries(read.limits, CommaDecimal);
+    EXPECT_FALSE(write.refusal);
+    EXPECT_EQ(write.words[12], 40000);
+}
+
 // The panel as a technician left it: what saving it refuses (the first fault, its field), and
 // the fields Compare finds different from Unit() (nothing: not compared).
 TEST(ConfigurationPanel, SavingRefusesTheFirstFaultAndComparingFindsExactlyTheFieldsThatDiffer)
@@ -258,7 +297,7 @@ TEST(ConfigurationPanel, SavingRefusesTheFirstFaultAndComparingFindsExactlyTheFi
     using P = ConfigurationPanelTexts;
     const std::tuple<std::function<void(P &)>, F, int, std::optional<std::vector<int>>> cases[] = {
         {[](P &) {}, F::None, -1, std::vector<int>{}},
-        {[](P &p) { p.limits[9] = "47,50", p.ratedPower = "3.650"; }, F::None, -1,
+        {[](P &p) { p.limits[9] = "47,50", p.ratedPower = "3.600"; }, F::None, -1,
          std::vector<int>{}}, // the same values written otherwise
         {[](P &p) {
              p.limits[13] = "", p.sleepPower = "6", p.countryCode = 6, p.flags[1] = false;

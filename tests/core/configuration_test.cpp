@@ -133,8 +133,10 @@ TEST(ConfigurationWriteCheck, StopsAtTheFirstFailedTestAndSendsNothing)
     // The panel, and the refusal (nothing: the write passes).
     const std::tuple<const char *, Edit, std::optional<ConfigurationRefusal>> cases[] = {
         {"NoGroupTicked", [](auto &) {}, ConfigurationRefusal{{C::None}, 134}},
-        {"SleepPower20", With(SleepPowerGroup, &E::sleepPower, "20"), std::nullopt},
-        {"SleepPower21", With(SleepPowerGroup, &E::sleepPower, "21"), Refused(C::Text5)},
+        // Each value is judged as it will be sent, rounded to its register's unit.
+        {"SleepPower20_4SentAs20", With(SleepPowerGroup, &E::sleepPower, "20.4"), std::nullopt},
+        {"SleepPower20_6SentAs21", With(SleepPowerGroup, &E::sleepPower, "20.6"),
+         Refused(C::Text5)},
         {"RatedPowerEmpty", With(RatedPowerGroup, &E::ratedPower, ""), Empty(C::Text6)},
         {"RatedPowerLoneComma", With(RatedPowerGroup, &E::ratedPower, ","), Refused(C::Text6)},
         {"RatedPower6553_6", With(RatedPowerGroup, &E::ratedPower, "6553.6"), Refused(C::Text6)},
@@ -147,9 +149,9 @@ TEST(ConfigurationWriteCheck, StopsAtTheFirstFailedTestAndSendsNothing)
         {"Fmin60HalfWithComma", Ticked({CountryGroup}, [](auto &e) { e.limits[11] = "0,5"; }),
          Empty(C::Text7, true, 11)},
         {"RetryTimeEmpty", With(RetryTimeGroup, &E::retryTime, ""), Empty(C::Text8)},
-        {"RetryTime0", With(RetryTimeGroup, &E::retryTime, "0"), Refused(C::Text8)},
+        {"RetryTime0_4SentAs0", With(RetryTimeGroup, &E::retryTime, "0.4"), Refused(C::Text8)},
         {"RetryTime601", With(RetryTimeGroup, &E::retryTime, "601"), Refused(C::Text8)},
-        {"RetryTime1", With(RetryTimeGroup, &E::retryTime, "1"), std::nullopt},
+        {"RetryTime0_6SentAs1", With(RetryTimeGroup, &E::retryTime, "0.6"), std::nullopt},
         // Sleep power is tested before rated power, rated power before the country.
         {"OnlyTheFirstFailureCounts",
          Ticked({SleepPowerGroup, RatedPowerGroup, CountryGroup},

@@ -52,10 +52,11 @@ TEST_P(GridLimitRule, PassesOrRefusesThisEntryAlone)
 // One boundary per rule, in the order of the checks.
 const LimitCase LimitCases[] = {
     {"VminL1_150Accepted", 2, "150", 0},
-    {"VminL1_149_9Refused", 2, "149.9", 132, false, true},
+    {"VminL1_149_4Refused", 2, "149.4", 132, false, true},
+    {"VminL1_149_5SentAs150", 2, "149.5", 0},
     {"VminL1_EmptyKeepsItsText", 2, "", 133, true, false},
     {"VmaxL1_300Accepted", 1, "300", 0},
-    {"VmaxL1_300_1Refused", 1, "300.1", 132, false, true},
+    {"VmaxL1_300_6Refused", 1, "300.6", 132, false, true},
     {"Fmin50_44NeverRefused", 9, "44", 0},
     {"Fmax50_EmptyNeverRefused", 8, "", 0},
     {"Fmin60_55_1Accepted", 11, "55.1", 0},
@@ -64,6 +65,8 @@ const LimitCase LimitCases[] = {
     {"Fmax60_65Accepted", 10, "65", 0},
     {"Fmax60_65_1Refused", 10, "65.1", 132, false, true},
     {"FminTime_0Refused", 13, "0", 132, false, true},
+    {"FmaxTime_0_4WouldBeSentAs0", 12, "0.4", 132, false, true},
+    {"VmaxL1Time_0_6SentAs1", 5, "0.6", 0},
     {"FmaxTime_65535Accepted", 12, "65535", 0},
     {"VminL1Time_65536Refused", 6, "65536", 132, false, true},
     {"VminL2Time_1Accepted", 7, "1", 0},
@@ -114,8 +117,8 @@ TEST(GridLimitChecksTest, FiftyHertzLimitsFallBackToTheirDefaults)
 TEST(GridLimitChecksTest, VoltagesAndTimesFollowTheRegionalFormat)
 {
     GridLimitTexts texts = ValidLimits();
-    texts[2] = "149,9";
-    EXPECT_TRUE(CheckGridLimitEntries(texts, CommaDecimal).refusal) << "149.9 V is too low";
+    texts[2] = "149,4";
+    EXPECT_TRUE(CheckGridLimitEntries(texts, CommaDecimal).refusal) << "149 V is too low";
     texts[2] = "150,4"; // sent rounded
     EXPECT_EQ(CheckGridLimitEntries(texts, CommaDecimal).words[2], 150);
     texts[11] = "57,5"; // a comma is the point in the frequencies whatever the format

@@ -124,10 +124,14 @@ const WriteCheckRow WriteCheckRows[] = {
     {"CompanyTooLong",
      {"3", "1", "", "ABCDEFGHIJK"},
      Refusal{Entry::CompanyName, 132, false, true}},
-    // The rated power goes back as the very word it was read from.
-    {"RatedPowerNegativeGoesBackAsItsWord", {"3", "1", "", ""}, {}, {2, 1, 0xFFFF}, -0.1},
-    {"RatedPowerHighestWord", {"3", "1", "", ""}, {}, {2, 1, 0x7FFF}, 3276.7},
-    {"RatedPowerNoWordHolds", {"3", "1", "", ""}, Refusal{Entry::RatedPower, 132}, {}, 3276.8},
+    // The rated power goes back as the very word it was read from, an unsigned word.
+    {"RatedPowerHighestWord", {"3", "1", "", ""}, {}, {2, 1, 0xFFFF}, 6553.5},
+    {"RatedPowerNoWordHolds", {"3", "1", "", ""}, Refusal{Entry::RatedPower, 132}, {}, 6553.6},
+    {"RatedPowerBelowZeroNoWordHolds",
+     {"3", "1", "", ""},
+     Refusal{Entry::RatedPower, 132},
+     {},
+     -0.1},
 };
 
 INSTANTIATE_TEST_SUITE_P(Identifiers, IdentifyWriteChecks, ::testing::ValuesIn(WriteCheckRows),

