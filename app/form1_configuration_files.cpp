@@ -56,6 +56,8 @@ int ReasonText(ConfigurationFault fault)
         return 247;
     case ConfigurationFault::NotWhole:
         return 248;
+    case ConfigurationFault::FinerThanUnit:
+        return 284;
     case ConfigurationFault::OutOfRange:
         return 249;
     case ConfigurationFault::OutOfRangeAboveLow:

@@ -152,7 +152,8 @@ ConfigurationProblem CheckNumber(int field, double value, std::string_view writt
 {
     const RegisterDeclaration &r = DeclarationOf(field);
     if (FinerThanUnit(r, value))
-        return Problem(ConfigurationFault::NotWhole, field, written);
+        return Problem(ConfigurationFault::FinerThanUnit, field, written,
+                       GeneralNumberText(static_cast<float>(1.0 / r.scale), format));
     if (!AcceptedSteps(r, value))
         return Problem(r.lowIncluded ? ConfigurationFault::OutOfRange
                                      : ConfigurationFault::OutOfRangeAboveLow,

@@ -86,7 +86,8 @@ enum class ConfigurationFault {
     MissingKey, // named at the line after the last one
     // A value, from a file or an entry.
     NotNumber,
-    NotWhole, // finer than its register's unit: more decimals than the write could send
+    NotWhole,      // a country code with decimals
+    FinerThanUnit, // finer than its register's unit (steps of `first`): the write would round it
     OutOfRange,         // below `first` or above `second`
     OutOfRangeAboveLow, // at most `first` or above `second` (a lower bound not included)
     TooLong,            // its entry takes at most `first` characters
