@@ -15,7 +15,6 @@
 
 #include "app/form1.h"
 #include "calibration/form2.h"
-#include "calibration/gain_calculation.h"
 #include "language/language_form.h"
 #include "link/numbers.h"
 #include "link/text_numbers.h"
@@ -26,6 +25,7 @@
 #include "platform/process_list.h"
 #include "platform/qt_serial_port.h"
 #include "sim/inverter_simulator.h"
+#include "tests/e2e/visit_plan.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -66,55 +66,24 @@ bool WaitUntil(const std::function<bool()> &done, int limitMs)
     return done();
 }
 
-// Big-endian words of a text of ten bytes, zero-filled.
-std::vector<std::uint16_t> NameWords(const std::string &name)
+// Every write the visit below may cause, as the inverter would record it. The names block goes
+// back with the rated power and the names the tool last read, which are the inverter's own or
+// the visit's.
+std::vector<pv::visit::AskedWrite> AskedWrites()
 {
-    std::string bytes = name;
-    bytes.resize(pv::reg::NameLength, '\0');
-    std::vector<std::uint16_t> words;
-    for (std::size_t k = 0; k < bytes.size(); k += 2)
-        words.push_back(static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[k]) << 8
-                                                   | static_cast<std::uint8_t>(bytes[k + 1])));
-    return words;
-}
-
-struct Asked
-{
-    std::uint8_t function;
-    std::uint16_t start;
-    std::vector<std::uint16_t> values;
-};
-
-// Every write the visit below may cause, as the inverter would record it. The names block is
-// also written by the rated power group, with the names and rated power the tool last read,
-// which are the inverter's own or the visit's.
-std::vector<Asked> AskedWrites()
-{
-    std::vector<Asked> asked;
-    for (std::uint16_t ratedPower : {36, 42}) {
-        for (const auto &[model, company] :
-             {std::pair{"PV3600", "PV Works"}, std::pair{"AB12", "Sunny Co"}}) {
-            std::vector<std::uint16_t> words{ratedPower, ratedPower};
-            for (const std::string &name : {std::string(model), std::string(company)}) {
-                const auto w = NameWords(name);
-                words.insert(words.end(), w.begin(), w.end());
-            }
-            asked.push_back({pv::WriteFunction, pv::reg::RatedPowerCopy, words});
-        }
-    }
-    asked.push_back({pv::WriteFunction, pv::reg::InverterId, {6}});                 // ID 7
-    asked.push_back({pv::OwnWriteFunction, pv::reg::EnergyHighSelector, {0x0001}}); // 70000 kWh
-    asked.push_back({pv::OwnWriteFunction, pv::reg::EnergyLowSelector, {0x1170}});
-    asked.push_back({pv::WriteFunction, pv::reg::SleepPower, {7}});
-    asked.push_back({pv::WriteFunction, pv::reg::FlagsCountry, {0x4411}}); // mbus, bit 2, AU
-    asked.push_back({pv::WriteFunction,
-                     pv::reg::GridLimits,
-                     {275, 265, 180, 150, 200, 1000, 10000, 2000, 520, 470, 624, 570, 200, 1500}});
-    asked.push_back({pv::WriteFunction, pv::reg::RetryTime, {120}});
-    asked.push_back({pv::OwnWriteFunction,
-                     pv::reg::CalibrationSettings,
-                     {0x8781, 0x8080, 0x012D, 0x9400, 0x6C00, 0x00E6, 0x8000}});
-    asked.push_back({pv::OwnWriteFunction, pv::reg::AcCurrentOffset, {130}});
+    using namespace pv::visit;
+    const pv::InverterSimulator factory;
+    const auto ratedPower = factory.Register(pv::reg::RatedPower);
+    Words factoryNames;
+    for (std::uint16_t k = 0; k < pv::reg::NameLength; ++k)
+        factoryNames.push_back(
+            factory.Register(static_cast<std::uint16_t>(pv::reg::ModelName + k)));
+    std::vector<AskedWrite> asked = IdentifierWrites(ratedPower);
+    for (const auto &writes :
+         {IdentifierWrites(EnteredRatedPower), ConfigurationWrites({factoryNames, EnteredNames()})})
+        asked.insert(asked.end(), writes.begin(), writes.end());
+    asked.push_back(CalibrationWrite());
+    asked.push_back(OffsetWrite());
     return asked;
 }
 
@@ -123,25 +92,6 @@ struct Counts
     int cycles = 0, exchanges = 0, readFailed = 0, writeFailed = 0, writeDone = 0, stalls = 0;
     int strayReadings = 0;
 };
-
-// The readings stay within what the simulated unit measures (string A and B voltage, DC bus, AC
-// voltage and frequency); a reply of another block filed over them would show something else.
-bool ReadingsPlausible(const pv::Form1Controls &ui)
-{
-    struct Range
-    {
-        int label;
-        double low, high;
-    };
-    constexpr Range ranges[]
-        = {{0, 309, 361}, {1, 329, 371}, {2, 376, 384}, {3, 226, 234}, {4, 49.9, 50.1}};
-    for (const Range &r : ranges) {
-        const double value = pv::NumericPrefixValue(ui.Label2[r.label]->text().toStdString());
-        if (value < r.low || value > r.high)
-            return false;
-    }
-    return true;
-}
 
 class Stand : public pv::MessageSink,
               public pv::ModalPresenter,
@@ -234,30 +184,18 @@ private:
     void Identifiers()
     {
         Menu(pv::MenuIdentifiers, nullptr);
-        Exchange(1); // Read
-        ui().Text1->setText("7");
-        ui().Text2->setText("70000");
-        ui().Text3->setText("AB12");
-        ui().Text4->setText("Sunny Co");
-        Exchange(0); // Write
+        Exchange(pv::visit::IdentifyReadButton);
+        pv::visit::EnterIdentifiers(ui());
+        Exchange(pv::visit::IdentifyWriteButton);
     }
 
     void Configuration()
     {
         Menu(pv::MenuConfigurations, nullptr);
-        Exchange(3);                     // Read
-        ui().Combo2->setCurrentIndex(1); // Australia's preset
-        emit ui().Combo2->activated(1);
-        ui().Text7[13]->setText("1500");
-        ui().Option1[0]->click();
-        ui().Option2[1]->click();
-        ui().Check2[5]->setChecked(true);
-        ui().Text5->setText("7");
-        ui().Text6->setText("4.2");
-        ui().Text8->setText("120");
-        for (QCheckBox *group : ui().Check1)
-            group->setChecked(true);
-        Exchange(2); // Write
+        Exchange(pv::visit::ConfigurationReadButton);
+        pv::visit::ChooseAustralia(ui());
+        pv::visit::EnterConfiguration(ui());
+        Exchange(pv::visit::ConfigurationWriteButton);
     }
 
     void Calibration()
@@ -280,16 +218,9 @@ private:
                 Tally(before);
             };
             run([&] { calibration.Command2_Click(); }); // read
-            u.Text3[1]->setText("148");
-            u.Text3[3]->setText("297");
-            u.Text5->setText("301");
-            u.Text3[5]->setText("5.1");
-            u.Text3[7]->setText("4.9");
-            calibration.Command4_Click(); // current gains
+            pv::visit::EnterMeasurements(calibration);
             run([&] { calibration.Command1_Click(); });
-            u.Text2->setText("128");
-            calibration.Command3_Click(pv::OffsetUpButton);
-            calibration.Command3_Click(pv::OffsetUpButton);
+            pv::visit::StepOffset(calibration);
             run([&] { calibration.Command5_Click(); });
             window.reject();
         };
@@ -307,7 +238,7 @@ private:
 // Writes the inverter recorded that the visit never asked for.
 std::pair<int, int> CheckWriteLog(const std::string &path)
 {
-    const std::vector<Asked> asked = AskedWrites();
+    const std::vector<pv::visit::AskedWrite> asked = AskedWrites();
     std::ifstream log(path);
     int logged = 0, unasked = 0;
     for (std::string line; std::getline(log, line);) {
@@ -315,12 +246,7 @@ std::pair<int, int> CheckWriteLog(const std::string &path)
         if (!record)
             continue;
         ++logged;
-        bool found = false;
-        for (const Asked &a : asked)
-            found = found
-                    || (a.function == record->function && a.start == record->start
-                        && a.values == record->values);
-        if (!found) {
+        if (std::ranges::none_of(asked, [&](const auto &a) { return a.Matches(*record); })) {
             ++unasked;
             std::fprintf(stderr, "soak-probe: unasked write: %s\n", line.c_str());
         }
@@ -373,10 +299,10 @@ int main(int argc, char **argv)
                      + std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
     // The first cycle starts once the firmware version has been accepted and readings show;
     // from then on they are looked at every second.
-    WaitUntil([&] { return ReadingsPlausible(form.Controls()); }, ExchangeLimitMs);
+    WaitUntil([&] { return pv::visit::StrayReadings(form.Controls()).empty(); }, ExchangeLimitMs);
     QTimer readingsWatch;
     QObject::connect(&readingsWatch, &QTimer::timeout, &form, [&] {
-        if (!ReadingsPlausible(form.Controls())) {
+        if (!pv::visit::StrayReadings(form.Controls()).empty()) {
             ++counts.strayReadings;
             std::fprintf(stderr, "soak-probe: stray readings, AC %s V %s Hz\n",
                          form.Controls().Label2[3]->text().toStdString().c_str(),

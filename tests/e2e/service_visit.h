@@ -5,6 +5,7 @@
 // freezing and for readings that could only come from a reply filed in the wrong place.
 
 #include "support/e2e_fixture.h"
+#include "visit_plan.h"
 
 #include "calibration/form2.h"
 #include "link/codepage.h"
@@ -126,21 +127,7 @@ private:
     std::vector<std::vector<std::uint16_t>> namesHeld_;
 };
 
-// A write the visit asked for: any one of the value lists may reach the inverter (the names
-// block goes back with the names the tool last read, which on a hostile line may be older ones
-// the inverter held).
-struct AskedWrite
-{
-    std::uint8_t function;
-    std::uint16_t start;
-    std::vector<std::vector<std::uint16_t>> values;
-
-    bool Matches(const WriteRecord &write) const
-    {
-        return write.function == function && write.start == start
-               && std::ranges::find(values, write.values) != values.end();
-    }
-};
+using visit::AskedWrite;
 
 // The line the visit runs on, and how much time the technician spends repeating exchanges that
 // failed (none on a healthy line, where nothing may fail).
@@ -199,26 +186,13 @@ protected:
         return true;
     }
 
-    // Once readings have shown, they stay within what the simulated unit measures; a reply of
-    // another block filed over the readings would show something else.
+    // Once readings have shown, they stay within what the simulated unit measures.
     void CheckReadings()
     {
         if (!readingsShown_)
             return;
-        struct Range
-        {
-            int label;
-            double low, high;
-        };
-        constexpr Range ranges[]
-            = {{0, 309, 361}, {1, 329, 371}, {2, 376, 384}, {3, 226, 234}, {4, 49.9, 50.1}};
-        for (const Range &r : ranges) {
-            const QString shown = ui().Label2[r.label]->text();
-            const double value = NumericPrefixValue(shown.toStdString());
-            if (value < r.low || value > r.high)
-                strayReadings_.push_back("Label2(" + std::to_string(r.label)
-                                         + ") = " + shown.toStdString());
-        }
+        const auto stray = visit::StrayReadings(ui());
+        strayReadings_.insert(strayReadings_.end(), stray.begin(), stray.end());
     }
 
     // Files what the simulator has printed since the last call into the held registers.
@@ -281,14 +255,9 @@ protected:
         return false;
     }
 
-    void AskAnyOf(std::uint8_t function, std::uint16_t start,
-                  std::vector<std::vector<std::uint16_t>> values)
+    void Ask(std::vector<AskedWrite> writes)
     {
-        asked_.push_back({function, start, std::move(values)});
-    }
-    void Ask(std::uint8_t function, std::uint16_t start, std::vector<std::uint16_t> values)
-    {
-        AskAnyOf(function, start, {std::move(values)});
+        asked_.insert(asked_.end(), writes.begin(), writes.end());
     }
 
     // The inverter accepted nothing but writes the visit asked for, in the order asked, with

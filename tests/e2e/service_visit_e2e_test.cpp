@@ -10,7 +10,6 @@
 
 #include "about/form3.h"
 #include "calibration/calibration_frames.h"
-#include "calibration/gain_calculation.h"
 #include "language/language_form.h"
 #include "language/language_table.h"
 
@@ -22,40 +21,12 @@ namespace pv {
 namespace {
 
 using namespace test;
+using namespace visit;
 
 // What the hostile visit may spend on repeating failed exchanges: a configuration write of
 // every group, or an identify write and a calibration write. The healthy visit takes about
 // 45 s, so the hostile one stays under a minute.
 constexpr int RepeatAllowanceMs = 13000;
-
-constexpr int IdentifyWriteButton = 0, IdentifyReadButton = 1;
-constexpr int ConfigurationWriteButton = 2, ConfigurationReadButton = 3;
-
-// A name as the inverter keeps it: ten code-page bytes, zero-filled, two to a word.
-std::vector<std::uint16_t> NameWords(const std::string &name)
-{
-    std::string bytes = name;
-    bytes.resize(reg::NameLength, '\0');
-    std::vector<std::uint16_t> words;
-    for (std::size_t k = 0; k < bytes.size(); k += 2)
-        words.push_back(
-            static_cast<std::uint16_t>(std::uint8_t(bytes[k]) << 8 | std::uint8_t(bytes[k + 1])));
-    return words;
-}
-
-// The names block write: the rated power twice, then the model and company words.
-std::vector<std::uint16_t> NamesBlock(std::uint16_t ratedPower, std::vector<std::uint16_t> names)
-{
-    names.insert(names.begin(), {ratedPower, ratedPower});
-    return names;
-}
-
-template <class T>
-std::vector<T> operator+(std::vector<T> a, const std::vector<T> &b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 class ServiceVisitTest : public ServiceVisit
 {
@@ -101,22 +72,14 @@ protected:
             return true;
         });
 
-        ui().Text1->setText("7");
-        ui().Text2->setText("70000");
-        ui().Text3->setText("AB12");
-        ui().Text4->setText("Sunny Co");
-        const std::vector<std::uint16_t> names = NameWords("AB12") + NameWords("Sunny Co");
+        EnterIdentifiers(ui());
         UntilDone(IdentifyWriteMs, [&] {
-            // The names block carries the rated power back as the inverter holds it.
-            Ask(WriteFunction, reg::RatedPowerCopy, NamesBlock(held_.Word(reg::RatedPower), names));
-            Ask(WriteFunction, reg::InverterId, {6});                 // ID 7 kept as 6
-            Ask(OwnWriteFunction, reg::EnergyHighSelector, {0x0001}); // 70000 = 0x11170
-            Ask(OwnWriteFunction, reg::EnergyLowSelector, {0x1170});
+            Ask(IdentifierWrites(held_.Word(reg::RatedPower)));
             if (!WriteSucceeded(RunMain(IdentifyWriteButton)))
                 return false;
             EXPECT_EQ(held_.Word(reg::InverterId), 6);
-            EXPECT_EQ(held_.Names(), names);
-            EXPECT_EQ(held_.Energy(), 70000);
+            EXPECT_EQ(held_.Names(), EnteredNames());
+            EXPECT_EQ(held_.Energy(), EnteredEnergyKwh);
             EXPECT_TRUE(WaitResponsive([&] { return ui().Label2[8]->text() == "70000"; }))
                 << "the readings show the counter written: "
                 << ui().Label2[8]->text().toStdString();
@@ -163,37 +126,17 @@ protected:
         form_->Label16_MouseDown(MenuConfigurations, LeftButton, 0, 0, 0);
         UntilDone(ConfigurationReadMs, [&] { return ReadConfiguration(); });
 
-        // Australia's preset from the shipped CountryParameter.txt, with a longer Fmin
-        // disconnect time, mbus and flag bit 2, 7 %, 4.2 kW entered with a comma, 120 s.
-        ui().Combo2->setCurrentIndex(1);
-        emit ui().Combo2->activated(1);
+        ChooseAustralia(ui());
         const std::vector<std::string> preset{"275",  "265", "180", "150",  "200", "1000", "10000",
                                               "2000", "52",  "47",  "62.4", "57",  "200",  "1000"};
-        EXPECT_EQ(Limits(), preset);
+        EXPECT_EQ(Limits(), preset) << "the shipped preset";
         EXPECT_EQ(ui().Text8->text(), "60");
-        ui().Text7[13]->setText("1500");
-        ui().Option1[0]->click();
-        ui().Option2[1]->click();
-        ui().Check2[5]->setChecked(true);
-        ui().Text5->setText("7");
-        ui().Text6->setText("4,2");
-        ui().Text8->setText("120");
-        for (QCheckBox *group : ui().Check1)
-            group->setChecked(true);
+        EnterConfiguration(ui());
         UntilDone(ConfigurationWriteMs, [&] {
-            Ask(WriteFunction, reg::SleepPower, {7});
-            // The names go back as the tool last read them: on a hostile line possibly a pair
-            // the inverter held before a write whose acknowledgement was lost.
-            std::vector<std::vector<std::uint16_t>> blocks;
-            for (const auto &names : Hostile()
-                                         ? held_.NamesHeld()
-                                         : std::vector<std::vector<std::uint16_t>>{held_.Names()})
-                blocks.push_back(NamesBlock(42, names));
-            AskAnyOf(WriteFunction, reg::RatedPowerCopy, blocks);
-            Ask(WriteFunction, reg::FlagsCountry, {0x4411}); // flags 01000100, country 17
-            Ask(WriteFunction, reg::GridLimits,
-                {275, 265, 180, 150, 200, 1000, 10000, 2000, 520, 470, 624, 570, 200, 1500});
-            Ask(WriteFunction, reg::RetryTime, {120});
+            // On a hostile line the names may be a pair the inverter held before a write whose
+            // acknowledgement was lost.
+            Ask(ConfigurationWrites(Hostile() ? held_.NamesHeld()
+                                              : std::vector<Words>{held_.Names()}));
             return WriteSucceeded(RunMain(ConfigurationWriteButton));
         });
         // A fresh read shows what the inverter now holds. On the hostile line the reads above
@@ -231,36 +174,24 @@ protected:
             auto &calibration = dynamic_cast<Form2 &>(window);
             Form2Controls &u = calibration.Controls();
             UntilDone(CalibrationReadMs, [&] { return ReadCalibration(calibration); });
-            // String A measured 150 V and 300 V where the display said 148 V and 297 V, the DC
-            // bus meter 301 V; the meter saw 5.1 A on string A and 4.9 A on B where the display
-            // said 5.0 A.
-            u.Text3[1]->setText("148");
-            u.Text3[3]->setText("297");
-            u.Text5->setText("301");
-            u.Text3[5]->setText("5.1");
-            u.Text3[7]->setText("4.9");
-            calibration.Command4_Click();
+            EnterMeasurements(calibration);
             EXPECT_EQ(u.Text3[4]->text(), "148");
             EXPECT_EQ(u.Text4[4]->text(), "108");
             EXPECT_EQ(u.Text7->text(), "128");
-            const std::vector<std::uint16_t> settings{0x8781, 0x8080, 0x012D, 0x9400,
-                                                      0x6C00, 0x00E6, 0x8000};
             UntilDone(CalibrationWriteMs, [&] {
-                Ask(OwnWriteFunction, reg::CalibrationSettings, settings);
+                Ask({CalibrationWrite()});
                 if (!WriteSucceeded(RunCalibration(calibration, &Form2::Command1_Click)))
                     return false;
-                EXPECT_EQ(held_.Words(reg::CalibrationSettings, settings.size()), settings);
+                EXPECT_EQ(held_.Words(reg::CalibrationSettings, 7), CalibrationWrite().values[0]);
                 return true;
             });
             EXPECT_EQ(u.Text8[0]->text(), "135") << "string A voltage gain";
             EXPECT_EQ(u.Text8[1]->text(), "129") << "string A voltage offset";
 
-            u.Text2->setText("128");
-            calibration.Command3_Click(OffsetUpButton);
-            calibration.Command3_Click(OffsetUpButton);
+            StepOffset(calibration);
             EXPECT_EQ(u.Text2->text(), "130");
             UntilDone(CalibrationWriteMs, [&] {
-                Ask(OwnWriteFunction, reg::AcCurrentOffset, {130});
+                Ask({OffsetWrite()});
                 if (!WriteSucceeded(RunCalibration(calibration, &Form2::Command5_Click)))
                     return false;
                 EXPECT_EQ(held_.Word(reg::AcCurrentOffset), 130);
