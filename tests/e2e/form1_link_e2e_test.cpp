@@ -1,5 +1,5 @@
-// The link against the inverter-sim program: version check, readings on a plain and on an
-// echoing line, a refused firmware, a simulator that goes away and comes back, ten pulled cables.
+// The link against the inverter-sim program: a refused firmware, ten pulled cables. The version
+// check and readings on a plain and an echoing line are the line view's and the service visit's.
 #include "support/e2e_fixture.h"
 
 #include <sys/resource.h>
@@ -11,7 +11,7 @@ namespace pv {
 namespace {
 
 using namespace test;
-using text::LinkGood, text::NoReply, text::VersionRefused;
+using text::NoReply, text::VersionRefused;
 
 // Processor time of this process (the window and its port; the simulator is a child), and its
 // open file descriptors.
@@ -29,30 +29,6 @@ std::ptrdiff_t OpenDescriptors()
     return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
 }
 
-// The same window on a plain line and on a two-wire RS-485 adapter that echoes every request.
-struct LineCase
-{
-    const char *name;
-    QStringList options;
-};
-class Form1LinkLine : public Form1LinkTest, public ::testing::WithParamInterface<LineCase>
-{
-};
-
-TEST_P(Form1LinkLine, ChoosingCom1PassesVersionCheckAndShowsReadings)
-{
-    StartSimulator(GetParam().options);
-    ASSERT_TRUE(port_.IsOpen());
-    EXPECT_EQ(form_->Machine().State(), ExchangeState::CheckOperatingVersion);
-    EXPECT_TRUE(WaitGoodWithReadings()) << Seen();
-    EXPECT_TRUE(stand_.shown.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Lines, Form1LinkLine,
-                         ::testing::Values(LineCase{"Plain", {}},
-                                           LineCase{"EchoingAdapter", {"--echo"}}),
-                         [](const auto &info) { return std::string(info.param.name); });
-
 TEST_F(Form1LinkTest, RefusedVersionStopsCycleWithMessage151Once)
 {
     StartSimulator({"--version", "00000811"}); // positions 3..8 "000811": a refused firmware
@@ -62,19 +38,6 @@ TEST_F(Form1LinkTest, RefusedVersionStopsCycleWithMessage151Once)
     QTest::qWait(2 * 6 * MonitorIntervalMs); // a cycle that went on would show it again
     EXPECT_EQ(stand_.shown.size(), 1u) << "the message is shown once";
     EXPECT_FALSE(ui().Timer1->isActive());
-}
-
-TEST_F(Form1LinkTest, StoppedSimulatorGivesBadLampAndRestartBringsReadingsBack)
-{
-    StartSimulator();
-    ASSERT_TRUE(WaitGoodWithReadings()) << Seen();
-    StopSimulator();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Shows(NoReply, false); }, LimitMs)) << Seen();
-    EXPECT_TRUE(port_.IsOpen()) << "the port stays chosen";
-    EXPECT_TRUE(ui().Timer1->isActive()) << "the cycle goes on polling";
-    StartSimulator({}, false); // no new port choice
-    EXPECT_TRUE(WaitGoodWithReadings()) << Seen();
-    EXPECT_TRUE(stand_.shown.empty());
 }
 
 // The cable pulled and plugged back ten times: the simulator ends (taking its ports/COM1 link
@@ -94,6 +57,7 @@ TEST_F(Form1LinkTest, TenPulledCablesRecoverWithoutSpinningOrLeakingDescriptors)
         StopSimulator();
         ASSERT_FALSE(fs::exists(fs::symlink_status(program_ / "ports" / "COM1")));
         EXPECT_TRUE(QTest::qWaitFor([&] { return Shows(NoReply, false); }, LimitMs)) << Seen();
+        EXPECT_TRUE(port_.IsOpen() && ui().Timer1->isActive()) << "the port stays, polling goes on";
         const auto waited = std::chrono::steady_clock::now() - wallStart;
         if (waited < Gap)
             QTest::qWait(static_cast<int>(

@@ -1,5 +1,6 @@
-// The line recorder behind the real serial port and the inverter-sim program: round trips from
-// the arrival of the last byte, and the word about an echoing adapter.
+// The line recorder behind the real serial port and the inverter-sim program, on a plain line and
+// on a two-wire RS-485 adapter that echoes every request: the readings come without a message,
+// round trips run to the arrival of the last byte, and the word about an echoing adapter.
 #include "app/line_view.h"
 #include "support/e2e_fixture.h"
 
@@ -40,6 +41,7 @@ TEST_P(LineViewLink, RoundTripsRunToTheArrivalAndTheHintsNameTheLine)
     EXPECT_GE(view.Model().rowCount(), 2 * static_cast<int>(LineRecorder::HintWindow));
     EXPECT_EQ(view.HintsLabel()->isHidden(), GetParam().hints.empty());
     EXPECT_TRUE(view.AtTakeLabel()->isHidden());
+    EXPECT_TRUE(stand_.shown.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, LineViewLink,
