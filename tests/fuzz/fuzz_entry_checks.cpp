@@ -55,6 +55,17 @@ void IdentifyWriteEntries(fuzz::Input &input, const NumberFormat &format)
     Expect(AcceptedSteps(decl::Energy, check.values->energy).has_value());
 }
 
+// The entries with the four settings' texts as a read or a file shows them.
+template <class Texts>
+ConfigurationEntries Showing(ConfigurationEntries entries, const Texts &texts)
+{
+    entries.sleepPower = texts.sleepPower;
+    entries.ratedPower = texts.ratedPower;
+    entries.retryTime = texts.retryTime;
+    entries.limits = texts.limits;
+    return entries;
+}
+
 // What a configuration write sends, mirrored into an image and shown as the panel shows it
 // after "done", then written again: every word inside its declaration and the same once more.
 void ExpectSentAsShown(const ConfigurationEntries &entries, const ConfigurationWrite &write,
@@ -87,12 +98,7 @@ void ExpectSentAsShown(const ConfigurationEntries &entries, const ConfigurationW
     InverterData data;
     data.Decode(image);
     const ConfigurationTexts shown = ConfigurationValueTexts(data, format);
-    ConfigurationEntries again = entries;
-    again.sleepPower = shown.sleepPower;
-    again.ratedPower = shown.ratedPower;
-    again.retryTime = shown.retryTime;
-    again.limits = shown.limits;
-    const ConfigurationWriteCheck second = CheckConfigurationWrite(again, format);
+    const ConfigurationWriteCheck second = CheckConfigurationWrite(Showing(entries, shown), format);
     Expect(second.write.has_value());
     Expect(!groups[SleepPowerGroup] || second.write->sleepPower == write.sleepPower);
     Expect(!groups[RatedPowerGroup] || second.write->ratedPower == write.ratedPower);
@@ -171,11 +177,7 @@ void ConfigurationFileValues(fuzz::Input &input, const NumberFormat &format)
     if (!reading.values)
         return;
     const ConfigurationPanelTexts texts = ConfigurationEntryTexts(*reading.values, format);
-    ConfigurationEntries entries = CountryChosen({true, true, true, true});
-    entries.sleepPower = texts.sleepPower;
-    entries.ratedPower = texts.ratedPower;
-    entries.retryTime = texts.retryTime;
-    entries.limits = texts.limits;
+    const ConfigurationEntries entries = Showing(CountryChosen({true, true, true, true}), texts);
     const ConfigurationWriteCheck check = CheckConfigurationWrite(entries, format);
     Expect(check.write.has_value());
     const ConfigurationValues &file = *reading.values;
