@@ -49,30 +49,22 @@ TEST_P(GridLimitRule, PassesOrRefusesThisEntryAlone)
     EXPECT_EQ(check.refusal->emptyEntry, c.emptied);
 }
 
-// One boundary per rule, in the order of the checks.
+// Each way an entry passes or is refused: judged as it will be sent (rounded to its register's
+// unit), emptied or kept, the 50 Hz limits never refused, a word's end. The ranges themselves
+// live in the register declarations; the file test holds every one against the check.
 const LimitCase LimitCases[] = {
     {"VminL1_150Accepted", 2, "150", 0},
     {"VminL1_149_4Refused", 2, "149.4", 132, false, true},
     {"VminL1_149_5SentAs150", 2, "149.5", 0},
     {"VminL1_EmptyKeepsItsText", 2, "", 133, true, false},
-    {"VmaxL1_300Accepted", 1, "300", 0},
     {"VmaxL1_300_6Refused", 1, "300.6", 132, false, true},
     {"Fmin50_44NeverRefused", 9, "44", 0},
     {"Fmax50_EmptyNeverRefused", 8, "", 0},
-    {"Fmin60_55_1Accepted", 11, "55.1", 0},
     {"Fmin60_55Refused", 11, "55", 132, false, true},
     {"Fmin60_HalfWithCommaIsEmptyAndEmptied", 11, "0,5", 133, true, true},
-    {"Fmax60_65Accepted", 10, "65", 0},
-    {"Fmax60_65_1Refused", 10, "65.1", 132, false, true},
-    {"FminTime_0Refused", 13, "0", 132, false, true},
     {"FmaxTime_0_4WouldBeSentAs0", 12, "0.4", 132, false, true},
     {"VmaxL1Time_0_6SentAs1", 5, "0.6", 0},
-    {"FmaxTime_65535Accepted", 12, "65535", 0},
     {"VminL1Time_65536Refused", 6, "65536", 132, false, true},
-    {"VminL2Time_1Accepted", 7, "1", 0},
-    {"VminL2_100Accepted", 3, "100", 0},
-    {"VminL2_99Refused", 3, "99", 132, false, true},
-    {"VmaxL2_EmptyKeepsItsText", 0, "", 133, true, false},
     {"Fmax60_PastedTextRefused", 10, "62.4.1", 132, false, true},
 };
 
