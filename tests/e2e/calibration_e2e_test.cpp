@@ -51,7 +51,7 @@ TEST_F(Form1LinkTest, CalibrationReadsWritesReadsBackAndHandsTheLinkBack)
         ASSERT_TRUE(run(&Form2::Command2_Click));
         EXPECT_EQ(u.Text1[8]->text(), "135") << "string A voltage gain, 0xCF03 high";
         EXPECT_EQ(u.Text1[10]->text(), "129") << "string A voltage offset, 0xCF03 low";
-        readBack = calibration.CalibrationChannel().reply;
+        readBack = form_->Session().CalibrationReply();
         window.reject();
         EXPECT_EQ(form_->Machine().State(), ExchangeState::Monitor);
         EXPECT_EQ(form_->Machine().MonitorStep(), 0);

@@ -43,9 +43,9 @@ std::vector<QWidget *> LockedControls(Form1Controls &u)
     return all;
 }
 
-// Mode 3 locks for the configuration exchange, mode 1 unlocks to go back to monitoring; the
-// timers of the other modes are seen in the exchange machine's tests.
-TEST_F(Form1Test, LockSetsEveryListedControlAndTheTimersButNeverThePortList)
+// The session locks intents for an exchange and unlocks them to go back to monitoring; the
+// timers of each mode are seen in the exchange machine's tests.
+TEST_F(Form1Test, LockSetsEveryListedControlButNeverThePortList)
 {
     ASSERT_TRUE(Start());
     const auto drawn = [this](int entry) {
@@ -53,15 +53,12 @@ TEST_F(Form1Test, LockSetsEveryListedControlAndTheTimersButNeverThePortList)
         return label->palette().color(label->isEnabled() ? QPalette::Active : QPalette::Disabled,
                                       QPalette::WindowText);
     };
-    for (const auto &[enabled, mode, timers] :
-         {std::tuple{false, ControlsMode::ConfigurationExchange, Timers{false, false, true}},
-          std::tuple{true, ControlsMode::BackToMonitoring, Timers{true, false, false}}}) {
+    for (const bool enabled : {false, true}) {
         const QColor chosen = drawn(MenuConnection), other = drawn(MenuIdentifiers);
-        form->Machine().SetControlsAndTimers(enabled, mode);
+        emit form->Session().IntentsAllowed(enabled);
         for (QWidget *w : LockedControls(ui()))
             EXPECT_EQ(w->isEnabled(), enabled) << w->objectName().toStdString();
         EXPECT_TRUE(ui().Combo1->isEnabled() && ui().Check3->isEnabled());
-        EXPECT_EQ(TimersActive(), timers);
         // A locked menu entry draws its caption greyed, whether chosen or not.
         EXPECT_NE(drawn(MenuConnection), chosen);
         EXPECT_NE(drawn(MenuIdentifiers), other);
@@ -168,7 +165,7 @@ TEST_F(Form1Test, FlagBoxesAndModesKeepInStepOnlyWhileMonitoring)
         // The exchange locks the boxes at the click; unlocked again here, the handlers
         // themselves are seen to hold still while it runs (as when the panel shows a write).
         if (!monitoring) {
-            form->Machine().PrepareConfigurationRead();
+            form->Session().ReadConfiguration();
             form->SetInputControlsEnabled(true);
         }
         // The country group, flags 0 and 1, Standard, Parallel, jbus and mbus after each click.
