@@ -43,10 +43,14 @@ int ShiftNumber(Qt::KeyboardModifiers modifiers)
 } // namespace
 
 Form1::Form1(const Form1Services &services, QWidget *parent)
-    : QWidget(parent), services_(services), machine_(linePort_, store_, *this)
+    : QWidget(parent), services_(services), statusTextNumber_(text::NoLink)
 {
-    store_.SetWriteAcknowledge(&mirror_);
     BuildForm1Controls(this, ui_);
+    // The step timers are the session's; the window knows them by their design names.
+    ui_.Timer1 = session_.Timer(ExchangeTimer::Monitor);
+    ui_.Timer2 = session_.Timer(ExchangeTimer::Identify);
+    ui_.Timer3 = session_.Timer(ExchangeTimer::Configuration);
+    ConnectSession();
     ConnectControls();
     ConnectLine();
     InstallKeyFilters();
@@ -58,10 +62,6 @@ Form1::~Form1() = default;
 
 void Form1::ConnectControls()
 {
-    connect(ui_.Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    connect(ui_.Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
-    connect(ui_.Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
-
     // Activated is a user's choice, also of the entry already shown.
     connect(ui_.Combo1, &QComboBox::activated, this, [this](int) { Combo1_Click(); });
     connect(ui_.Combo2, &QComboBox::activated, this, [this](int) { Combo2_Click(); });
@@ -136,29 +136,27 @@ void Form1::resizeEvent(QResizeEvent *event)
 
 // ---- timers and the port list ----------------------------------------------------------------
 
+// The session's timers run these ticks themselves; a test ticks them by hand here.
 void Form1::Timer1_Timer()
 {
-    machine_.MonitorExchangeStep();
-    ShowMonitorValues();
-    readingsAge_.TickEnded();
-    ShowReadingsAge();
+    session_.MonitorTick();
 }
 
 void Form1::Timer2_Timer()
 {
-    machine_.IdentifyExchangeStep();
+    session_.IdentifyTick();
 }
 
 void Form1::Timer3_Timer()
 {
-    machine_.ConfigurationExchangeStep();
+    session_.ConfigurationTick();
 }
 
 void Form1::Combo1_Click()
 {
     const int index = ui_.Combo1->currentIndex();
     if (index >= 0)
-        machine_.SelectPort(index);
+        session_.ChoosePort(index);
 }
 
 void Form1::Command1_Click(int index)
@@ -196,7 +194,7 @@ void Form1::ClearPanels()
 
 void Form1::ShowMonitorValues()
 {
-    const MonitorTexts texts = MonitorValueTexts(store_.Data(), services_.numberFormat);
+    const MonitorTexts texts = MonitorValueTexts(session_.Data(), services_.numberFormat);
     for (int i = 0; i < MonitorLabelCount; ++i)
         ui_.Label2[i]->setText(QString::fromStdString(texts[i]));
 }
@@ -206,7 +204,7 @@ QString Form1::LanguageText(int number) const
     return texts_.Text(number);
 }
 
-// ---- what the exchange machine asks of the window ----------------------------------------------
+// ---- what the session's outcomes show ---------------------------------------------------------
 
 void Form1::SetInputControlsEnabled(bool enabled)
 {
@@ -233,34 +231,6 @@ void Form1::SetInputControlsEnabled(bool enabled)
         check->setEnabled(enabled);
 }
 
-QTimer *Form1::TimerOf(MainTimer timer) const
-{
-    switch (timer) {
-    case MainTimer::Timer1:
-        return ui_.Timer1;
-    case MainTimer::Timer2:
-        return ui_.Timer2;
-    case MainTimer::Timer3:
-        return ui_.Timer3;
-    }
-    return ui_.Timer1;
-}
-
-void Form1::SetTimerEnabled(MainTimer timer, bool enabled)
-{
-    QTimer *t = TimerOf(timer);
-    // Enabling a running timer leaves its count as it is.
-    if (enabled && !t->isActive())
-        t->start();
-    else if (!enabled)
-        t->stop();
-}
-
-void Form1::SetTimerInterval(MainTimer timer, int milliseconds)
-{
-    TimerOf(timer)->setInterval(milliseconds);
-}
-
 void Form1::PaintLinkStatus(Lamp lamp, int textNumber)
 {
     // Every monitor reply shows the status again; painting the lamp that is already shown would
@@ -278,23 +248,15 @@ void Form1::ShowMessage(int textNumber)
     services_.messages.ShowMessage(LanguageText(textNumber));
 }
 
-// No calibration window exists yet to take the values.
-bool Form1::ShowCalibrationValues()
-{
-    return calibrationWindow_ != nullptr && calibrationWindow_->OutInterface_Calibrate();
-}
-
 void Form1::OpenCalibrationWindow()
 {
-    Form2 calibration(Form2Services{services_.messages, texts_, captionTargets_, machine_,
+    Form2 calibration(Form2Services{services_.messages, texts_, captionTargets_, session_,
                                     services_.numberFormat},
                       this);
-    calibrationWindow_ = &calibration;
     calibration.Form_Load();
     services_.presenter.ShowModal(calibration);
     // However the window went, monitoring resumes once it is gone (the unload runs only once).
     calibration.Form_Unload();
-    calibrationWindow_ = nullptr;
 }
 
 } // namespace pv

@@ -1,7 +1,9 @@
 #pragma once
-// The main window: menu strip, live readings, status strip and the setting panels, with the
-// timers that drive every exchange with the inverter. One class, one source file per panel:
-//   form1.cpp                the window, its timers and what the exchange machine asks of it
+// The main window: menu strip, live readings, status strip and the setting panels, a client of
+// the service session that drives every exchange with the inverter. One class, one source file
+// per panel:
+//   form1.cpp                the window and its handlers
+//   form1_session.cpp        the session's outcomes in texts, lamp, message boxes and panels
 //   form1_startup.cpp        loading the window and the settings files
 //   form1_menu.cpp           menu strip, panel layout, scroll bar
 //   form1_identifiers.cpp    identifiers panel
@@ -15,18 +17,15 @@
 
 #include "language/caption_targets.h"
 #include "language/language_table.h"
-#include "link/exchange_machine.h"
-#include "link/line_recorder.h"
 #include "link/numbers.h"
-#include "link/value_store.h"
 #include "monitor/readings_age.h"
 #include "monitor/trend_buffer.h"
 #include "platform/record_file.h"
+#include "session/service_session.h"
 #include "settings/configuration.h"
 #include "settings/configuration_file.h"
 #include "settings/country_presets.h"
 #include "settings/identifiers.h"
-#include "settings/write_mirror.h"
 
 #include <QWidget>
 
@@ -49,6 +48,8 @@ class MessageSink;
 class ModalPresenter;
 class ProcessList;
 class SerialPort;
+
+enum class Lamp { Good, Bad };
 
 // Milliseconds since 1970-01-01 UTC, as the system clock tells them.
 std::int64_t SystemClockMs();
@@ -109,7 +110,7 @@ struct Form1Values
     int CountryRecordCount = 0;
 };
 
-class Form1 : public QWidget, public ExchangeHost
+class Form1 : public QWidget
 {
     Q_OBJECT
 public:
@@ -160,26 +161,27 @@ public:
     // The language picker's choice of picture index.
     void LanguagePicked(int index);
 
-    // ExchangeHost
-    void SetInputControlsEnabled(bool enabled) override;
-    void SetTimerEnabled(MainTimer timer, bool enabled) override;
-    void SetTimerInterval(MainTimer timer, int milliseconds) override;
-    void PaintLinkStatus(Lamp lamp, int textNumber) override;
-    void ShowMessage(int textNumber) override;
-    void ShowIdentifierValues() override;
-    void ShowConfiguration() override;
-    void ShowWrittenIdentifiers() override;
-    void ShowWrittenConfiguration(const WriteGroups &groups) override;
-    bool ShowCalibrationValues() override;
-    void OpenCalibrationWindow() override;
-    bool WriteGroupTicked(int index) const override;
-    void BuildIdentifyRequest(int step, Channel &channel) override;
-    void BuildConfigurationRequest(int step, Channel &channel) override;
+    // What the session's outcomes show (form1_session.cpp).
+    void SetInputControlsEnabled(bool enabled);
+    // Paints the lamp into the status picture and sets the status caption to text N.
+    void PaintLinkStatus(Lamp lamp, int textNumber);
+    // A modal message box with text N alone and an OK button.
+    void ShowMessage(int textNumber);
+    void ShowIdentifierValues();
+    void ShowConfiguration();
+    // A write reported done: the entries of the groups written show what the inverter got (the
+    // session has filed it), not what was typed. Shown before the message.
+    void ShowWrittenIdentifiers();
+    void ShowWrittenConfiguration(const WriteGroups &groups);
+    // Shows the calibration window modally; returns when it is closed.
+    void OpenCalibrationWindow();
     // Each accepted reply of the readings block adds a point to the trend and, while recording,
     // a row to the file.
-    void ReplyFiled(const RequestInfo &request) override;
+    void ReplyFiled(const RequestInfo &request);
     // The trend starts a new segment, and the next reading is the first after a gap.
-    void ReadingsStartOver() override;
+    void ReadingsStartOver();
+    // The status caption's text number now.
+    int StatusTextNumber() const { return statusTextNumber_; }
 
     // Trend and recording (form1_trend.cpp). The Record button starts a recording into a file
     // the technician chooses, and stops it.
@@ -194,11 +196,13 @@ public:
 
     Form1Controls &Controls() { return ui_; }
     const Form1Controls &Controls() const { return ui_; }
-    ExchangeMachine &Machine() { return machine_; }
-    LineRecorder &Line() { return line_; }
+    // The session this window is a client of; other clients subscribe to it here.
+    ServiceSession &Session() { return session_; }
+    const ExchangeMachine &Machine() const { return session_.Machine(); }
+    const LineRecorder &Line() const { return session_.Line(); }
     // The line view once it has been opened, else null.
     LineView *LineWindow() const { return lineView_.get(); }
-    const ValueStore &Store() const { return store_; }
+    const ValueStore &Store() const { return session_.Store(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -206,6 +210,9 @@ protected:
 
 private:
     void ConnectControls();
+    void ConnectSession(); // form1_session.cpp
+    void ShowLinkStatus(LinkStatus status);
+    void ShowStatus(Lamp lamp, int textNumber);
     void ConnectLine(); // form1_line.cpp
     void ApplyLineCaptions();
     void InstallKeyFilters();
@@ -217,7 +224,6 @@ private:
     void ConfigurationCommand(int index); // form1_configuration.cpp
     void StartConfigurationWrite();
     void RefuseConfigurationEntry(const ConfigurationRefusal &refusal);
-    QTimer *TimerOf(MainTimer timer) const;
     // No identify or configuration exchange is running.
     bool ConfigurationControlsFree() const;
     // Configuration files (form1_configuration_files.cpp).
@@ -248,27 +254,19 @@ private:
 
     Form1Services services_;
     Form1Controls ui_;
-    ValueStore store_;
-    // Every request and take of the exchange machine goes through linePort_ to the port and is
-    // recorded for the line view (form1_line.cpp).
-    LineRecorder line_;
-    RecordingPort linePort_{services_.port, line_};
-    ExchangeMachine machine_;
-    WriteMirror mirror_{machine_};
+    ServiceSession session_{services_.port};
     // The lamp painted into the status strip last; none before the first.
     std::optional<Lamp> shownLamp_;
+    int statusTextNumber_;
     // A drawing of the trend waits for the event loop (at most one at a time).
     bool trendRedrawPosted_ = false;
     LanguageTable texts_;
     CaptionTargets captionTargets_;
     Form1Values values_;
-    // What the last identify Write passed its checks with; its requests are built from this.
-    std::optional<IdentifyWriteValues> identifyWrite_;
     // The configuration panel: the chosen country's values and code (SelectedCountryCode;
-    // nothing while the list stands for no country), and the write that passed its tests.
+    // nothing while the list stands for no country).
     PresetValues presetValues_{};
     std::optional<std::uint8_t> selectedCountryCode_;
-    std::optional<ConfigurationWrite> checkedWrite_;
     // The panel shows what a configuration read brought (until the next read or a Load).
     bool configurationFromRead_ = false;
     // What that read showed and from which unit, through which port (COM number), for the header
@@ -280,8 +278,6 @@ private:
     std::optional<std::uint8_t> unlistedCountryCode_;
     // The reason of a start-up failure met before the language table could be loaded.
     QString earlyFailure_;
-    // The calibration window while it is open: it lays out the calibration read replies.
-    Form2 *calibrationWindow_ = nullptr;
     // A child window of this one, closed before the members its texts come from go.
     std::unique_ptr<LineView> lineView_;
     // The last ten minutes of readings, their age, and the recording while one runs.

@@ -70,7 +70,7 @@ void Form1::ApplyCaptions()
         ui.Frame2[i]->setTitle(texts.Text(FirstReadingText + i));
     ui.Frame2[9]->setTitle(texts.Text(EfficiencyText));
 
-    ui.Label1->setText(texts.Text(machine_.StatusTextNumber()));
+    ui.Label1->setText(texts.Text(statusTextNumber_));
 
     ui.Label3->setText(texts.Text(PortCaptionText));
     if (ui.Combo1->currentIndex() < 0)

@@ -61,7 +61,7 @@ void SettleFlagOptions(Form1Controls &ui, const FlagBoxes &settled)
 
 bool Form1::ConfigurationControlsFree() const
 {
-    const ExchangeState state = machine_.State();
+    const ExchangeState state = session_.State();
     return state == ExchangeState::Monitor || state == ExchangeState::CheckOperatingVersion;
 }
 
@@ -103,11 +103,6 @@ void Form1::Check2_Click(int index)
     }
 }
 
-bool Form1::WriteGroupTicked(int index) const
-{
-    return ui_.Check1[index]->isChecked();
-}
-
 void Form1::Combo2_Click()
 {
     // On the CONFIGURATIONS panel own settings need the tall layout, a preset the normal one.
@@ -135,7 +130,7 @@ void Form1::ShowPresetValues()
 
 void Form1::ShowGridLimits()
 {
-    const GridLimitTexts texts = GridLimitValueTexts(store_.Data(), services_.numberFormat);
+    const GridLimitTexts texts = GridLimitValueTexts(session_.Data(), services_.numberFormat);
     for (std::size_t i = 0; i < ui_.Text7.size(); ++i)
         ui_.Text7[i]->setText(QString::fromStdString(texts[i]));
 }
@@ -146,8 +141,8 @@ void Form1::ConfigurationCommand(int index)
         StartConfigurationWrite();
         return;
     }
-    machine_.ShowLinkStatus(Lamp::Good, text::Reading);
-    machine_.PrepareConfigurationRead();
+    ShowStatus(Lamp::Good, text::Reading);
+    session_.ReadConfiguration();
     ClearPanels();
     configurationFromRead_ = false;
     configurationRead_.reset();
@@ -157,7 +152,7 @@ void Form1::ConfigurationCommand(int index)
 
 void Form1::ShowConfiguration()
 {
-    const InverterData &data = store_.Data();
+    const InverterData &data = session_.Data();
     const ConfigurationTexts texts = ConfigurationValueTexts(data, services_.numberFormat);
     ui_.Text5->setText(QString::fromStdString(texts.sleepPower));
     ui_.Text6->setText(QString::fromStdString(texts.ratedPower));
@@ -213,7 +208,7 @@ void Form1::ShowUnlistedCountry(std::uint8_t code)
 bool Form1::CountryReplacementAgreed(const ConfigurationWrite &write)
 {
     // The code the unit holds now, as the monitor cycle last read it: the one a write replaces.
-    const auto held = static_cast<std::uint8_t>(store_.Data().CountryCode());
+    const auto held = static_cast<std::uint8_t>(session_.Data().CountryCode());
     if (!write.groups[CountryGroup] || write.countryCode == held || CountryCodeListed(held))
         return true;
     return services_.messages.Ask(
@@ -234,7 +229,8 @@ void Form1::ShowWrittenConfiguration(const WriteGroups &groups)
     // The checks may have replaced an entry (a 50 Hz limit out of its range goes as 47.5 or
     // 50.2): the entries of each group written show what the write mirror filed, which is what
     // the inverter got. The entries of other groups keep what the technician left in them.
-    const ConfigurationTexts texts = ConfigurationValueTexts(store_.Data(), services_.numberFormat);
+    const ConfigurationTexts texts
+        = ConfigurationValueTexts(session_.Data(), services_.numberFormat);
     if (groups[SleepPowerGroup])
         ui_.Text5->setText(QString::fromStdString(texts.sleepPower));
     if (groups[RatedPowerGroup])
@@ -253,11 +249,9 @@ void Form1::ShowWrittenConfiguration(const WriteGroups &groups)
 void Form1::StartConfigurationWrite()
 {
     const ConfigurationWriteCheck check
-        = CheckConfigurationWrite(ConfigurationEntriesOf(ui_, store_.Data(), selectedCountryCode_,
+        = CheckConfigurationWrite(ConfigurationEntriesOf(ui_, session_.Data(), selectedCountryCode_,
                                                          LanguageText(text::CountryCaption)),
                                   services_.numberFormat);
-    // Only a write that passed every test is ever built into frames.
-    checkedWrite_ = check.write;
     if (check.sleepPowerFilled)
         ui_.Text5->setText(QStringLiteral("0"));
     if (check.settledFlags)
@@ -267,12 +261,11 @@ void Form1::StartConfigurationWrite()
         return;
     }
     // A No leaves everything as a refused check does: nothing is sent.
-    if (!CountryReplacementAgreed(*check.write)) {
-        checkedWrite_.reset();
+    // Only a write that passed every test is ever built into frames.
+    if (!CountryReplacementAgreed(*check.write))
         return;
-    }
-    machine_.ShowLinkStatus(Lamp::Good, text::Writing);
-    machine_.PrepareConfigurationWrite();
+    ShowStatus(Lamp::Good, text::Writing);
+    session_.WriteConfiguration(*check.write);
 }
 
 void Form1::RefuseConfigurationEntry(const ConfigurationRefusal &refusal)
@@ -315,11 +308,6 @@ void Form1::RefuseConfigurationEntry(const ConfigurationRefusal &refusal)
         focus = entry;
     if (focus != nullptr)
         focus->setFocus();
-}
-
-void Form1::BuildConfigurationRequest(int step, Channel &channel)
-{
-    BuildConfigurationFrame(step, checkedWrite_, channel);
 }
 
 } // namespace pv

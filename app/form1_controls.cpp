@@ -1,7 +1,6 @@
 #include "form1_controls.h"
 
 #include "form1_layout.h"
-#include "link/exchange_machine.h"
 #include "settings/configuration.h"
 #include "settings/grid_limit_checks.h"
 
@@ -135,14 +134,6 @@ QGroupBox *MakeFrame(QWidget *parent, const QString &name, const QString &captio
     auto *frame = MakeControl<QGroupBox>(parent, name, left, top, width, height);
     frame->setTitle(caption);
     return frame;
-}
-
-QTimer *MakeTimer(QWidget *parent, const char *name, int milliseconds)
-{
-    auto *timer = new QTimer(parent);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(milliseconds);
-    return timer;
 }
 
 // A lamp is a shaded disc: light from the upper left, the full colour at the rim.
@@ -396,11 +387,6 @@ void BuildForm1Controls(QWidget *form, Form1Controls &ui)
     BuildReadings(form, ui);
     BuildStatusStrip(form, ui);
     BuildViewport(form, ui);
-
-    // All three stopped: nothing runs until a port is chosen.
-    ui.Timer1 = MakeTimer(form, "Timer1", MonitorIntervalMs);
-    ui.Timer2 = MakeTimer(form, "Timer2", WriteStepIntervalMs);
-    ui.Timer3 = MakeTimer(form, "Timer3", WriteStepIntervalMs);
 }
 
 } // namespace pv

@@ -82,6 +82,8 @@ struct Form1Controls
     QLabel *Label11 = nullptr; // note "(*)"
     PictureBox *Picture5 = nullptr;
 
+    // The service session's step timers (monitor, identify, configuration), by their design
+    // names; the session owns them.
     QTimer *Timer1 = nullptr;
     QTimer *Timer2 = nullptr;
     QTimer *Timer3 = nullptr;

@@ -36,7 +36,7 @@ std::pair<TextBox *, QLabel *> EntryControls(Form1Controls &ui, IdentifierEntry 
 
 void Form1::ShowIdentifierValues()
 {
-    const IdentifierTexts texts = IdentifierValueTexts(store_.Data(), services_.numberFormat);
+    const IdentifierTexts texts = IdentifierValueTexts(session_.Data(), services_.numberFormat);
     ui_.Text1->setText(QString::fromStdString(texts.id));
     ui_.Text2->setText(QString::fromStdString(texts.energy));
     ui_.Text3->setText(QString::fromStdString(texts.modelName));
@@ -53,8 +53,8 @@ void Form1::ShowWrittenIdentifiers()
 void Form1::IdentifiersCommand(int index)
 {
     if (index != WriteButton) {
-        machine_.ShowLinkStatus(Lamp::Good, text::Reading);
-        machine_.PrepareIdentifyRead();
+        ShowStatus(Lamp::Good, text::Reading);
+        session_.ReadIdentifiers();
         ClearPanels();
         return;
     }
@@ -63,7 +63,7 @@ void Form1::IdentifiersCommand(int index)
         ui_.Text1->text().toStdString(), ui_.Text2->text().toStdString(),
         ui_.Text3->text().toStdString(), ui_.Text4->text().toStdString()};
     const IdentifyWriteCheck check
-        = CheckIdentifyWrite(entries, store_.Data().PowerKw(), services_.numberFormat);
+        = CheckIdentifyWrite(entries, session_.Data().PowerKw(), services_.numberFormat);
     if (check.energyFilledWithZero)
         ui_.Text2->setText(QStringLiteral("0"));
     if (check.refusal) {
@@ -81,14 +81,8 @@ void Form1::IdentifiersCommand(int index)
         return;
     }
     // The requests are built from what passed the checks, whatever the entries hold by then.
-    identifyWrite_ = check.values;
-    machine_.ShowLinkStatus(Lamp::Good, text::Writing);
-    machine_.PrepareIdentifyWrite();
-}
-
-void Form1::BuildIdentifyRequest(int step, Channel &channel)
-{
-    BuildIdentifyStepRequest(step, identifyWrite_ ? &*identifyWrite_ : nullptr, channel);
+    ShowStatus(Lamp::Good, text::Writing);
+    session_.WriteIdentifiers(*check.values);
 }
 
 } // namespace pv

@@ -1,5 +1,5 @@
-// The line view: the Line button of the CONNECTION panel and F12 open it; the recorder behind
-// the exchange machine's port learns from the machine which exchange and step each call is.
+// The line view: the Line button of the CONNECTION panel and F12 open it; it lists what the
+// session's line recorder has recorded.
 
 #include "form1.h"
 
@@ -12,7 +12,6 @@ namespace pv {
 
 void Form1::ConnectLine()
 {
-    linePort_.SetContext([this] { return LineContextOf(machine_); });
     connect(ui_.CommandLine, &QPushButton::clicked, this, [this] { CommandLine_Click(); });
     // Anywhere in the main window, whichever control has the focus.
     auto *f12 = new QShortcut(QKeySequence(Qt::Key_F12), this);
@@ -25,7 +24,7 @@ void Form1::CommandLine_Click()
 {
     if (lineView_ == nullptr) {
         lineView_ = std::make_unique<LineView>(
-            line_, [this](int number) { return LanguageText(number); }, services_.files,
+            session_.Line(), [this](int number) { return LanguageText(number); }, services_.files,
             services_.messages, this);
     }
     lineView_->show();

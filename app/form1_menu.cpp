@@ -46,13 +46,13 @@ void Form1::Label16_MouseDown(int index, int button, int /*shift*/, int /*x*/, i
         if (!services_.port.IsOpen())
             ShowMessage(text::PortNotOpen);
         else
-            machine_.OpenCalibrationOnNextTick();
+            session_.OpenCalibration();
         break;
     case MenuAbout:
         if (!services_.port.IsOpen()) {
             ShowMessage(text::PortNotOpen);
         } else {
-            Form3 about(Form3Services{texts_, captionTargets_, store_.Data()}, this);
+            Form3 about(Form3Services{texts_, captionTargets_, session_.Data()}, this);
             about.Form_Load();
             services_.presenter.ShowModal(about);
             about.Form_Unload();

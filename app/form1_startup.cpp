@@ -78,13 +78,12 @@ bool Form1::InitializeMainWindow()
             return false;
         values_.CountryRecordCount = static_cast<int>(values_.CountryRecords.size());
 
-        machine_.ShowLinkStatus(Lamp::Bad, text::NoLink);
+        ShowStatus(Lamp::Bad, text::NoLink);
 
         ShowMonitorPanel(true);
         HighlightMenuEntry(MenuConnection);
         ui_.Frame1[0]->setVisible(true);
 
-        machine_.AwaitVersionCheck();
         FillPortList();
         // The readings read 0, 0.0 and 0% until the first reply arrives.
         ShowMonitorValues();

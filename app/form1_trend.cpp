@@ -124,7 +124,7 @@ void Form1::ReplyFiled(const RequestInfo &request)
         return;
     const std::int64_t now = services_.wallClock();
     const bool gap = readingsAge_.Accepted(now);
-    const MonitorReadings readings = ReadingsOf(store_.Data());
+    const MonitorReadings readings = ReadingsOf(session_.Data());
     trend_.Add(MakeTrendPoint(now, readings, gap));
     // Drawn once the tick has returned, like the line view: laying out an axis anew can take a
     // millisecond, which is no part of an exchange step.
@@ -143,7 +143,7 @@ void Form1::ReplyFiled(const RequestInfo &request)
         return;
     // The first reading after a loss says so; during the version check the link is not yet
     // known to serve this inverter.
-    const LinkState link = machine_.State() == ExchangeState::CheckOperatingVersion
+    const LinkState link = session_.State() == ExchangeState::CheckOperatingVersion
                                ? LinkState::Checking
                            : gap ? LinkState::Resumed
                                  : LinkState::Connected;

@@ -29,18 +29,6 @@ static_assert(std::size(WriteDataSources) == 2 * reg::CalibrationSettingsCount);
 
 } // namespace
 
-int AdvanceCalibrationStep(int step)
-{
-    switch (step) {
-    case CalibrationReadStep:
-    case CalibrationWriteStep:
-    case OffsetWriteStep:
-        return step + 1;
-    default:
-        return step;
-    }
-}
-
 std::optional<Bytes> CalibrationWriteData(const CalibrationTexts &texts, const NumberFormat &format)
 {
     Bytes data;
@@ -94,6 +82,59 @@ std::optional<std::vector<ReadBackText>> LayOutCalibrationReply(ByteView reply)
     for (const ReadBackCell &cell : CalibrationReadLayout)
         texts.push_back({cell.text1Index, IntegerText(reply[cell.replyByte])});
     return texts;
+}
+
+bool CalibrationReplyFillsRow(ByteView reply)
+{
+    return LayOutCalibrationReply(reply).has_value();
+}
+
+namespace {
+
+void BuildFromPlan(int step, const CalibrationPlan &plan, Channel &channel)
+{
+    channel.request.clear();
+    BuildCalibrationRequest(step, plan.texts, plan.format, channel);
+}
+
+void BuildRead(const CalibrationPlan &plan, Channel &channel)
+{
+    BuildFromPlan(CalibrationReadStep, plan, channel);
+}
+
+void BuildSettingsWrite(const CalibrationPlan &plan, Channel &channel)
+{
+    BuildFromPlan(CalibrationWriteStep, plan, channel);
+}
+
+void BuildOffsetWrite(const CalibrationPlan &plan, Channel &channel)
+{
+    BuildFromPlan(OffsetWriteStep, plan, channel);
+}
+
+constexpr int Keep = KeepInterval;
+
+// Step, sends, discards first, interval, group, mirror, judge, next; then the builder. The
+// replies are the calibration window's to read: nothing is mirrored.
+constexpr StepRow<CalibrationPlan> Rows[] = {
+    {{CalibrationReadStep, true, true, Keep, AnyGroup, {}, nullptr, 1}, BuildRead},
+    {{1, false, false, Keep, AnyGroup, {}, CalibrationReplyFillsRow, NoStep}},
+    {{CalibrationWriteStep, true, true, Keep, AnyGroup, {}, nullptr, 3}, BuildSettingsWrite},
+    {{3, false, false, Keep, AnyGroup, {}, nullptr, NoStep}},
+    {{OffsetWriteStep, true, true, Keep, AnyGroup, {}, nullptr, 5}, BuildOffsetWrite},
+    {{5, false, false, Keep, AnyGroup, {}, nullptr, NoStep}},
+};
+
+} // namespace
+
+std::span<const StepRow<CalibrationPlan>> CalibrationTable()
+{
+    return Rows;
+}
+
+ExchangeRun CalibrationRun(CalibrationPlan plan, ExchangeStart start)
+{
+    return ExchangeRun(CalibrationTable(), std::move(plan), start);
 }
 
 } // namespace pv

@@ -1,12 +1,14 @@
 #pragma once
 // The calibration window's three exchanges with the inverter's 0xCF00 block: the read of
 // 0xCF00..0xCF0E, the write of the settings 0xCF03..0xCF09 with the inverter's own function
-// 0x64, and the write of the AC current offset 0xCF0A by itself. Here are the step counter,
+// 0x64, and the write of the AC current offset 0xCF0A by itself. Here are their step table,
 // the request frames and the layout of a read reply in the Read Setting Data row.
 
 #include "calibration_entries.h"
 
 #include "link/codec.h"
+#include "link/exchange_machine.h"
+#include "link/exchange_table.h"
 #include "link/numbers.h"
 
 #include <optional>
@@ -15,15 +17,24 @@
 
 namespace pv {
 
-// CalibrationStep: an even step sends its request on the next tick, the odd step after it
-// takes the reply.
+// The calibration exchanges, one tick of the calibration window's timer per step: the read
+// (steps 0, 1), the settings write (2, 3) and the offset write (4, 5), each ending at its
+// reply. A read reply serves only when it fills the Read Setting Data row. The plan is the
+// window's entries at the click (they stay locked while the exchange runs); a request is made
+// from them at its step, and one that cannot be made is not sent.
 inline constexpr int CalibrationReadStep = 0;
 inline constexpr int CalibrationWriteStep = 2;
 inline constexpr int OffsetWriteStep = 4;
-inline constexpr int LastCalibrationStep = 5;
-
-// 0 -> 1, 2 -> 3, 4 -> 5; any other value stays.
-int AdvanceCalibrationStep(int step);
+struct CalibrationPlan
+{
+    CalibrationTexts texts;
+    NumberFormat format;
+};
+std::span<const StepRow<CalibrationPlan>> CalibrationTable();
+inline constexpr ExchangeStart CalibrationReadStart{CalibrationReadStep, ReadStepIntervalMs};
+inline constexpr ExchangeStart CalibrationWriteStart{CalibrationWriteStep, WriteStepIntervalMs};
+inline constexpr ExchangeStart OffsetWriteStart{OffsetWriteStep, WriteStepIntervalMs};
+ExchangeRun CalibrationRun(CalibrationPlan plan, ExchangeStart start);
 
 // The 14 data bytes of the settings write, in register order 0xCF03..0xCF09: the Text8 row
 // for the voltage gains, offsets and meter voltages, and the three current gains from their
@@ -33,7 +44,7 @@ int AdvanceCalibrationStep(int step);
 std::optional<Bytes> CalibrationWriteData(const CalibrationTexts &texts,
                                           const NumberFormat &format);
 
-// The request of a send step into channel.request, CRC appended: step 0 the read
+// The request of a sending step into channel.request, CRC appended: step 0 the read
 // FF 03 CF 00 00 0F, step 2 the settings write FF 64 CF 03 00 07 0E + 14 bytes, step 4 the
 // offset write FF 64 CF 0A + word (Text2 through the offset's declaration: a value typed
 // outside the range its buttons keep is refused like one that is no number). False, with the
@@ -77,5 +88,6 @@ struct ReadBackText
 // The texts of the Read Setting Data row for a reply (CRC already checked), in layout order;
 // nothing when the reply is too short to fill the row, which then stays as it was.
 std::optional<std::vector<ReadBackText>> LayOutCalibrationReply(ByteView reply);
+bool CalibrationReplyFillsRow(ByteView reply);
 
 } // namespace pv

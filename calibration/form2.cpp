@@ -1,13 +1,12 @@
 #include "form2.h"
 
-#include "calibration_frames.h"
 #include "gain_calculation.h"
 
 #include "language/caption_targets.h"
 #include "language/language_table.h"
-#include "link/exchange_machine.h"
 #include "link/text_numbers.h"
 #include "platform/message_box.h"
+#include "session/service_session.h"
 
 #include <QScreen>
 
@@ -61,6 +60,10 @@ Form2::Form2(const Form2Services &services, QWidget *parent) : QDialog(parent), 
 {
     BuildForm2Controls(this, ui_);
     ConnectControls();
+    connect(&services_.session, &ServiceSession::ReadDone, this, [this](ExchangeState exchange) {
+        if (exchange == ExchangeState::CalibrationRead)
+            OutInterface_Calibrate();
+    });
     InstallKeyFilters();
 }
 
@@ -158,7 +161,7 @@ void Form2::Form_Unload()
     ui_.Timer1->stop();
     // An exchange abandoned by closing the window ends here; the monitor cycle's first send
     // discards whatever of its reply still arrives.
-    services_.machine.ResumeMonitoring();
+    services_.session.ResumeMonitoring();
 }
 
 void Form2::done(int result)
@@ -169,19 +172,21 @@ void Form2::done(int result)
 
 // ---- buttons ------------------------------------------------------------------------------------
 
-void Form2::StartExchange(bool write, int firstStep, int intervalMs)
+CalibrationPlan Form2::Plan() const
+{
+    return {EntryTexts(), services_.numberFormat};
+}
+
+void Form2::StartExchange(int intervalMs)
 {
     ui_.Timer1->setInterval(intervalMs);
-    if (write)
-        services_.machine.BeginCalibrationWrite();
-    else
-        services_.machine.BeginCalibrationRead();
-    calibrationStep_ = firstStep;
+    EnableCalibrationControls(false);
 }
 
 void Form2::Command2_Click()
 {
-    StartExchange(false, CalibrationReadStep, ReadStepIntervalMs);
+    ui_.Timer1->setInterval(CalibrationReadStart.intervalMs);
+    services_.session.ReadCalibration(Plan());
     ClearReadSettingData();
     EnableCalibrationControls(false);
 }
@@ -192,16 +197,16 @@ void Form2::Command1_Click()
         return;
     if (!FillWriteSettingData())
         return;
-    StartExchange(true, CalibrationWriteStep, WriteStepIntervalMs);
-    EnableCalibrationControls(false);
+    services_.session.WriteCalibration(Plan());
+    StartExchange(CalibrationWriteStart.intervalMs);
 }
 
 void Form2::Command5_Click()
 {
     if (!CheckCalibrationEntries(static_cast<int>(CheckMode::OffsetWrite)))
         return;
-    StartExchange(true, OffsetWriteStep, WriteStepIntervalMs);
-    EnableCalibrationControls(false);
+    services_.session.WriteCalibrationOffset(Plan());
+    StartExchange(OffsetWriteStart.intervalMs);
 }
 
 void Form2::Command4_Click()
@@ -272,31 +277,18 @@ void Form2::EnableCalibrationControls(bool enabled)
 
 void Form2::CalibrationTick()
 {
-    services_.machine.CalibrationExchangeStep(
-        calibrationStep_, channel_, [this](int, Channel &) { BuildCalibrationRequest(); });
-    AdvanceCalibrationStep();
-    if (services_.machine.State() == ExchangeState::Idle)
+    services_.session.CalibrationTick();
+    if (services_.session.State() == ExchangeState::CalibrationWindowOpen)
         EnableCalibrationControls(true);
 }
 
-void Form2::BuildCalibrationRequest()
+void Form2::OutInterface_Calibrate()
 {
-    pv::BuildCalibrationRequest(calibrationStep_, EntryTexts(), services_.numberFormat, channel_);
-}
-
-void Form2::AdvanceCalibrationStep()
-{
-    calibrationStep_ = pv::AdvanceCalibrationStep(calibrationStep_);
-}
-
-bool Form2::OutInterface_Calibrate()
-{
-    const auto row = LayOutCalibrationReply(channel_.reply);
+    const auto row = LayOutCalibrationReply(services_.session.CalibrationReply());
     if (!row)
-        return false;
+        return;
     for (const ReadBackText &cell : *row)
         ui_.Text1[cell.text1Index]->setText(QString::fromStdString(cell.text));
-    return true;
 }
 
 void Form2::ClearReadSettingData()

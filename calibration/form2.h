@@ -1,13 +1,14 @@
 #pragma once
 // The calibration window: reads the inverter's calibration bytes, computes gains and offsets
 // from reference-meter readings, and writes them and the AC current offset. It runs its own
-// exchange on its own timer and channel, over the main window's port and through the main
-// window's exchange machine, which judges every reply:
+// exchanges on its own timer through the service session, which runs the calibration step
+// table and judges every reply:
 //   form2.cpp           opening and closing, the buttons, the exchange ticks
 //   form2_controls.cpp  the controls at their design places
 //   form2_captions.cpp  captions of the chosen language
 
 #include "calibration_entries.h"
+#include "calibration_frames.h"
 #include "form2_controls.h"
 
 #include "link/codec.h"
@@ -18,9 +19,9 @@
 namespace pv {
 
 class CaptionTargets;
-class ExchangeMachine;
 class LanguageTable;
 class MessageSink;
+class ServiceSession;
 
 // What the calibration window needs of the main window, handed in when it is opened.
 struct Form2Services
@@ -28,7 +29,7 @@ struct Form2Services
     MessageSink &messages;
     const LanguageTable &texts;
     CaptionTargets &captionTargets;
-    ExchangeMachine &machine; // over the main window's port
+    ServiceSession &session;
     NumberFormat numberFormat;
 };
 
@@ -57,13 +58,8 @@ public:
     // the window is locked.
     void EnableCalibrationControls(bool enabled);
     void CalibrationTick();
-    // The request of the current step into the window's channel; empty when an entry cannot be
-    // converted.
-    void BuildCalibrationRequest();
-    void AdvanceCalibrationStep();
-    // Lays the reply of a passing read into the Read Setting Data row; false when it is too
-    // short to fill it.
-    bool OutInterface_Calibrate();
+    // Lays the reply of a passing read into the Read Setting Data row.
+    void OutInterface_Calibrate();
     // Empties the Read Setting Data row but Text1(4).
     void ClearReadSettingData();
     // False, with the focus on the first empty entry of the mode and text 136, when one is empty.
@@ -75,8 +71,6 @@ public:
     void ApplyCaptions();
 
     Form2Controls &Controls() { return ui_; }
-    int CalibrationStep() const { return calibrationStep_; }
-    const Channel &CalibrationChannel() const { return channel_; }
 
     void done(int result) override;
 
@@ -86,13 +80,12 @@ private:
     TextBox *Entry(EntryId entry) const;
     CalibrationTexts EntryTexts() const;
     void ShowMessage(int textNumber);
-    void StartExchange(bool write, int firstStep, int intervalMs);
+    // The entries at the click are the plan of the exchange: they stay locked while it runs.
+    CalibrationPlan Plan() const;
+    void StartExchange(int intervalMs);
 
     Form2Services services_;
     Form2Controls ui_;
-    // CalibrationRequest and CalibrationReply, and what the request asked for.
-    Channel channel_;
-    int calibrationStep_ = 0;
     bool loaded_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "codec.h"
 
+#include "monitor_cycle.h"
+
 #include "codepage.h"
 
 #include <stdexcept>
@@ -31,7 +33,7 @@ bool CheckReplyCrc(ByteView reply, std::uint16_t &replyUnreadable)
         replyUnreadable = ReplyUnreadableSet;
         return false;
     }
-    replyUnreadable = 0;
+    replyUnreadable = ReplyReadable;
     const std::size_t last = reply.size() - 1;
     const std::uint16_t carried = static_cast<std::uint16_t>(reply[last] << 8 | reply[last - 1]);
     return ComputeCrc16(reply.first(reply.size() - 2)) == carried;
@@ -92,19 +94,10 @@ void BuildSingleWordWrite(Channel &channel, std::uint16_t reg, std::uint16_t val
 
 void BuildMonitorRequest(int step, Channel &channel)
 {
-    switch (step) {
-    case 0:
-        BuildReadRequest(channel, reg::ReadingsBlock, reg::ReadingsCount);
-        break;
-    case 2:
-        BuildReadRequest(channel, reg::SettingsBlock, reg::SettingsCount);
-        break;
-    case 4:
-        BuildReadRequest(channel, reg::NamesBlock, reg::NamesCount);
-        break;
-    default:
-        throw std::invalid_argument("BuildMonitorRequest: step must be 0, 2 or 4");
-    }
+    const monitor_cycle::MonitorRow *row = monitor_cycle::Find(step);
+    if (row == nullptr || !row->sends)
+        throw std::invalid_argument("BuildMonitorRequest: not a sending step of the cycle");
+    BuildReadRequest(channel, row->start, row->count);
 }
 
 std::int16_t ImageWord(ByteView bytes, std::size_t i)

@@ -22,8 +22,10 @@ inline constexpr std::uint8_t WriteFunction = 0x10;
 inline constexpr std::uint8_t OwnWriteFunction = 0x64; // the inverter's write for 0xCF00..0xCF0F
 inline constexpr std::uint8_t ExceptionBit = 0x80;     // set in the function byte of a refusal
 
-// ReplyUnreadable: 0 when the last reply examined could be examined at all, 65535 when it
-// held fewer than three bytes (nothing, or too little to carry a CRC).
+// ReplyUnreadable: ReplyReadable (0) when the last reply examined could be examined at all,
+// ReplyUnreadableSet (65535) when it held fewer than three bytes (nothing, or too little to
+// carry a CRC).
+inline constexpr std::uint16_t ReplyReadable = 0;
 inline constexpr std::uint16_t ReplyUnreadableSet = 0xFFFF;
 
 // What a channel asked for with its last request, so that a reply can be filed (reply
@@ -54,7 +56,8 @@ std::uint16_t ComputeCrc16(ByteView frame);
 void AppendCrc(Bytes &frame);
 
 // True when the last two bytes hold the CRC of all bytes before them. Sets replyUnreadable to
-// ReplyUnreadableSet for a reply of fewer than three bytes, to 0 otherwise (also on a mismatch).
+// ReplyUnreadableSet for a reply of fewer than three bytes, to ReplyReadable otherwise (also on a
+// mismatch).
 bool CheckReplyCrc(ByteView reply, std::uint16_t &replyUnreadable);
 
 // Request builders. Each replaces channel.request by the finished frame (CRC included) and
@@ -66,7 +69,7 @@ void BuildWriteRequest(Channel &channel, std::uint8_t function, std::uint16_t st
 // Function 0x64, one word (0xCF01, 0xCF02, 0xCF0A).
 void BuildSingleWordWrite(Channel &channel, std::uint16_t reg, std::uint16_t value);
 
-// The read requests of the monitor cycle, steps 0, 2 and 4.
+// The read request of a sending step of the monitor cycle (monitor_cycle.h).
 void BuildMonitorRequest(int step, Channel &channel);
 
 // Conversions of reply or image bytes; indices must lie inside the array.

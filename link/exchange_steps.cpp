@@ -1,13 +1,10 @@
-// The step tables of the exchanges: which step follows which, and what each state is called.
+// What each state is called, and which firmware versions the tool refuses.
 
 #include "exchange_machine.h"
 
 #include "codepage.h"
-#include "exchange_steps.h"
 
 namespace pv {
-
-using namespace exchange_steps;
 
 std::string_view ExchangeStateText(ExchangeState state)
 {
@@ -36,7 +33,7 @@ std::string_view ExchangeStateText(ExchangeState state)
         return "Calibration Read";
     case ExchangeState::CalibrationWrite:
         return "Calibration Write";
-    case ExchangeState::Idle:
+    case ExchangeState::CalibrationWindowOpen:
         break;
     }
     return "";
@@ -62,67 +59,6 @@ std::optional<VersionVerdict> ClassifyOperatingVersion(std::string_view version)
     if (major == 9 && (c7 < '9' || (c7 == '9' && c8 <= 'B')))
         return VersionVerdict::Refused;
     return VersionVerdict::Accepted;
-}
-
-int NextMonitorStep(int step)
-{
-    switch (step) {
-    case 0:
-        return 1;
-    case 1:
-        return 4;
-    case 4:
-        return 5;
-    case 5:
-        return 2;
-    case 2:
-        return 3;
-    default:
-        return 0;
-    }
-}
-
-int NextIdentifyStep(int step)
-{
-    // The last reply steps of the read (5) and of the write (13) stay where they are.
-    if (step == IdentifyReadLastStep || step == IdentifyWriteLastStep)
-        return step;
-    return step + 1;
-}
-
-int NextConfigurationStep(int step, const WriteGroups &ticked)
-{
-    // After a write reply the exchange jumps to the next ticked group; with none left it
-    // stays, and the reply dispatcher has already ended the exchange.
-    const auto firstTickedFrom = [&ticked, step](std::size_t group) {
-        for (; group < ticked.size(); ++group) {
-            if (ticked[group])
-                return ConfigurationGroupSteps[group];
-        }
-        return step;
-    };
-    switch (step) {
-    case ConfigurationReadLastStep:
-    case LastStep:
-        return step;
-    case 5:
-        return firstTickedFrom(1);
-    case 7:
-        return firstTickedFrom(2);
-    case 11:
-        return firstTickedFrom(3);
-    default:
-        return step + 1;
-    }
-}
-
-int FirstConfigurationWriteStep(const WriteGroups &ticked)
-{
-    for (std::size_t group = 0; group + 1 < ticked.size(); ++group) {
-        if (ticked[group])
-            return ConfigurationGroupSteps[group];
-    }
-    return ConfigurationGroupSteps[3];
 }
 
 } // namespace pv

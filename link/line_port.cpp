@@ -33,21 +33,12 @@ LineContext LineContextOf(const ExchangeMachine &machine)
 {
     LineContext context;
     const ExchangeState state = machine.State();
-    if (IsIdentifyState(state)) {
+    if (IsIdentifyState(state) || IsConfigurationState(state) || IsCalibrationState(state)) {
         context.exchange = state;
-        context.step = machine.IdentifyStep();
-        context.request = machine.IdentifyChannel().sent;
-    } else if (IsConfigurationState(state)) {
-        context.exchange = state;
-        context.step = machine.ConfigurationStep();
-        context.request = machine.ConfigurationChannel().sent;
-    } else if (IsCalibrationState(state)) {
-        // The calibration window keeps its own channel; the machine runs its steps.
-        context.exchange = state;
-        context.step = machine.CalibrationStep();
-        context.request = machine.CalibrationRequest();
-        context.calibration = true;
-    } else if (state == ExchangeState::Idle) {
+        context.step = machine.Step();
+        context.request = machine.ExchangeChannel().sent;
+        context.calibration = IsCalibrationState(state);
+    } else if (state == ExchangeState::CalibrationWindowOpen) {
         context.exchange = state;
         context.dispatched = false;
     } else {

@@ -17,7 +17,7 @@ bool ValueStore::DecodeReply(ByteView reply, const RequestInfo &request, bool ca
     const ReplyVerdict verdict = ClassifyReply(reply, request);
     // Fewer than three bytes (nothing at all included) cannot even be examined.
     const bool unexamined = verdict == ReplyVerdict::NoAnswer || verdict == ReplyVerdict::TooShort;
-    replyUnreadable_ = unexamined ? ReplyUnreadableSet : 0;
+    replyUnreadable_ = unexamined ? ReplyUnreadableSet : ReplyReadable;
     if (verdict != ReplyVerdict::Accepted)
         return false;
     // Calibration replies belong to the calibration window, which reads them itself.

@@ -34,6 +34,7 @@ public:
     bool DecodeReply(ByteView reply, const RequestInfo &request, bool calibrationState);
 
     std::uint16_t ReplyUnreadable() const { return replyUnreadable_; }
+    bool LastReplyUnreadable() const { return replyUnreadable_ == ReplyUnreadableSet; }
     const RegisterImage &Image() const { return image_; }
     const InverterData &Data() const { return data_; }
 
@@ -43,7 +44,7 @@ public:
 private:
     RegisterImage image_;
     InverterData data_;
-    std::uint16_t replyUnreadable_ = 0;
+    std::uint16_t replyUnreadable_ = ReplyReadable;
     WriteAcknowledge *writeAcknowledge_ = nullptr;
 };
 

@@ -6,15 +6,6 @@ namespace pv {
 
 namespace {
 
-// Steps of the configuration sequence that send a request.
-constexpr int SettingsReadStep = 0;
-constexpr int RatedPowerReadStep = 2;
-constexpr int SleepPowerWriteStep = 4;
-constexpr int RatedPowerWriteStep = 6;
-constexpr int FlagsCountryWriteStep = 8;
-constexpr int GridLimitsWriteStep = 10;
-constexpr int RetryTimeWriteStep = 12;
-
 // The settings read: flags and country, sleep power, retry time and the limits.
 constexpr std::uint16_t SettingsReadCount
     = reg::GridLimits + reg::GridLimitCount - reg::FlagsCountry;
@@ -150,49 +141,126 @@ std::uint8_t FlagsByte(const FlagBoxes &flags)
     return static_cast<std::uint8_t>(DigitsToNumber(digits, 2));
 }
 
+namespace {
+
+void BuildSettingsRead(const ConfigurationPlan &, Channel &channel)
+{
+    BuildReadRequest(channel, reg::FlagsCountry, SettingsReadCount);
+}
+
+void BuildRatedPowerRead(const ConfigurationPlan &, Channel &channel)
+{
+    BuildReadRequest(channel, reg::RatedPower, 1);
+}
+
+bool Carries(const ConfigurationPlan &plan, WriteGroup group)
+{
+    return plan && plan->groups[group];
+}
+
+void BuildSleepPowerWrite(const ConfigurationPlan &plan, Channel &channel)
+{
+    if (Carries(plan, SleepPowerGroup))
+        BuildWriteRequest(channel, WriteFunction, reg::SleepPower, Words({plan->sleepPower}));
+}
+
+void BuildRatedPowerWrite(const ConfigurationPlan &plan, Channel &channel)
+{
+    if (Carries(plan, RatedPowerGroup))
+        BuildNamesBlockWrite(channel, plan->ratedPower, plan->modelName, plan->companyName);
+}
+
+void BuildFlagsCountryWrite(const ConfigurationPlan &plan, Channel &channel)
+{
+    if (Carries(plan, CountryGroup))
+        BuildWriteRequest(channel, WriteFunction, reg::FlagsCountry,
+                          Bytes{plan->flags, plan->countryCode});
+}
+
+void BuildGridLimitsWrite(const ConfigurationPlan &plan, Channel &channel)
+{
+    if (!Carries(plan, CountryGroup))
+        return;
+    Bytes data;
+    for (std::uint16_t word : plan->limits)
+        AppendWord(data, word);
+    BuildWriteRequest(channel, WriteFunction, reg::GridLimits, data);
+}
+
+void BuildRetryTimeWrite(const ConfigurationPlan &plan, Channel &channel)
+{
+    if (Carries(plan, RetryTimeGroup))
+        BuildWriteRequest(channel, WriteFunction, reg::RetryTime, Words({plan->retryTime}));
+}
+
+constexpr int Send = WriteStepIntervalMs, Answer = ReadStepIntervalMs, Keep = KeepInterval;
+constexpr int Sleep = SleepPowerGroup, Rated = RatedPowerGroup, Country = CountryGroup,
+              Retry = RetryTimeGroup;
+
+// Mirror of a one-word write of the 0xC000 block.
+constexpr std::array<MirrorSpan, 2> WordMirror(std::uint16_t reg)
+{
+    return {MirrorSpan{reg, 2, BlockWriteDataIndex}};
+}
+
+// Step, sends, discards first, interval, group, mirror of the acknowledged write, judge, next;
+// then the builder. The rated power write sends the identify write's block; only its 0xC0B1
+// word is mirrored.
+constexpr StepRow<ConfigurationPlan> Rows[] = {
+    {{0, true, true, Keep, AnyGroup, {}, nullptr, 1}, BuildSettingsRead},
+    {{1, false, false, Keep, AnyGroup, {}, nullptr, 2}},
+    {{2, true, true, Keep, AnyGroup, {}, nullptr, 3}, BuildRatedPowerRead},
+    {{3, false, false, Keep, AnyGroup, {}, nullptr, NoStep}},
+    {{4, true, true, Send, Sleep, {}, nullptr, 5}, BuildSleepPowerWrite},
+    {{5, false, false, Answer, Sleep, WordMirror(decl::SleepPower.address), nullptr, 6}},
+    {{6, true, true, Send, Rated, {}, nullptr, 7}, BuildRatedPowerWrite},
+    {{7,
+      false,
+      false,
+      Answer,
+      Rated,
+      {MirrorSpan{decl::RatedPower.address, 2, BlockWriteDataIndex + 2}},
+      nullptr,
+      8}},
+    {{8, true, true, Send, Country, {}, nullptr, 9}, BuildFlagsCountryWrite},
+    {{9, false, false, Answer, Country, WordMirror(reg::FlagsCountry), nullptr, 10}},
+    {{10, true, true, Send, Country, {}, nullptr, 11}, BuildGridLimitsWrite},
+    {{11,
+      false,
+      false,
+      Answer,
+      Country,
+      {MirrorSpan{decl::GridLimits[0].address, 2 * reg::GridLimitCount, BlockWriteDataIndex}},
+      nullptr,
+      12}},
+    {{12, true, true, Send, Retry, {}, nullptr, 13}, BuildRetryTimeWrite},
+    {{13, false, false, Answer, Retry, WordMirror(decl::RetryTime.address), nullptr, NoStep}},
+};
+
+} // namespace
+
+std::span<const StepRow<ConfigurationPlan>> ConfigurationTable()
+{
+    return Rows;
+}
+
+ExchangeRun ConfigurationRun(ConfigurationPlan plan)
+{
+    const ExchangeStart start = plan ? ConfigurationWriteStart : ConfigurationReadStart;
+    WriteGroups groups{};
+    if (plan)
+        groups = plan->groups;
+    return ExchangeRun(ConfigurationTable(), std::move(plan), start,
+                       [groups](int group) { return groups.at(static_cast<std::size_t>(group)); });
+}
+
 void BuildConfigurationFrame(int step, const std::optional<ConfigurationWrite> &write,
                              Channel &channel)
 {
     channel.request.clear();
-    if (step == SettingsReadStep) {
-        BuildReadRequest(channel, reg::FlagsCountry, SettingsReadCount);
-        return;
-    }
-    if (step == RatedPowerReadStep) {
-        BuildReadRequest(channel, reg::RatedPower, 1);
-        return;
-    }
-    if (!write)
-        return;
-    const WriteGroups &groups = write->groups;
-    switch (step) {
-    case SleepPowerWriteStep:
-        if (groups[SleepPowerGroup])
-            BuildWriteRequest(channel, WriteFunction, reg::SleepPower, Words({write->sleepPower}));
-        break;
-    case RatedPowerWriteStep:
-        if (groups[RatedPowerGroup])
-            BuildNamesBlockWrite(channel, write->ratedPower, write->modelName, write->companyName);
-        break;
-    case FlagsCountryWriteStep:
-        if (groups[CountryGroup])
-            BuildWriteRequest(channel, WriteFunction, reg::FlagsCountry,
-                              Bytes{write->flags, write->countryCode});
-        break;
-    case GridLimitsWriteStep:
-        if (groups[CountryGroup]) {
-            Bytes data;
-            for (std::uint16_t word : write->limits)
-                AppendWord(data, word);
-            BuildWriteRequest(channel, WriteFunction, reg::GridLimits, data);
-        }
-        break;
-    case RetryTimeWriteStep:
-        if (groups[RetryTimeGroup])
-            BuildWriteRequest(channel, WriteFunction, reg::RetryTime, Words({write->retryTime}));
-        break;
-    default:
-        break;
+    for (const StepRow<ConfigurationPlan> &row : ConfigurationTable()) {
+        if (row.facts.step == step && row.build != nullptr)
+            row.build(write, channel);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "packing.h"
 
 #include "link/exchange_machine.h"
+#include "link/exchange_table.h"
 #include "link/inverter_data.h"
 #include "link/numbers.h"
 
@@ -23,6 +24,8 @@ using FlagBoxes = std::array<bool, FlagCount>; // Check2(0..7); box 0 is bit 7
 
 // The write groups, by their check box Check1(index).
 enum WriteGroup { SleepPowerGroup = 0, RatedPowerGroup = 1, CountryGroup = 2, RetryTimeGroup = 3 };
+// Which groups a write carries: sleep power, rated power, country, retry time.
+using WriteGroups = std::array<bool, 4>;
 
 // The longest text of the single values' entries (what they accept is their registers'
 // declarations, link/registers.h).
@@ -105,8 +108,20 @@ ConfigurationWriteCheck CheckConfigurationWrite(const ConfigurationEntries &entr
 // The flag boxes as one byte: their "0"/"1" digits, box 0 first, read in base 2.
 std::uint8_t FlagsByte(const FlagBoxes &flags);
 
-// The request of a sending step: the reads of steps 0 (0xC081..0xC095) and 2 (0xC0B1), and the
-// writes of steps 4, 6, 8, 10 and 12 from the checked write. A write step without a checked
+// The configuration exchange: the read of the settings (0xC081..0xC095) and of the rated power
+// (0xC0B1), steps 0..3; the write of each group the plan carries, steps 4..13 (sleep power;
+// rated power; flags and country, then the limits; retry time), each write request given
+// 2000 ms for its answer and the next one following 500 ms after it. A group the write does not
+// carry is passed over without a tick. Its plan is the write that passed the checks, with the
+// groups ticked at the click (nothing for a read).
+using ConfigurationPlan = std::optional<ConfigurationWrite>;
+std::span<const StepRow<ConfigurationPlan>> ConfigurationTable();
+inline constexpr ExchangeStart ConfigurationReadStart{0, ReadStepIntervalMs};
+inline constexpr ExchangeStart ConfigurationWriteStart{4, WriteStepIntervalMs};
+// The table bound to its plan, from the read's start or, with a write, from its first group.
+ExchangeRun ConfigurationRun(ConfigurationPlan plan);
+
+// The request of a sending step as its table row builds it. A write step without a checked
 // write, or whose group that write does not carry, leaves the request empty: nothing is sent.
 void BuildConfigurationFrame(int step, const std::optional<ConfigurationWrite> &write,
                              Channel &channel);

@@ -6,14 +6,6 @@ namespace pv {
 
 namespace {
 
-constexpr int ReadNamesStep = 0;
-constexpr int ReadIdStep = 2;
-constexpr int ReadEnergyStep = 4;
-constexpr int WriteNamesStep = 6;
-constexpr int WriteIdStep = 8;
-constexpr int WriteEnergyHighStep = 10;
-constexpr int WriteEnergyLowStep = 12;
-
 constexpr std::uint16_t IdRegisterCount = 1;
 constexpr std::uint16_t EnergyRegisterCount = 2;
 constexpr std::uint32_t WordSpan = 65536;
@@ -80,48 +72,128 @@ IdentifyWriteCheck CheckIdentifyWrite(const IdentifierEntries &entries, double p
     return check;
 }
 
+namespace {
+
+void BuildNamesRead(const IdentifyPlan &, Channel &channel)
+{
+    BuildReadRequest(channel, reg::NamesBlock, reg::NamesCount);
+}
+
+void BuildIdRead(const IdentifyPlan &, Channel &channel)
+{
+    BuildReadRequest(channel, reg::InverterId, IdRegisterCount);
+}
+
+void BuildEnergyRead(const IdentifyPlan &, Channel &channel)
+{
+    BuildReadRequest(channel, reg::EnergyHigh, EnergyRegisterCount);
+}
+
+void BuildNamesWrite(const IdentifyPlan &plan, Channel &channel)
+{
+    if (plan)
+        BuildNamesBlockWrite(channel, plan->ratedPowerWord, plan->modelName, plan->companyName);
+}
+
+void BuildIdWrite(const IdentifyPlan &plan, Channel &channel)
+{
+    if (!plan)
+        return;
+    Bytes data;
+    AppendWord(data, plan->idWord);
+    BuildWriteRequest(channel, WriteFunction, reg::InverterId, data);
+}
+
+// The energy counter is not written through 0xC031/0xC032 but through the inverter's own
+// function, one selector per half.
+void BuildEnergyHighWrite(const IdentifyPlan &plan, Channel &channel)
+{
+    if (plan)
+        BuildSingleWordWrite(
+            channel, reg::EnergyHighSelector,
+            static_cast<std::uint16_t>(static_cast<std::uint32_t>(plan->energy) / WordSpan));
+}
+
+void BuildEnergyLowWrite(const IdentifyPlan &plan, Channel &channel)
+{
+    if (plan)
+        BuildSingleWordWrite(
+            channel, reg::EnergyLowSelector,
+            static_cast<std::uint16_t>(static_cast<std::uint32_t>(plan->energy) % WordSpan));
+}
+
+constexpr int Send = WriteStepIntervalMs, Answer = ReadStepIntervalMs, Keep = KeepInterval;
+constexpr std::size_t NamesData = BlockWriteDataIndex + 4; // after the rated power words
+
+// Step, sends, discards first, interval, group, mirror of the acknowledged write, judge, next;
+// then the builder. The write's replies mirror what it sent: the two names, the ID word (the
+// ID minus one), and each energy half the acknowledgement repeats.
+constexpr StepRow<IdentifyPlan> Rows[] = {
+    {{0, true, true, Keep, AnyGroup, {}, nullptr, 1}, BuildNamesRead},
+    {{1, false, false, Keep, AnyGroup, {}, nullptr, 2}},
+    {{2, true, true, Keep, AnyGroup, {}, nullptr, 3}, BuildIdRead},
+    {{3, false, false, Keep, AnyGroup, {}, nullptr, 4}},
+    {{4, true, true, Keep, AnyGroup, {}, nullptr, 5}, BuildEnergyRead},
+    {{5, false, false, Keep, AnyGroup, {}, nullptr, NoStep}},
+    {{6, true, true, Send, AnyGroup, {}, nullptr, 7}, BuildNamesWrite},
+    {{7,
+      false,
+      false,
+      Answer,
+      AnyGroup,
+      {MirrorSpan{reg::ModelName, reg::NameLength, NamesData},
+       MirrorSpan{reg::CompanyName, reg::NameLength, NamesData + reg::NameLength}},
+      nullptr,
+      8}},
+    {{8, true, true, Send, AnyGroup, {}, nullptr, 9}, BuildIdWrite},
+    {{9,
+      false,
+      false,
+      Answer,
+      AnyGroup,
+      {MirrorSpan{decl::InverterId.address, 2, BlockWriteDataIndex}},
+      nullptr,
+      10}},
+    {{10, true, true, Send, AnyGroup, {}, nullptr, 11}, BuildEnergyHighWrite},
+    {{11,
+      false,
+      false,
+      Answer,
+      AnyGroup,
+      {MirrorSpan{reg::EnergyHigh, 2, WordWriteDataIndex}},
+      nullptr,
+      12}},
+    {{12, true, true, Send, AnyGroup, {}, nullptr, 13}, BuildEnergyLowWrite},
+    {{13,
+      false,
+      false,
+      Answer,
+      AnyGroup,
+      {MirrorSpan{reg::EnergyLow, 2, WordWriteDataIndex}},
+      nullptr,
+      NoStep}},
+};
+
+} // namespace
+
+std::span<const StepRow<IdentifyPlan>> IdentifyTable()
+{
+    return Rows;
+}
+
+ExchangeRun IdentifyRun(IdentifyPlan plan)
+{
+    const ExchangeStart start = plan ? IdentifyWriteStart : IdentifyReadStart;
+    return ExchangeRun(IdentifyTable(), std::move(plan), start);
+}
+
 void BuildIdentifyStepRequest(int step, const IdentifyWriteValues *values, Channel &channel)
 {
     channel.request.clear();
-    switch (step) {
-    case ReadNamesStep:
-        BuildReadRequest(channel, reg::NamesBlock, reg::NamesCount);
-        return;
-    case ReadIdStep:
-        BuildReadRequest(channel, reg::InverterId, IdRegisterCount);
-        return;
-    case ReadEnergyStep:
-        BuildReadRequest(channel, reg::EnergyHigh, EnergyRegisterCount);
-        return;
-    default:
-        break;
-    }
-    if (values == nullptr)
-        return;
-    // The energy counter is not written through 0xC031/0xC032 but through the inverter's own
-    // function, one selector per half.
-    const auto energy = static_cast<std::uint32_t>(values->energy);
-    switch (step) {
-    case WriteNamesStep:
-        BuildNamesBlockWrite(channel, values->ratedPowerWord, values->modelName,
-                             values->companyName);
-        break;
-    case WriteIdStep: {
-        Bytes data;
-        AppendWord(data, values->idWord);
-        BuildWriteRequest(channel, WriteFunction, reg::InverterId, data);
-        break;
-    }
-    case WriteEnergyHighStep:
-        BuildSingleWordWrite(channel, reg::EnergyHighSelector,
-                             static_cast<std::uint16_t>(energy / WordSpan));
-        break;
-    case WriteEnergyLowStep:
-        BuildSingleWordWrite(channel, reg::EnergyLowSelector,
-                             static_cast<std::uint16_t>(energy % WordSpan));
-        break;
-    default:
-        break;
+    const IdentifyPlan plan = values != nullptr ? IdentifyPlan(*values) : std::nullopt;
+    for (const StepRow<IdentifyPlan> &row : IdentifyTable()) {
+        if (row.facts.step == step && row.build != nullptr)
+            row.build(plan, channel);
     }
 }
 

@@ -7,6 +7,8 @@
 #include "packing.h"
 
 #include "link/codec.h"
+#include "link/exchange_machine.h"
+#include "link/exchange_table.h"
 #include "link/numbers.h"
 #include "link/registers.h"
 
@@ -72,9 +74,20 @@ IdentifyWriteCheck CheckIdentifyWrite(const IdentifierEntries &entries, double p
 // (outside 0..6553.5 kW, or not a number).
 std::optional<std::uint16_t> RatedPowerWord(double powerKw);
 
+// The identify exchange: the read of the names block, the ID and the energy counter (steps
+// 0..5), and the write of the names block, the ID and the energy counter's two halves (6..13),
+// each write request given 2000 ms for its answer and the next one following 500 ms after it.
+// Its plan is the write that passed the checks (nothing for a read).
+using IdentifyPlan = std::optional<IdentifyWriteValues>;
+std::span<const StepRow<IdentifyPlan>> IdentifyTable();
+inline constexpr ExchangeStart IdentifyReadStart{0, ReadStepIntervalMs};
+inline constexpr ExchangeStart IdentifyWriteStart{6, WriteStepIntervalMs};
+// The table bound to its plan, from the read's start or, with values, from the write's.
+ExchangeRun IdentifyRun(IdentifyPlan plan);
+
 // The request of an identify step into the channel (reply address, function and count recorded
-// with it): reads at steps 0, 2, 4; the writes at 6, 8, 10, 12 from values. A write step without
-// values, or any other step, leaves the request empty, so nothing is sent.
+// with it), as its table row builds it. A write step without values, or a step the table does
+// not hold, leaves the request empty, so nothing is sent.
 void BuildIdentifyStepRequest(int step, const IdentifyWriteValues *values, Channel &channel);
 
 } // namespace pv

@@ -1,9 +1,13 @@
-// The exchange machine against a scripted port that answers like an inverter and a host that
-// records every call in order: frames on the wire, states, lamp, messages and timers; and what
-// it tells the line recorder at each stage.
+// The exchange machine against a scripted port that answers like an inverter, running the real
+// step tables with a builder that records each step, and a listener that records every outcome
+// and timer wish in order (in the main window's text numbers): frames on the wire, states,
+// status, messages and timers; and what it tells the line recorder at each stage.
 
+#include "calibration/calibration_frames.h"
 #include "link/exchange_machine.h"
 #include "link/line_recorder.h"
+#include "settings/configuration.h"
+#include "settings/identifiers.h"
 #include "support/fake_serial_port.h"
 
 #include <gtest/gtest.h>
@@ -49,17 +53,17 @@ Calls WriteSteps(int timer, const std::vector<int> &steps, int message)
     return calls + Calls{"Message " + std::to_string(message) + " in 'Monitor'"} + BackToMonitor;
 }
 
-// The window around the machine: records every call the machine makes on it, in order.
-struct Rig : ExchangeHost
+// The front end around the machine: records every outcome and timer wish, in order.
+struct Rig : ExchangeEvents, ExchangeTimers
 {
     test::FakeSerialPort port;
     ValueStore store;
-    ExchangeMachine machine{port, store, *this};
+    ExchangeMachine machine{port, store, *this, *this};
     std::string version; // registers 0xC0BC..0xC0BF, image 0x178..0x17F
     Calls calls;
-    std::array<bool, 4> ticked{}, timerOn{};
+    WriteGroups ticked{};
+    std::array<bool, 4> timerOn{};
     std::function<void()> duringMessage; // what the event loop runs while the box is open
-    bool calibrationRowFilled = true;    // false: the reply is too short for the window's row
     int unbuildable = -1;                // the step whose request cannot be built
     std::vector<std::uint32_t> filed;    // reply addresses of the replies filed
 
@@ -85,19 +89,49 @@ struct Rig : ExchangeHost
         while (n-- > 0)
             machine.MonitorExchangeStep();
     }
+    // The builder of every step: the register tells the step, so the wire shows which steps
+    // ran. The calibration read asks for too few registers when told to, so that its reply
+    // cannot fill the window's row.
+    bool shortCalibrationRead = false;
+    void Build(int step, Channel &channel)
+    {
+        Add("Build " + std::to_string(step));
+        if (step == unbuildable)
+            return;
+        if (machine.State() == S::CalibrationRead)
+            BuildReadRequest(channel, reg::CalibrationFirst,
+                             shortCalibrationRead ? 2 : reg::CalibrationReadCount);
+        else if (machine.State() == S::CalibrationWrite)
+            BuildWriteRequest(channel, OwnWriteFunction, reg::CalibrationSettings, Bytes(14));
+        else
+            BuildReadRequest(channel, static_cast<std::uint16_t>(0xC080 + step), 1);
+    }
+    template <class Plan>
+    ExchangeRun Run(std::span<const StepRow<Plan>> table, ExchangeStart start)
+    {
+        return ExchangeRun(
+            ExchangeRun::FactsOf(table), [this](int step, Channel &c) { Build(step, c); }, start,
+            [this](int group) { return ticked.at(static_cast<std::size_t>(group)); });
+    }
     // Asks for an exchange as its panel does.
     void Prepare(S intent)
     {
-        using M = ExchangeMachine;
-        static const std::map<S, void (M::*)()> intents{
-            {S::PrepareIdentifyRead, &M::PrepareIdentifyRead},
-            {S::PrepareIdentifyWrite, &M::PrepareIdentifyWrite},
-            {S::PrepareConfigurationRead, &M::PrepareConfigurationRead},
-            {S::PrepareConfigurationWrite, &M::PrepareConfigurationWrite},
-            {S::Idle, &M::OpenCalibrationOnNextTick},
-            {S::CalibrationRead, &M::BeginCalibrationRead},
-            {S::CalibrationWrite, &M::BeginCalibrationWrite}};
-        (machine.*intents.at(intent))();
+        switch (intent) {
+        case S::PrepareIdentifyRead:
+            return machine.Prepare(intent, Run(IdentifyTable(), IdentifyReadStart));
+        case S::PrepareIdentifyWrite:
+            return machine.Prepare(intent, Run(IdentifyTable(), IdentifyWriteStart));
+        case S::PrepareConfigurationRead:
+            return machine.Prepare(intent, Run(ConfigurationTable(), ConfigurationReadStart));
+        case S::PrepareConfigurationWrite:
+            return machine.Prepare(intent, Run(ConfigurationTable(), ConfigurationWriteStart));
+        case S::CalibrationRead:
+            return machine.BeginCalibration(intent, Run(CalibrationTable(), CalibrationReadStart));
+        case S::CalibrationWrite:
+            return machine.BeginCalibration(intent, Run(CalibrationTable(), CalibrationWriteStart));
+        default:
+            return machine.OpenCalibrationOnNextTick();
+        }
     }
     // Hands an exchange over from the monitor cycle, then ticks its timer while it is on; the
     // hook runs before each tick. A message box runs the event loop, so the exchange's own timer
@@ -129,46 +163,48 @@ struct Rig : ExchangeHost
     }
 
     void Add(std::string call) { calls.push_back(std::move(call)); }
-    void SetInputControlsEnabled(bool on) override { Add(on ? "Controls on" : "Controls off"); }
-    void SetTimerEnabled(MainTimer t, bool on) override
+    void IntentsAllowed(bool on) override { Add(on ? "Controls on" : "Controls off"); }
+    void SetTimerEnabled(ExchangeTimer t, bool on) override
     {
         Add("Timer" + std::to_string(static_cast<int>(t)) + (on ? " on" : " off"));
         timerOn[static_cast<int>(t)] = on;
     }
-    void SetTimerInterval(MainTimer t, int ms) override
+    void SetTimerInterval(ExchangeTimer t, int ms) override
     {
         Add("Timer" + std::to_string(static_cast<int>(t)) + " " + std::to_string(ms));
     }
-    void PaintLinkStatus(Lamp lamp, int text) override
+    void LinkStatusShown(LinkStatus status) override
     {
-        Add((lamp == Lamp::Good ? "Good " : "Bad ") + std::to_string(text));
+        static const std::map<LinkStatus, std::string> shown{
+            {LinkStatus::NoLink, "Bad 121"},
+            {LinkStatus::PortOpened, "Good 126"},
+            {LinkStatus::Good, "Good 123"},
+            {LinkStatus::NoReply, "Bad 122"},
+            {LinkStatus::VersionUnreadable, "Bad 276"},
+            {LinkStatus::VersionRefused, "Bad 151"}};
+        Add(shown.at(status));
     }
     // The state goes with the message: it must already be set when the box appears.
-    void ShowMessage(int text) override
+    void Message(int text)
     {
         Add("Message " + std::to_string(text) + " in '"
             + std::string(ExchangeStateText(machine.State())) + "'");
         if (duringMessage)
             duringMessage();
     }
-    void ShowIdentifierValues() override { Add("ShowIdentifierValues"); }
-    void ShowConfiguration() override { Add("ShowConfiguration"); }
-    bool ShowCalibrationValues() override
+    void ReadFailed(ExchangeState) override { Message(127); }
+    void WriteFailed(ExchangeState) override { Message(128); }
+    void WriteDone(ExchangeState) override { Message(129); }
+    void PortFailed() override { Message(130); }
+    void RequestRefused(ExchangeState) override { Message(132); }
+    void FirmwareRefused() override { Message(151); }
+    void ReadDone(ExchangeState exchange) override
     {
-        Add("ShowCalibrationValues");
-        return calibrationRowFilled;
+        Add(exchange == S::IdentifyRead        ? "ShowIdentifierValues"
+            : exchange == S::ConfigurationRead ? "ShowConfiguration"
+                                               : "ShowCalibrationValues");
     }
-    void OpenCalibrationWindow() override { Add("OpenCalibrationWindow"); }
-    bool WriteGroupTicked(int i) const override { return ticked.at(static_cast<std::size_t>(i)); }
-    void BuildIdentifyRequest(int step, Channel &channel) override { Build(step, channel); }
-    void BuildConfigurationRequest(int step, Channel &channel) override { Build(step, channel); }
-    // The register tells the step, so the wire shows which steps ran.
-    void Build(int step, Channel &channel)
-    {
-        Add("Build " + std::to_string(step));
-        if (step != unbuildable)
-            BuildReadRequest(channel, static_cast<std::uint16_t>(0xC080 + step), 1);
-    }
+    void CalibrationDue() override { Add("OpenCalibrationWindow"); }
     void ReplyFiled(const RequestInfo &request) override { filed.push_back(request.replyAddress); }
 };
 
@@ -286,7 +322,11 @@ TEST(Exchanges, EachIntentSetsItsTimerAndFirstStepAndTakesOverAfterTheTicksOwnSt
             S::ConfigurationWrite,
             6,
             Calls{"Controls off", "Timer3 2000"} + configuration},
-           {S::Idle, {}, S::Idle, 0, {"Controls off", "Timer1 off", "OpenCalibrationWindow"}}};
+           {S::CalibrationWindowOpen,
+            {},
+            S::CalibrationWindowOpen,
+            0,
+            {"Controls off", "Timer1 off", "OpenCalibrationWindow"}}};
     for (const auto &[intent, ticked, running, first, calls] : cases) {
         SCOPED_TRACE(ExchangeStateText(running));
         Rig rig(7); // 0xC020 sent
@@ -299,9 +339,9 @@ TEST(Exchanges, EachIntentSetsItsTimerAndFirstStepAndTakesOverAfterTheTicksOwnSt
         EXPECT_EQ(rig.machine.State(), running);
         EXPECT_EQ(rig.store.ReplyUnreadable(), 0);
         EXPECT_EQ(rig.calls, calls);
-        const bool identify = intent < S::PrepareConfigurationRead;
-        EXPECT_EQ(identify ? rig.machine.IdentifyStep() : rig.machine.ConfigurationStep(), first);
-        EXPECT_EQ(rig.machine.MonitorStep(), intent == S::Idle ? 4 : 0) << "cycle restarts";
+        EXPECT_EQ(intent == S::CalibrationWindowOpen ? 0 : rig.machine.Step(), first);
+        EXPECT_EQ(rig.machine.MonitorStep(), intent == S::CalibrationWindowOpen ? 4 : 0)
+            << "cycle restarts";
     }
 }
 
@@ -356,8 +396,7 @@ TEST(Exchanges, StepsMessagesAndTakesOfEachExchangeWithAndWithoutAFault)
         Rig rig(6);
         rig.ticked = ticked;
         rig.unbuildable = fault == Unbuildable ? failing : -1;
-        const Channel &channel = intent == IR || intent == IW ? rig.machine.IdentifyChannel()
-                                                              : rig.machine.ConfigurationChannel();
+        const Channel &channel = rig.machine.ExchangeChannel();
         rig.Exchange(intent, [&](int tick) {
             if (tick == failing && fault != Unbuildable)
                 (fault == SendFails ? rig.port.outputFailuresLeft : rig.port.inputFailuresLeft) = 1;
@@ -398,26 +437,6 @@ TEST(Exchanges, ALateReplyIsDiscardedBeforeEverySend)
         const ByteView image = rig.store.Image().Bytes();
         for (std::size_t i = 0; i + 1 < image.size(); i += 2)
             EXPECT_FALSE(image[i] == 0x12 && image[i + 1] == 0x34) << "filed at image " << i;
-    }
-}
-
-// The groups ticked at the click are the groups of the whole write: a box ticked or cleared
-// before the hand-over or during the write changes neither its steps nor its end.
-TEST(Exchanges, TheConfigurationWriteKeepsTheGroupsTickedAtTheClick)
-{
-    const std::pair<WriteGroups, WriteGroups> cases[]
-        = {{{1, 0, 0, 0}, {1, 0, 0, 1}}, {{1, 0, 0, 1}, {1, 0, 0, 0}}};
-    for (const auto &[atClick, later] : cases) {
-        Rig rig(6);
-        rig.ticked = atClick;
-        rig.Prepare(S::PrepareConfigurationWrite);
-        rig.ticked = later;
-        rig.Ticks(1);
-        rig.calls.clear();
-        for (int n = 0; n < 20 && rig.timerOn[3]; ++n)
-            rig.machine.ConfigurationExchangeStep();
-        EXPECT_EQ(rig.calls, WriteSteps(3, atClick[3] ? std::vector{4, 12} : std::vector{4}, 129));
-        EXPECT_EQ(rig.machine.ConfigurationWriteGroups(), atClick);
     }
 }
 
@@ -471,64 +490,51 @@ TEST(MonitorCycle, AnUnreadableVersionIsSaidWhileTheCheckGoesOn)
     EXPECT_EQ(rig.calls, (Calls{"Bad 276", "Good 123"} + BackToMonitor));
 }
 
-// The calibration window's ticks on its own channel, through the machine's step runner. A reply
+// The calibration window's ticks, through the machine running the calibration table. A reply
 // passes on its CRC and on answering what was asked (a late reply of another block is no
-// calibration read, a late read reply no write acknowledgement; a broken CRC fails the same way); a
-// read whose reply the window cannot lay out (too short for its row) fails like a broken one; a
-// request that cannot be built is refused with 132 and nothing is sent; a send that failed leaves
-// its reply step nothing to take.
-TEST(CalibrationSteps, SendAfterDiscardingTakeOnceAndEndInTheEmptyState)
+// calibration read, a late read reply no write acknowledgement; a broken CRC fails the same way);
+// a read whose reply cannot fill the window's row fails like a broken one; a request that cannot
+// be built is refused with 132 and nothing is sent; a send that failed leaves its reply step
+// nothing to take. Every exchange ends at its reply, and later ticks do nothing.
+TEST(CalibrationSteps, SendAfterDiscardingTakeOnceAndEndWithTheCalibrationWindowOpen)
 {
     enum Fault { None, RowUnfilled, Unbuildable, SendFails, LateReply };
     const Calls readFailed{"Build 0", "Message 127 in ''"};
     constexpr auto Read = S::CalibrationRead, Write = S::CalibrationWrite;
-    // State begun, fault, steps ticked, calls, requests sent, port takes.
-    const std::tuple<S, Fault, std::vector<int>, Calls, int, int> cases[]
-        = {{Read, None, {0, 1, 1, 7}, {"Build 0", "ShowCalibrationValues"}, 1, 2},
-           {Read,
-            RowUnfilled,
-            {0, 1},
-            {"Build 0", "ShowCalibrationValues", "Message 127 in ''"},
-            1,
-            2},
-           {Read, SendFails, {0, 1}, readFailed, 0, 1},
-           {Read, LateReply, {0, 1}, readFailed, 1, 2},
-           {Write, None, {2, 3}, {"Build 2", "Message 129 in ''"}, 1, 2},
-           {Write, Unbuildable, {2, 3, 3}, {"Build 2", "Message 132 in ''"}, 0, 0},
-           {Write, LateReply, {2, 3}, {"Build 2", "Message 128 in ''"}, 1, 2}};
-    for (const auto &[state, fault, steps, calls, sent, takes] : cases) {
+    // State begun, fault, ticks, calls, requests sent, port takes.
+    const std::tuple<S, Fault, int, Calls, int, int> cases[]
+        = {{Read, None, 4, {"Build 0", "ShowCalibrationValues"}, 1, 2},
+           {Read, RowUnfilled, 2, readFailed, 1, 2},
+           {Read, SendFails, 2, readFailed, 0, 1},
+           {Read, LateReply, 2, readFailed, 1, 2},
+           {Write, None, 2, {"Build 2", "Message 129 in ''"}, 1, 2},
+           {Write, Unbuildable, 3, {"Build 2", "Message 132 in ''"}, 0, 0},
+           {Write, LateReply, 2, {"Build 2", "Message 128 in ''"}, 1, 2}};
+    for (const auto &[state, fault, ticks, calls, sent, takes] : cases) {
         SCOPED_TRACE(testing::Message() << ExchangeStateText(state) << ", fault " << fault);
         Rig rig(6);
-        Channel channel;
         rig.Prepare(state);
-        rig.calibrationRowFilled = fault != RowUnfilled;
-        // The read of the calibration block, the acknowledgement of the settings write; a late
-        // reply is the readings block's for the read and the calibration read's for the write.
+        rig.unbuildable = fault == Unbuildable ? 2 : -1;
+        rig.shortCalibrationRead = fault == RowUnfilled;
+        // The read of what was asked, the acknowledgement of the settings write; a late reply
+        // is the readings block's for the read and the calibration read's for the write.
         rig.port.responder = [fault = fault](ByteView request) {
             const bool write = request[1] == OwnWriteFunction, late = fault == LateReply;
+            const auto bytes = static_cast<std::uint8_t>(2 * request[5]);
             const Bytes ack{0xFF, 0x64, 0xCF, 0x03, 0x00, 0x07};
             const Bytes calibration = Bytes{0xFF, 0x03, 0x1E} + Bytes(30);
+            const Bytes asked = Bytes{0xFF, 0x03, bytes} + Bytes(bytes);
             const Bytes readings = Bytes{0xFF, 0x03, 0x40} + Bytes(64);
-            const Bytes &reply
-                = write ? (late ? calibration : ack) : (late ? readings : calibration);
+            const Bytes &reply = write ? (late ? calibration : ack) : (late ? readings : asked);
             return WithCrc(reply);
         };
         rig.port.outputFailuresLeft = fault == SendFails ? 1 : 0;
-        for (int step : steps) {
-            rig.machine.CalibrationExchangeStep(step, channel, [&](int s, Channel &ch) {
-                rig.Add("Build " + std::to_string(s));
-                if (fault == Unbuildable)
-                    return;
-                if (s == 0)
-                    BuildReadRequest(ch, reg::CalibrationFirst, reg::CalibrationReadCount);
-                else
-                    BuildWriteRequest(ch, OwnWriteFunction, reg::CalibrationSettings, Bytes(14));
-            });
-        }
+        for (int n = 0; n < ticks; ++n)
+            rig.machine.CalibrationExchangeStep();
         EXPECT_EQ(rig.calls, calls);
         EXPECT_EQ(std::pair(static_cast<int>(rig.port.written.size()), rig.port.inputCalls),
                   std::pair(sent, takes));
-        EXPECT_EQ(rig.machine.State(), S::Idle);
+        EXPECT_EQ(rig.machine.State(), S::CalibrationWindowOpen);
     }
 }
 
@@ -551,16 +557,13 @@ TEST(LineContextOf, FollowsTheMachineThroughItsStates)
     rig.Ticks(1);
     rig.machine.IdentifyExchangeStep();
     EXPECT_EQ(context(rig), std::make_tuple(S::IdentifyRead, 1, true, false, 1));
-    // The calibration window keeps its own channel, whose steps the machine runs; in between
-    // nothing is filed.
-    rig.Prepare(S::Idle);
-    EXPECT_EQ(context(rig), std::make_tuple(S::Idle, Unknown, false, false, 0));
+    // The calibration exchanges run like the others, on the calibration window's ticks; in
+    // between nothing is filed.
+    rig.Prepare(S::CalibrationWindowOpen);
+    EXPECT_EQ(context(rig), std::make_tuple(S::CalibrationWindowOpen, Unknown, false, false, 0));
     rig.Prepare(S::CalibrationRead);
-    Channel calibration;
-    rig.machine.CalibrationExchangeStep(0, calibration, [](int, Channel &ch) {
-        BuildReadRequest(ch, reg::CalibrationFirst, reg::CalibrationReadCount);
-    });
-    EXPECT_EQ(context(rig), std::make_tuple(S::CalibrationRead, 0, true, true, 15));
+    rig.machine.CalibrationExchangeStep();
+    EXPECT_EQ(context(rig), std::make_tuple(S::CalibrationRead, 1, true, true, 15));
 }
 
 } // namespace

@@ -230,7 +230,7 @@ protected:
         EXPECT_TRUE(window.Controls().Timer1->isActive()) << "nothing started";
         EXPECT_TRUE(WaitResponsive([&] { return !window.Controls().Timer1->isActive(); }))
             << "the exchange never ended";
-        EXPECT_EQ(form_->Machine().State(), ExchangeState::Idle);
+        EXPECT_EQ(form_->Machine().State(), ExchangeState::CalibrationWindowOpen);
         Sync();
         return ShownSince(before);
     }

@@ -241,7 +241,7 @@ protected:
                     EXPECT_EQ(ui().Label16[i]->text(), texts.Text(10 + i));
                 }
                 EXPECT_EQ(ui().Command1[IdentifyReadButton]->text(), texts.Text(17));
-                EXPECT_EQ(ui().Label1->text(), texts.Text(form_->Machine().StatusTextNumber()));
+                EXPECT_EQ(ui().Label1->text(), texts.Text(form_->StatusTextNumber()));
                 for (int message : {text::ReadFailed, text::WriteFailed, text::WriteDone})
                     EXPECT_FALSE(texts.Text(message).isEmpty());
                 EXPECT_TRUE(form_->windowTitle().startsWith(texts.Text(0)));

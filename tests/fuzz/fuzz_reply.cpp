@@ -7,7 +7,6 @@
 #include "link/exchange_machine.h"
 #include "settings/configuration.h"
 #include "settings/identifiers.h"
-#include "settings/write_mirror.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -31,37 +30,28 @@ struct Line : SerialPort
     bool open = false;
 };
 
-// The windows around the machine, building the real frames of every step.
-struct Windows : ExchangeHost
+// The front end around the machine: it hears every outcome and does nothing.
+struct Windows : ExchangeEvents, ExchangeTimers
 {
-    void SetInputControlsEnabled(bool) override {}
-    void SetTimerEnabled(MainTimer, bool) override {}
-    void SetTimerInterval(MainTimer, int) override {}
-    void PaintLinkStatus(Lamp, int) override {}
-    void ShowMessage(int) override {}
-    void ShowIdentifierValues() override {}
-    void ShowConfiguration() override {}
-    bool ShowCalibrationValues() override
+    void IntentsAllowed(bool) override {}
+    void LinkStatusShown(LinkStatus) override {}
+    void ReadDone(ExchangeState exchange) override
     {
-        return LayOutCalibrationReply(calibration.reply).has_value();
+        // The calibration window lays out a read that served.
+        if (exchange == ExchangeState::CalibrationRead && machine != nullptr)
+            (void)LayOutCalibrationReply(machine->ExchangeChannel().reply);
     }
-    void OpenCalibrationWindow() override {}
-    bool WriteGroupTicked(int index) const override
-    {
-        return write.groups.at(static_cast<std::size_t>(index));
-    }
-    void BuildIdentifyRequest(int step, Channel &channel) override
-    {
-        BuildIdentifyStepRequest(step, &identify, channel);
-    }
-    void BuildConfigurationRequest(int step, Channel &channel) override
-    {
-        BuildConfigurationFrame(step, write, channel);
-    }
+    void ReadFailed(ExchangeState) override {}
+    void WriteDone(ExchangeState) override {}
+    void WriteFailed(ExchangeState) override {}
+    void RequestRefused(ExchangeState) override {}
+    void FirmwareRefused() override {}
+    void PortFailed() override {}
+    void CalibrationDue() override {}
+    void SetTimerEnabled(ExchangeTimer, bool) override {}
+    void SetTimerInterval(ExchangeTimer, int) override {}
 
-    IdentifyWriteValues identify{};
-    ConfigurationWrite write{};
-    Channel calibration;
+    const ExchangeMachine *machine = nullptr;
 };
 
 } // namespace
@@ -78,37 +68,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     line.reply.assign(rest.begin(), rest.end());
     ValueStore store;
     Windows windows;
-    windows.write.groups
-        = {(groups & 1) != 0, (groups & 2) != 0, (groups & 4) != 0, (groups & 8) != 0};
-    ExchangeMachine machine(line, store, windows);
-    WriteMirror mirror(machine);
-    store.SetWriteAcknowledge(&mirror);
+    ConfigurationWrite write{};
+    write.groups = {(groups & 1) != 0, (groups & 2) != 0, (groups & 4) != 0, (groups & 8) != 0};
+    ExchangeMachine machine(line, store, windows, windows);
+    windows.machine = &machine;
     machine.SelectPort(0);
 
-    const auto buildCalibration = [](int step, Channel &channel) {
-        BuildCalibrationRequest(step, DesignCalibrationTexts(), NumberFormat{}, channel);
-    };
-    // The version check and then monitoring, or the exchange a panel or the menu asks for.
-    using Prepare = void (ExchangeMachine::*)();
-    constexpr Prepare Exchanges[] = {nullptr,
-                                     &ExchangeMachine::PrepareIdentifyRead,
-                                     &ExchangeMachine::PrepareIdentifyWrite,
-                                     &ExchangeMachine::PrepareConfigurationRead,
-                                     &ExchangeMachine::PrepareConfigurationWrite,
-                                     &ExchangeMachine::OpenCalibrationOnNextTick};
-    if (Exchanges[exchange] != nullptr)
-        (machine.*Exchanges[exchange])();
+    // The version check and then monitoring, or the exchange a panel or the menu asks for, with
+    // the real frames of every step.
+    switch (exchange) {
+    case 1:
+        machine.Prepare(ExchangeState::PrepareIdentifyRead, IdentifyRun(std::nullopt));
+        break;
+    case 2:
+        machine.Prepare(ExchangeState::PrepareIdentifyWrite, IdentifyRun(IdentifyWriteValues{}));
+        break;
+    case 3:
+        machine.Prepare(ExchangeState::PrepareConfigurationRead, ConfigurationRun(std::nullopt));
+        break;
+    case 4:
+        machine.Prepare(ExchangeState::PrepareConfigurationWrite, ConfigurationRun(write));
+        break;
+    case 5:
+        machine.OpenCalibrationOnNextTick();
+        break;
+    default:
+        break;
+    }
     const RegisterImage before = store.Image();
-    int calibrationStep = 0;
     for (int tick = 0; tick < ticks; ++tick) {
         machine.MonitorExchangeStep();
         machine.IdentifyExchangeStep();
         machine.ConfigurationExchangeStep();
         if (exchange == 5) {
             if (tick == 1)
-                machine.BeginCalibrationRead();
-            machine.CalibrationExchangeStep(calibrationStep, windows.calibration, buildCalibration);
-            calibrationStep = AdvanceCalibrationStep(calibrationStep);
+                machine.BeginCalibration(ExchangeState::CalibrationRead,
+                                         CalibrationRun({DesignCalibrationTexts(), NumberFormat{}},
+                                                        CalibrationReadStart));
+            machine.CalibrationExchangeStep();
         }
     }
     // Only a reply that passes its CRC may change the image.

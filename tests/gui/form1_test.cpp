@@ -32,9 +32,9 @@ TEST_F(Form1Test, StartFailuresShowOneMessageEachAndEnd)
 
 // ---- locking of the input controls -------------------------------------------------------------
 
-// Mode 3 locks for the configuration exchange, mode 1 unlocks to go back to monitoring; the
-// timers of the other modes are seen in the exchange machine's tests.
-TEST_F(Form1Test, LockSetsEveryListedControlAndTheTimersButNeverThePortList)
+// The session locks intents for an exchange and unlocks them to go back to monitoring; the
+// timers of each mode are seen in the exchange machine's tests.
+TEST_F(Form1Test, LockSetsEveryListedControlButNeverThePortList)
 {
     ASSERT_TRUE(Start());
     const auto drawn = [this](int entry) {
@@ -42,11 +42,9 @@ TEST_F(Form1Test, LockSetsEveryListedControlAndTheTimersButNeverThePortList)
         return label->palette().color(label->isEnabled() ? QPalette::Active : QPalette::Disabled,
                                       QPalette::WindowText);
     };
-    for (const auto &[enabled, mode, timers] :
-         {std::tuple{false, ControlsMode::ConfigurationExchange, Timers{false, false, true}},
-          std::tuple{true, ControlsMode::BackToMonitoring, Timers{true, false, false}}}) {
+    for (const bool enabled : {false, true}) {
         const QColor chosen = drawn(MenuConnection), other = drawn(MenuIdentifiers);
-        form->Machine().SetControlsAndTimers(enabled, mode);
+        emit form->Session().IntentsAllowed(enabled);
         // Every entry, button and list follows the lock but the port list, the trend box, and
         // the line view and recording, which watch an exchange rather than start one.
         const std::set<QWidget *> free{ui().Combo1, ui().Check3, ui().CommandLine,
@@ -58,7 +56,6 @@ TEST_F(Form1Test, LockSetsEveryListedControlAndTheTimersButNeverThePortList)
                 EXPECT_EQ(w->isEnabled(), enabled || free.contains(w))
                     << w->objectName().toStdString();
         }
-        EXPECT_EQ(TimersActive(), timers);
         // A locked menu entry draws its caption greyed, whether chosen or not.
         EXPECT_NE(drawn(MenuConnection), chosen);
         EXPECT_NE(drawn(MenuIdentifiers), other);
@@ -160,7 +157,7 @@ TEST_F(Form1Test, FlagBoxesAndModesKeepInStepOnlyWhileMonitoring)
         // The exchange locks the boxes at the click; unlocked again here, the handlers
         // themselves are seen to hold still while it runs (as when the panel shows a write).
         if (!monitoring) {
-            form->Machine().PrepareConfigurationRead();
+            form->Session().ReadConfiguration();
             form->SetInputControlsEnabled(true);
         }
         // The country group, flags 0 and 1, Standard, Parallel, jbus and mbus after each click.

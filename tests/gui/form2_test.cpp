@@ -70,7 +70,7 @@ TEST_P(Form2Exchange, LocksRunsItsTimerAndEndsUnlockedWithItsMessage)
         EXPECT_EQ(around.shown,
                   c.message ? std::vector<QString>{Text(c.message)} : std::vector<QString>{});
         EXPECT_TRUE(Unlocked(u));
-        EXPECT_EQ(form->Machine().State(), ExchangeState::Idle);
+        EXPECT_EQ(form->Machine().State(), ExchangeState::CalibrationWindowOpen);
         // A read clears the row and fills it from the reply (0xCF07 in Text1(11)).
         EXPECT_EQ(u.Text1[11]->text(), !read ? "128" : c.message ? "" : "11");
         calibration.reject(); // the window's close button

@@ -2,6 +2,7 @@
 // they are with it open, the Line button and F12, pause, clear, save, captions.
 
 #include "app/line_view.h"
+#include "session/service_session.h"
 #include "settings/identifiers.h"
 #include "support/form1_fixture.h"
 
@@ -29,47 +30,26 @@ const std::map<int, int> Registers{
 constexpr int ScriptTicks = 24;
 constexpr int IdentifyReadAtTick = 6; // once the version check has passed
 
-// The exchange machine alone on a bare port: no recorder, no window.
-struct BareHost : ExchangeHost
-{
-    Timers on{};
-    void SetInputControlsEnabled(bool) override {}
-    void SetTimerEnabled(MainTimer timer, bool enabled) override
-    {
-        on[static_cast<std::size_t>(timer) - 1] = enabled;
-    }
-    void SetTimerInterval(MainTimer, int) override {}
-    void PaintLinkStatus(Lamp, int) override {}
-    void ShowMessage(int) override {}
-    void ShowIdentifierValues() override {}
-    void ShowConfiguration() override {}
-    bool ShowCalibrationValues() override { return true; }
-    void OpenCalibrationWindow() override {}
-    bool WriteGroupTicked(int) const override { return false; }
-    void BuildIdentifyRequest(int step, Channel &channel) override
-    {
-        BuildIdentifyStepRequest(step, nullptr, channel);
-    }
-    void BuildConfigurationRequest(int, Channel &) override {}
-};
-
 // One full monitor cycle, then an identify read and monitoring again: the port's record of
 // every Output and Input, each tick marked with the timer that ran it.
 std::vector<std::string> RunScript(
-    FakeSerialPort &port, ExchangeMachine &machine, const std::function<Timers()> &timers,
-    const std::function<void()> &afterTick = [] {})
+    FakeSerialPort &port, ServiceSession &session, const std::function<void()> &afterTick = [] {})
 {
     port.ClearRecord();
     for (int t = 0; t < ScriptTicks; ++t) {
         if (t == IdentifyReadAtTick)
-            machine.PrepareIdentifyRead();
-        const Timers on = timers();
-        const int timer = on[0] ? 1 : on[1] ? 2 : on[2] ? 3 : 0;
+            session.ReadIdentifiers();
+        const auto on
+            = [&session](ExchangeTimer timer) { return session.Timer(timer)->isActive(); };
+        const int timer = on(ExchangeTimer::Monitor)         ? 1
+                          : on(ExchangeTimer::Identify)      ? 2
+                          : on(ExchangeTimer::Configuration) ? 3
+                                                             : 0;
         port.log.push_back("tick " + std::to_string(t) + " Timer" + std::to_string(timer));
         if (timer == 1)
-            machine.MonitorExchangeStep();
+            session.MonitorTick();
         else if (timer == 2)
-            machine.IdentifyExchangeStep();
+            session.IdentifyTick();
         afterTick();
     }
     return port.log;
@@ -116,15 +96,12 @@ TEST_F(LineViewTest, TheWireCarriesTheSameFramesAtTheSameTicksWithTheViewOpen)
 {
     FakeSerialPort barePort;
     barePort.responder = [](ByteView request) { return Answer(Registers, request); };
-    BareHost host;
-    ValueStore store;
-    ExchangeMachine bare(barePort, store, host);
-    bare.SelectPort(0);
-    const auto without = RunScript(barePort, bare, [&host] { return host.on; });
+    ServiceSession bare(barePort); // no window, no view
+    bare.ChoosePort(0);
+    const auto without = RunScript(barePort, bare);
 
     LineView &view = Open();
-    const auto with = RunScript(
-        port, form->Machine(), [this] { return TimersActive(); }, [&view] { view.Refresh(); });
+    const auto with = RunScript(port, form->Session(), [&view] { view.Refresh(); });
 
     EXPECT_EQ(with, without);
     // The script did what it says: the identify read ran, and the view listed what was sent.

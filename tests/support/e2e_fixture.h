@@ -107,7 +107,7 @@ protected:
     bool Shows(int status, bool goodLamp)
     {
         const QColor lamp = ui().Picture1->Canvas().pixelColor(13, 13);
-        return form_->Machine().StatusTextNumber() == status
+        return form_->StatusTextNumber() == status
                && ui().Label1->text() == form_->LanguageText(status)
                && (lamp.blue() > lamp.red()) == goodLamp;
     }
