@@ -4,6 +4,7 @@
 #include "inverter_simulator.h"
 
 #include "link/codec.h"
+#include "simulator_frames.h"
 
 #include <algorithm>
 
@@ -15,11 +16,7 @@ namespace {
 constexpr std::size_t MaxFrameLength = 256;
 constexpr std::size_t MaxBuffered = 2 * MaxFrameLength;
 
-bool CrcMatches(ByteView frame)
-{
-    std::uint16_t unreadable = 0;
-    return CheckReplyCrc(frame, unreadable);
-}
+using sim::CrcMatches;
 
 } // namespace
 
