@@ -1,15 +1,21 @@
+// The configuration file itself: its keys, writing it with its header, and reading it back.
+
 #include "configuration_file.h"
 
+#include "configuration_fields.h"
 #include "text_lines.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 namespace pv {
 
 namespace {
+
+using namespace configfield;
 
 // What the file holds for a field.
 enum class Kind {
@@ -57,114 +63,7 @@ constexpr FieldRule Fields[ConfigurationFieldCount] = {
     {"flag_bit_0", Kind::Choice, "0", "1"},
 };
 
-// The register a numeric field fills.
-const RegisterDeclaration &DeclarationOf(int field)
-{
-    if (field < GridLimitEntryCount)
-        return decl::GridLimits[static_cast<std::size_t>(field)];
-    if (field == SleepPowerField)
-        return decl::SleepPower;
-    if (field == RatedPowerField)
-        return decl::RatedPower;
-    return decl::RetryTime;
-}
-
 constexpr NumberFormat FileFormat{'.', ','};
-constexpr std::size_t MessageClip = 40; // characters of a key or value a message repeats
-
-// The shortest text that reads back as the same single-precision value, never with an exponent.
-std::string PlainNumberText(float value, char separator)
-{
-    char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value == 0.0f ? 0.0f : value,
-                                       std::chars_format::fixed);
-    std::string text(buffer, written.ptr);
-    std::replace(text.begin(), text.end(), '.', separator);
-    return text;
-}
-
-float &NumberOf(ConfigurationValues &values, int field)
-{
-    if (field < GridLimitEntryCount)
-        return values.limits[static_cast<std::size_t>(field)];
-    if (field == SleepPowerField)
-        return values.sleepPower;
-    if (field == RatedPowerField)
-        return values.ratedPower;
-    return values.retryTime;
-}
-
-float NumberOf(const ConfigurationValues &values, int field)
-{
-    return NumberOf(const_cast<ConfigurationValues &>(values), field);
-}
-
-const std::string &TextOf(const ConfigurationPanelTexts &panel, int field)
-{
-    if (field < GridLimitEntryCount)
-        return panel.limits[static_cast<std::size_t>(field)];
-    if (field == SleepPowerField)
-        return panel.sleepPower;
-    if (field == RatedPowerField)
-        return panel.ratedPower;
-    return panel.retryTime;
-}
-
-int EntryLength(int field)
-{
-    if (field < GridLimitEntryCount)
-        return GridLimitEntryLength(field);
-    if (field == SleepPowerField)
-        return SleepPowerTextLength;
-    if (field == RatedPowerField)
-        return RatedPowerTextLength;
-    return RetryTimeTextLength;
-}
-
-// The entry's text for a value, as a read shows it: the rated power always with a decimal.
-std::string EntryText(int field, float value, const NumberFormat &format)
-{
-    std::string text = PlainNumberText(value, format.decimalSeparator);
-    if (field == RatedPowerField && text.find(format.decimalSeparator) == std::string::npos)
-        text += std::string(1, format.decimalSeparator) + "0";
-    return text;
-}
-
-ConfigurationProblem Problem(ConfigurationFault fault, int field, std::string_view value = {},
-                             std::string first = {}, std::string second = {})
-{
-    ConfigurationProblem problem;
-    problem.fault = fault;
-    problem.field = field;
-    if (field >= 0)
-        problem.key = ConfigurationKey(field);
-    problem.value = ClippedText(value, MessageClip);
-    problem.first = std::move(first);
-    problem.second = std::move(second);
-    return problem;
-}
-
-// The tests every number passes, from a file or an entry: nothing finer than its register's
-// unit (the write would send a value the file never named), the rounded value in the range the
-// write's check accepts, and short enough for its entry.
-ConfigurationProblem CheckNumber(int field, double value, std::string_view written,
-                                 const NumberFormat &format)
-{
-    const RegisterDeclaration &r = DeclarationOf(field);
-    if (FinerThanUnit(r, value))
-        return Problem(ConfigurationFault::FinerThanUnit, field, written,
-                       GeneralNumberText(static_cast<float>(1.0 / r.scale), format));
-    if (!AcceptedSteps(r, value))
-        return Problem(r.lowIncluded ? ConfigurationFault::OutOfRange
-                                     : ConfigurationFault::OutOfRangeAboveLow,
-                       field, written, GeneralNumberText(static_cast<float>(LowValue(r)), format),
-                       GeneralNumberText(static_cast<float>(HighValue(r)), format));
-    const std::string shown = EntryText(field, static_cast<float>(value), format);
-    if (shown.size() > static_cast<std::size_t>(EntryLength(field)))
-        return Problem(ConfigurationFault::TooLong, field, written,
-                       std::to_string(EntryLength(field)));
-    return {};
-}
 
 // A number as the file writes it: an optional minus, digits, and an optional "." with digits.
 std::optional<double> FileNumber(std::string_view text)
@@ -185,14 +84,6 @@ std::optional<double> FileNumber(std::string_view text)
         || std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc())
         return std::nullopt;
     return value;
-}
-
-// How an entry of this field is read for saving and comparing: as its register's declaration
-// reads it, the 50 Hz limits strictly (a file holds only a number the write sends as it stands).
-std::optional<double> PanelNumber(int field, const std::string &text, const NumberFormat &format)
-{
-    const Reading reading = DeclarationOf(field).reading;
-    return EntryNumber(reading == Reading::Prefix ? Reading::Decimal : reading, text, format);
 }
 
 std::string CodesText(const std::vector<std::uint8_t> &codes)
@@ -239,41 +130,6 @@ ConfigurationProblem TakeFileValue(int field, std::string_view written,
 std::string_view ConfigurationKey(int field)
 {
     return Fields[field].key;
-}
-
-PanelReading ReadConfigurationPanel(const ConfigurationPanelTexts &panel,
-                                    const NumberFormat &format)
-{
-    PanelReading reading;
-    bool anyText = false;
-    for (int field = 0; field < CountryCodeField; ++field)
-        anyText = anyText || !TextOf(panel, field).empty();
-    if (!anyText) {
-        reading.problem = Problem(ConfigurationFault::EmptyPanel, -1);
-        return reading;
-    }
-    ConfigurationValues values;
-    for (int field = 0; field < CountryCodeField; ++field) {
-        const std::string &text = TextOf(panel, field);
-        if (text.empty()) {
-            reading.problem = Problem(ConfigurationFault::EmptyEntry, field);
-            return reading;
-        }
-        const auto value = PanelNumber(field, text, format);
-        reading.problem = value ? CheckNumber(field, *value, text, format)
-                                : Problem(ConfigurationFault::NotNumber, field, text);
-        if (reading.problem.fault != ConfigurationFault::None)
-            return reading;
-        NumberOf(values, field) = static_cast<float>(*value);
-    }
-    if (!panel.countryCode) {
-        reading.problem = Problem(ConfigurationFault::NoCountry, CountryCodeField);
-        return reading;
-    }
-    values.countryCode = *panel.countryCode;
-    values.flags = panel.flags;
-    reading.values = values;
-    return reading;
 }
 
 ConfigurationFileHeader ConfigurationHeaderFor(std::string savedAt,
@@ -378,43 +234,6 @@ ConfigurationFileReading ParseConfigurationFile(std::string_view bytes,
     }
     reading.values = values;
     return reading;
-}
-
-ConfigurationPanelTexts ConfigurationEntryTexts(const ConfigurationValues &values,
-                                                const NumberFormat &format)
-{
-    ConfigurationPanelTexts texts;
-    for (int field = 0; field < GridLimitEntryCount; ++field)
-        texts.limits[static_cast<std::size_t>(field)]
-            = EntryText(field, NumberOf(values, field), format);
-    texts.sleepPower = EntryText(SleepPowerField, values.sleepPower, format);
-    texts.ratedPower = EntryText(RatedPowerField, values.ratedPower, format);
-    texts.retryTime = EntryText(RetryTimeField, values.retryTime, format);
-    texts.countryCode = values.countryCode;
-    texts.flags = values.flags;
-    return texts;
-}
-
-std::vector<int> CompareConfiguration(const ConfigurationPanelTexts &panel,
-                                      const ConfigurationValues &file, const NumberFormat &format)
-{
-    std::vector<int> differing;
-    for (int field = 0; field < ConfigurationFieldCount; ++field) {
-        bool same = false;
-        if (field < CountryCodeField) {
-            // Compared as the entries hold them, in single precision.
-            const auto value = PanelNumber(field, TextOf(panel, field), format);
-            same = value && static_cast<float>(*value) == NumberOf(file, field);
-        } else if (field == CountryCodeField) {
-            same = panel.countryCode == file.countryCode;
-        } else {
-            const auto box = static_cast<std::size_t>(field - FirstFlagField);
-            same = panel.flags[box] == file.flags[box];
-        }
-        if (!same)
-            differing.push_back(field);
-    }
-    return differing;
 }
 
 } // namespace pv
