@@ -69,7 +69,6 @@ TEST(Exchanges, StepsMessagesAndTakesOfEachExchangeWithAndWithoutAFault)
            {IW, {}, Unbuildable, 8, WriteSteps(2, {6, 8}, 128), 2},
            {CW, {0, 0, 1, 0}, None, 0, WriteSteps(3, {8, 10}, 129), 4},
            {CW, {1, 1, 1, 1}, None, 0, WriteSteps(3, {4, 6, 8, 10, 12}, 129), 10},
-           {CW, {1, 0, 0, 1}, None, 0, WriteSteps(3, {4, 12}, 129), 4},
            {CW, {1, 1, 1, 1}, SendFails, 3, WriteSteps(3, {4, 6}, 128), 3}};
     for (const auto &[intent, ticked, fault, failing, calls, takes] : cases) {
         SCOPED_TRACE(testing::Message() << ExchangeStateText(intent) << ", fault " << fault);
