@@ -84,14 +84,12 @@ const auto ReadClick = &Form2::Command2_Click, WriteClick = &Form2::Command1_Cli
 const char *ReadFrame = "FF 03 CF 00 00 0F 2F 04";
 const char *WriteFrame = "FF 64 CF 03 00 07 0E 80 80 80 80 01 2C 80 00 80 00 00 E6 80 00 F0 EF";
 const auto RowCell7 = [](Form2Controls &u) { u.Text8[0]->setText("7"); };
-const auto AcGain255Point5 = [](Form2Controls &u) { u.Text7->setText("255.5"); };
 const auto Offset138 = [](Form2Controls &u) { u.Text2->setText("138"); };
 const auto Offset1300 = [](Form2Controls &u) { u.Text2->setText("1300"); };
 const ExchangeCase ExchangeCases[] = {
     {"ReadFillsTheRow", ReadClick, {}, ReadFrame, 0},
     {"SilentReadSays127", ReadClick, Bytes{}, ReadFrame, 127},
     {"WriteSendsTheRecomputedRow", WriteClick, {}, WriteFrame, 129, RowCell7},
-    {"AcGain255Point5IsNeverSent", WriteClick, {}, nullptr, 132, AcGain255Point5},
     {"Offset138", &Form2::Command5_Click, {}, "FF 64 CF 0A 00 8A FB 6D", 129, Offset138},
     {"Offset1300IsNeverSent", &Form2::Command5_Click, {}, nullptr, 132, Offset1300},
 };
