@@ -8,8 +8,6 @@
 #include "platform/message_box.h"
 #include "session/service_session.h"
 
-#include <QScreen>
-
 namespace pv {
 namespace {
 
@@ -36,8 +34,7 @@ constexpr FilterRow KeyFilters[] = {
 };
 
 // Form_Load: a third down the screen and centred across it.
-constexpr double TopScreenShare = 3.0;
-constexpr double TopWindowShare = 2.4;
+constexpr ScreenPlacement CalibrationPlacement{3.0, 2.4};
 
 constexpr int CurrentReadingDecimals = 1; // "0.0"
 
@@ -136,11 +133,7 @@ void Form2::ShowMessage(int textNumber)
 
 void Form2::Form_Load()
 {
-    const QRect screenArea = screen()->geometry();
-    const double top
-        = Twips(screenArea.height()) / TopScreenShare - HeightTwips(this) / TopWindowShare;
-    const double left = Twips(screenArea.width()) / 2.0 - WidthTwips(this) / 2.0;
-    move(Px(static_cast<int>(left)), Px(static_cast<int>(top)));
+    PlaceOnScreen(this, CalibrationPlacement);
 
     for (int i = FirstCurrentReading; i <= LastCurrentReading; ++i) {
         const double value = NumericPrefixValue(Std(ui_.Text3[i]));

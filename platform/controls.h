@@ -6,6 +6,8 @@
 // nothing selected.
 
 #include "key_filter.h"
+#include "screen_placement.h"
+#include "twips.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -132,18 +134,9 @@ private:
     std::map<const QObject *, FilterKind> kinds_;
 };
 
-// Twips to pixels and back at 96 dpi (15 twips per pixel).
-inline constexpr int TwipsPerPixel = 15;
-// Rounds to the nearest pixel on both sides of 0 (a frame scrolled up has a negative Top).
-inline int Px(int twips)
-{
-    const int half = TwipsPerPixel / 2;
-    return twips >= 0 ? (twips + half) / TwipsPerPixel : -((-twips + half) / TwipsPerPixel);
-}
-inline int Twips(int pixels)
-{
-    return pixels * TwipsPerPixel;
-}
+// Moves a window to where the design places it on the screen it is on (screen_placement.h).
+void PlaceOnScreen(QWidget *window, ScreenPlacement placement);
+
 // Places a widget at design twips (left, top, width, height).
 void PlaceTwips(QWidget *widget, int left, int top, int width, int height);
 
