@@ -79,10 +79,12 @@ void Form2::ConnectControls()
 
 void Form2::InstallKeyFilters()
 {
+    std::vector<FilteredControl> keys;
     for (const FilterRow &row : KeyFilters) {
         for (int i = row.first; i <= row.last; ++i)
-            ui_.Keys->Install(Entry({row.array, i}), row.kind);
+            keys.push_back({Entry({row.array, i}), row.kind});
     }
+    InstallKeyFilter(this, keys);
 }
 
 TextBox *Form2::Entry(EntryId entry) const

@@ -160,6 +160,13 @@ void OptionButton::SetValue(bool on)
     setChecked(on);
 }
 
+void InstallKeyFilter(QWidget *window, std::span<const FilteredControl> controls)
+{
+    auto *keys = new KeyFilter(window);
+    for (const FilteredControl &filtered : controls)
+        keys->Install(filtered.control, filtered.kind);
+}
+
 void KeyFilter::Install(QWidget *control, FilterKind kind)
 {
     kinds_[control] = kind;

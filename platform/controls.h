@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <map>
+#include <span>
 
 namespace pv {
 
@@ -118,8 +119,18 @@ private:
     std::vector<OptionButton *> siblings_;
 };
 
-// One event filter for all the entries of a window: each watched control gets a filter kind,
-// and a key press it rejects never reaches the control.
+// An entry or list of a window and the keys it lets through.
+struct FilteredControl
+{
+    QWidget *control;
+    FilterKind kind;
+};
+
+// Gives every control of the list its filter kind, through one event filter that the window
+// owns: a key press its kind rejects never reaches the control.
+void InstallKeyFilter(QWidget *window, std::span<const FilteredControl> controls);
+
+// The event filter InstallKeyFilter puts on a window's entries.
 class KeyFilter : public QObject
 {
     Q_OBJECT
