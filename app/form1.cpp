@@ -245,7 +245,7 @@ void Form1::PaintLinkStatus(Lamp lamp, int textNumber)
 
 void Form1::ShowMessage(int textNumber)
 {
-    services_.messages.ShowMessage(LanguageText(textNumber));
+    ShowTextMessage(services_.messages, texts_, textNumber);
 }
 
 void Form1::OpenCalibrationWindow()

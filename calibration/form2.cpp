@@ -128,7 +128,7 @@ CalibrationTexts Form2::EntryTexts() const
 
 void Form2::ShowMessage(int textNumber)
 {
-    services_.messages.ShowMessage(services_.texts.Text(textNumber));
+    ShowTextMessage(services_.messages, services_.texts, textNumber);
 }
 
 // ---- opening and closing ------------------------------------------------------------------------
