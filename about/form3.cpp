@@ -42,7 +42,8 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const char *caption, int le
 
 } // namespace
 
-Form3::Form3(const Form3Services &services, QWidget *parent) : QDialog(parent), services_(services)
+Form3::Form3(const Form3Services &services, QWidget *parent)
+    : SecondaryWindow(parent), services_(services)
 {
     setFixedSize(Px(FormWidth), Px(FormHeight));
     ui_.Label1 = MakeLabel(this, "Label1", "about", Margin, HeadingTop, FrameWidth, HeadingHeight);
@@ -71,21 +72,12 @@ void Form3::Form_Load()
     ui_.Label4->setVisible(shown);
     ui_.Label4->setText(QString::fromStdString(CertificateText(certificate)));
     ui_.Label2->setText(QString::fromStdString(data.OperatingVersion()));
-    loaded_ = true;
+    MarkLoaded();
 }
 
-void Form3::Form_Unload()
+void Form3::Unload()
 {
-    if (!loaded_)
-        return;
-    loaded_ = false;
     services_.captionTargets.SelectCaptionTarget(0);
-}
-
-void Form3::done(int result)
-{
-    Form_Unload();
-    QDialog::done(result);
 }
 
 void Form3::ApplyCaptions()

@@ -53,7 +53,8 @@ std::string Std(const TextBox *box)
 
 } // namespace
 
-Form2::Form2(const Form2Services &services, QWidget *parent) : QDialog(parent), services_(services)
+Form2::Form2(const Form2Services &services, QWidget *parent)
+    : SecondaryWindow(parent), services_(services)
 {
     BuildForm2Controls(this, ui_);
     ConnectControls();
@@ -144,25 +145,16 @@ void Form2::Form_Load()
     }
     services_.captionTargets.SelectCaptionTarget(1);
     ApplyCaptions();
-    loaded_ = true;
+    MarkLoaded();
 }
 
-void Form2::Form_Unload()
+void Form2::Unload()
 {
-    if (!loaded_)
-        return;
-    loaded_ = false;
     services_.captionTargets.SelectCaptionTarget(0);
     ui_.Timer1->stop();
     // An exchange abandoned by closing the window ends here; the monitor cycle's first send
     // discards whatever of its reply still arrives.
     services_.session.ResumeMonitoring();
-}
-
-void Form2::done(int result)
-{
-    Form_Unload();
-    QDialog::done(result);
 }
 
 // ---- buttons ------------------------------------------------------------------------------------
