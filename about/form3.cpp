@@ -34,24 +34,24 @@ constexpr int OperatingCaption = 102;
 QLabel *MakeLabel(QWidget *parent, const char *name, const char *caption, int left, int top,
                   int width, int height = RowHeight)
 {
-    auto *label = new QLabel(QString::fromLatin1(caption), parent);
-    label->setObjectName(QString::fromLatin1(name));
-    PlaceTwips(label, left, top, width, height);
+    auto *label = MakeControl<QLabel>(parent, QString::fromLatin1(name), left, top, width, height);
+    label->setText(QString::fromLatin1(caption));
     return label;
 }
 
 } // namespace
 
-Form3::Form3(const Form3Services &services, QWidget *parent) : QDialog(parent), services_(services)
+Form3::Form3(const Form3Services &services, QWidget *parent)
+    : SecondaryWindow(parent), services_(services)
 {
     setFixedSize(Px(FormWidth), Px(FormHeight));
     ui_.Label1 = MakeLabel(this, "Label1", "about", Margin, HeadingTop, FrameWidth, HeadingHeight);
     QFont heading = ui_.Label1->font();
     heading.setBold(true);
     ui_.Label1->setFont(heading);
-    ui_.Frame1 = new QGroupBox(QStringLiteral("Firmware Version"), this);
-    ui_.Frame1->setObjectName(QStringLiteral("Frame1"));
-    PlaceTwips(ui_.Frame1, Margin, FrameTop, FrameWidth, FrameHeight);
+    ui_.Frame1 = MakeControl<QGroupBox>(this, QStringLiteral("Frame1"), Margin, FrameTop,
+                                        FrameWidth, FrameHeight);
+    ui_.Frame1->setTitle(QStringLiteral("Firmware Version"));
     ui_.Label8
         = MakeLabel(ui_.Frame1, "Label8", "Operating", CaptionLeft, RowTops[0], CaptionWidth);
     ui_.Label2 = MakeLabel(ui_.Frame1, "Label2", "", ValueLeft, RowTops[0], ValueWidth);
@@ -71,21 +71,12 @@ void Form3::Form_Load()
     ui_.Label4->setVisible(shown);
     ui_.Label4->setText(QString::fromStdString(CertificateText(certificate)));
     ui_.Label2->setText(QString::fromStdString(data.OperatingVersion()));
-    loaded_ = true;
+    MarkLoaded();
 }
 
-void Form3::Form_Unload()
+void Form3::Unload()
 {
-    if (!loaded_)
-        return;
-    loaded_ = false;
     services_.captionTargets.SelectCaptionTarget(0);
-}
-
-void Form3::done(int result)
-{
-    Form_Unload();
-    QDialog::done(result);
 }
 
 void Form3::ApplyCaptions()

@@ -2,7 +2,8 @@
 // The about window: the operating and certificate firmware versions that the inverter reported,
 // as the decoded values hold them when the window opens. It sends nothing itself.
 
-#include <QDialog>
+#include "platform/secondary_window.h"
+
 #include <QGroupBox>
 #include <QLabel>
 
@@ -29,7 +30,7 @@ struct Form3Services
     const InverterData &data;
 };
 
-class Form3 : public QDialog
+class Form3 : public SecondaryWindow
 {
     Q_OBJECT
 public:
@@ -37,19 +38,17 @@ public:
 
     // Applies the captions and fills the version rows from the decoded values.
     void Form_Load();
-    // Hands the captions back to the main window; runs once, however the window closes.
-    void Form_Unload();
     // The window's captions, when it is the caption target.
     void ApplyCaptions();
 
     const Form3Controls &Controls() const { return ui_; }
 
-    void done(int result) override;
-
 private:
+    // Hands the captions back to the main window.
+    void Unload() override;
+
     Form3Services services_;
     Form3Controls ui_;
-    bool loaded_ = false;
 };
 
 } // namespace pv

@@ -97,17 +97,17 @@ void Form1::InstallKeyFilters()
 {
     // The lists are chosen from, never typed into; the entries take the characters of their
     // kind of number. The model and company names take any text.
-    KeyFilter &keys = *ui_.Keys;
-    keys.Install(ui_.Combo1, FilterKind::None);
-    keys.Install(ui_.Combo2, FilterKind::None);
-    for (TextBox *digits : {ui_.Text1, ui_.Text2, ui_.Text5, ui_.Text8})
-        keys.Install(digits, FilterKind::Digits);
-    keys.Install(ui_.Text6, FilterKind::Decimal);
+    std::vector<FilteredControl> keys{
+        {ui_.Combo1, FilterKind::None},  {ui_.Combo2, FilterKind::None},
+        {ui_.Text1, FilterKind::Digits}, {ui_.Text2, FilterKind::Digits},
+        {ui_.Text5, FilterKind::Digits}, {ui_.Text8, FilterKind::Digits},
+        {ui_.Text6, FilterKind::Decimal}};
     // Voltages and disconnect times are whole numbers; the four frequencies carry a decimal.
     for (int i = 0; i < static_cast<int>(ui_.Text7.size()); ++i) {
         const bool frequency = i >= reg::FirstFrequencyLimit && i <= reg::LastFrequencyLimit;
-        keys.Install(ui_.Text7[i], frequency ? FilterKind::Decimal : FilterKind::Digits);
+        keys.push_back({ui_.Text7[i], frequency ? FilterKind::Decimal : FilterKind::Digits});
     }
+    InstallKeyFilter(this, keys);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -245,7 +245,7 @@ void Form1::PaintLinkStatus(Lamp lamp, int textNumber)
 
 void Form1::ShowMessage(int textNumber)
 {
-    services_.messages.ShowMessage(LanguageText(textNumber));
+    ShowTextMessage(services_.messages, texts_, textNumber);
 }
 
 void Form1::OpenCalibrationWindow()

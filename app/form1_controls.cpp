@@ -382,7 +382,6 @@ void BuildForm1Controls(QWidget *form, Form1Controls &ui)
     form->setObjectName(QStringLiteral("Form1"));
     form->resize(Px(FormWidth), Px(NormalWindowHeight));
 
-    ui.Keys = new KeyFilter(form);
     BuildMenuStrip(form, ui);
     BuildReadings(form, ui);
     BuildStatusStrip(form, ui);

@@ -18,9 +18,6 @@ class TrendView;
 
 struct Form1Controls
 {
-    // One key filter for every entry and both lists.
-    KeyFilter *Keys = nullptr;
-
     // Menu strip: caption labels over rectangles of the same index.
     std::array<QLabel *, 7> Label16{};
     std::array<ShapeControl *, 7> Shape2{};

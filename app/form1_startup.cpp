@@ -10,10 +10,13 @@
 #include "settings_files.h"
 #include "startup.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 namespace pv {
+namespace {
+
+// Form_Load: centred across, in the upper part of the screen.
+constexpr ScreenPlacement MainWindowPlacement{4.0, 4.0};
+
+} // namespace
 
 bool Form1::Form_Load()
 {
@@ -34,12 +37,7 @@ bool Form1::InitializeMainWindow()
 {
     earlyFailure_ = QStringLiteral("The program could not start. The program ends.");
     try {
-        // Centred across, in the upper part of the screen.
-        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->geometry();
-            move(area.x() + area.width() / 2 - width() / 2,
-                 area.y() + area.height() / 4 - height() / 4);
-        }
+        PlaceOnScreen(this, MainWindowPlacement);
 
         values_.TallWindowHeight = layout::TallWindowHeight;
         values_.NormalWindowHeight = layout::NormalWindowHeight;

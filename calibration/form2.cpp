@@ -8,8 +8,6 @@
 #include "platform/message_box.h"
 #include "session/service_session.h"
 
-#include <QScreen>
-
 namespace pv {
 namespace {
 
@@ -36,8 +34,7 @@ constexpr FilterRow KeyFilters[] = {
 };
 
 // Form_Load: a third down the screen and centred across it.
-constexpr double TopScreenShare = 3.0;
-constexpr double TopWindowShare = 2.4;
+constexpr ScreenPlacement CalibrationPlacement{3.0, 2.4};
 
 constexpr int CurrentReadingDecimals = 1; // "0.0"
 
@@ -56,7 +53,8 @@ std::string Std(const TextBox *box)
 
 } // namespace
 
-Form2::Form2(const Form2Services &services, QWidget *parent) : QDialog(parent), services_(services)
+Form2::Form2(const Form2Services &services, QWidget *parent)
+    : SecondaryWindow(parent), services_(services)
 {
     BuildForm2Controls(this, ui_);
     ConnectControls();
@@ -82,10 +80,12 @@ void Form2::ConnectControls()
 
 void Form2::InstallKeyFilters()
 {
+    std::vector<FilteredControl> keys;
     for (const FilterRow &row : KeyFilters) {
         for (int i = row.first; i <= row.last; ++i)
-            ui_.Keys->Install(Entry({row.array, i}), row.kind);
+            keys.push_back({Entry({row.array, i}), row.kind});
     }
+    InstallKeyFilter(this, keys);
 }
 
 TextBox *Form2::Entry(EntryId entry) const
@@ -129,18 +129,14 @@ CalibrationTexts Form2::EntryTexts() const
 
 void Form2::ShowMessage(int textNumber)
 {
-    services_.messages.ShowMessage(services_.texts.Text(textNumber));
+    ShowTextMessage(services_.messages, services_.texts, textNumber);
 }
 
 // ---- opening and closing ------------------------------------------------------------------------
 
 void Form2::Form_Load()
 {
-    const QRect screenArea = screen()->geometry();
-    const double top
-        = Twips(screenArea.height()) / TopScreenShare - HeightTwips(this) / TopWindowShare;
-    const double left = Twips(screenArea.width()) / 2.0 - WidthTwips(this) / 2.0;
-    move(Px(static_cast<int>(left)), Px(static_cast<int>(top)));
+    PlaceOnScreen(this, CalibrationPlacement);
 
     for (int i = FirstCurrentReading; i <= LastCurrentReading; ++i) {
         const double value = NumericPrefixValue(Std(ui_.Text3[i]));
@@ -149,25 +145,16 @@ void Form2::Form_Load()
     }
     services_.captionTargets.SelectCaptionTarget(1);
     ApplyCaptions();
-    loaded_ = true;
+    MarkLoaded();
 }
 
-void Form2::Form_Unload()
+void Form2::Unload()
 {
-    if (!loaded_)
-        return;
-    loaded_ = false;
     services_.captionTargets.SelectCaptionTarget(0);
     ui_.Timer1->stop();
     // An exchange abandoned by closing the window ends here; the monitor cycle's first send
     // discards whatever of its reply still arrives.
     services_.session.ResumeMonitoring();
-}
-
-void Form2::done(int result)
-{
-    Form_Unload();
-    QDialog::done(result);
 }
 
 // ---- buttons ------------------------------------------------------------------------------------

@@ -13,8 +13,7 @@
 
 #include "link/codec.h"
 #include "link/numbers.h"
-
-#include <QDialog>
+#include "platform/secondary_window.h"
 
 namespace pv {
 
@@ -33,7 +32,7 @@ struct Form2Services
     NumberFormat numberFormat;
 };
 
-class Form2 : public QDialog
+class Form2 : public SecondaryWindow
 {
     Q_OBJECT
 public:
@@ -42,9 +41,6 @@ public:
 
     // Places the window, shows the current readings with one decimal and applies the captions.
     void Form_Load();
-    // Hands the port back to monitoring and the captions to the main window. Runs once, however
-    // the window closes (also when its opener ends it); later calls do nothing.
-    void Form_Unload();
 
     // Event handlers, named after control and event; tests call them directly.
     void Command1_Click();          // write calibration
@@ -72,9 +68,9 @@ public:
 
     Form2Controls &Controls() { return ui_; }
 
-    void done(int result) override;
-
 private:
+    // Hands the port back to monitoring and the captions to the main window.
+    void Unload() override;
     void InstallKeyFilters();
     void ConnectControls();
     TextBox *Entry(EntryId entry) const;
@@ -86,7 +82,6 @@ private:
 
     Form2Services services_;
     Form2Controls ui_;
-    bool loaded_ = false;
 };
 
 } // namespace pv

@@ -136,7 +136,6 @@ QPushButton *MakeButton(QWidget *parent, const char *name, const char *caption, 
 void BuildForm2Controls(QWidget *form, Form2Controls &ui)
 {
     form->setFixedSize(Px(FormWidth), Px(FormHeight));
-    ui.Keys = new KeyFilter(form);
     const CalibrationTexts design = DesignCalibrationTexts();
 
     // Voltages: string A and string B at two points each, the DC bus and the AC meter voltage.

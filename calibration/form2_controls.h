@@ -17,9 +17,6 @@ namespace pv {
 
 struct Form2Controls
 {
-    // One key filter for every entry.
-    KeyFilter *Keys = nullptr;
-
     // Frame1(0..3) voltages, (4..6) currents, (7) AC current offset, (8) and (9) the captionless
     // groups around the voltage and the current frames, (10) Write and (11) Read Setting Data.
     std::array<QGroupBox *, 12> Frame1{};

@@ -1,6 +1,7 @@
 #include "language_table.h"
 
 #include "platform/language_store.h"
+#include "platform/message_box.h"
 #include "text_count.h"
 
 #include <optional>
@@ -71,6 +72,11 @@ QString LanguageTable::Text(int number) const
     if (number < 0 || number >= Count())
         return QStringLiteral("#%1").arg(number);
     return texts_[static_cast<std::size_t>(number)];
+}
+
+void ShowTextMessage(MessageSink &messages, const LanguageTable &texts, int number)
+{
+    messages.ShowMessage(texts.Text(number));
 }
 
 } // namespace pv

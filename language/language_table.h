@@ -8,6 +8,7 @@
 namespace pv {
 
 class LanguageStore;
+class MessageSink;
 
 class LanguageTable
 {
@@ -30,5 +31,8 @@ public:
 private:
     std::vector<QString> texts_;
 };
+
+// Shows text `number` of the table in a message box: how each window says one of its texts.
+void ShowTextMessage(MessageSink &messages, const LanguageTable &texts, int number);
 
 } // namespace pv

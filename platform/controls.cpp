@@ -4,6 +4,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QValidator>
 #include <QWheelEvent>
 
@@ -159,6 +160,13 @@ void OptionButton::SetValue(bool on)
     setChecked(on);
 }
 
+void InstallKeyFilter(QWidget *window, std::span<const FilteredControl> controls)
+{
+    auto *keys = new KeyFilter(window);
+    for (const FilteredControl &filtered : controls)
+        keys->Install(filtered.control, filtered.kind);
+}
+
 void KeyFilter::Install(QWidget *control, FilterKind kind)
 {
     kinds_[control] = kind;
@@ -222,6 +230,17 @@ bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
 QString ArrayName(const char *name, int index)
 {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+void PlaceOnScreen(QWidget *window, ScreenPlacement placement)
+{
+    const QScreen *screen = window->screen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->geometry();
+    const PixelPoint at = PlacedOnScreen({area.x(), area.y(), area.width(), area.height()},
+                                         window->width(), window->height(), placement);
+    window->move(at.left, at.top);
 }
 
 void PlaceTwips(QWidget *widget, int left, int top, int width, int height)

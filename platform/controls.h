@@ -6,6 +6,8 @@
 // nothing selected.
 
 #include "key_filter.h"
+#include "screen_placement.h"
+#include "twips.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,6 +17,7 @@
 #include <QWidget>
 
 #include <map>
+#include <span>
 
 namespace pv {
 
@@ -116,8 +119,18 @@ private:
     std::vector<OptionButton *> siblings_;
 };
 
-// One event filter for all the entries of a window: each watched control gets a filter kind,
-// and a key press it rejects never reaches the control.
+// An entry or list of a window and the keys it lets through.
+struct FilteredControl
+{
+    QWidget *control;
+    FilterKind kind;
+};
+
+// Gives every control of the list its filter kind, through one event filter that the window
+// owns: a key press its kind rejects never reaches the control.
+void InstallKeyFilter(QWidget *window, std::span<const FilteredControl> controls);
+
+// The event filter InstallKeyFilter puts on a window's entries.
 class KeyFilter : public QObject
 {
     Q_OBJECT
@@ -132,18 +145,9 @@ private:
     std::map<const QObject *, FilterKind> kinds_;
 };
 
-// Twips to pixels and back at 96 dpi (15 twips per pixel).
-inline constexpr int TwipsPerPixel = 15;
-// Rounds to the nearest pixel on both sides of 0 (a frame scrolled up has a negative Top).
-inline int Px(int twips)
-{
-    const int half = TwipsPerPixel / 2;
-    return twips >= 0 ? (twips + half) / TwipsPerPixel : -((-twips + half) / TwipsPerPixel);
-}
-inline int Twips(int pixels)
-{
-    return pixels * TwipsPerPixel;
-}
+// Moves a window to where the design places it on the screen it is on (screen_placement.h).
+void PlaceOnScreen(QWidget *window, ScreenPlacement placement);
+
 // Places a widget at design twips (left, top, width, height).
 void PlaceTwips(QWidget *widget, int left, int top, int width, int height);
 

@@ -13,20 +13,20 @@ namespace {
 
 using namespace test;
 
-// Every control that the lock switches is enabled, or every one disabled.
-bool AllEnabled(Form2Controls &u, bool enabled)
+// Every entry and button of the window follows the lock: enabled, or every one disabled.
+bool AllEnabled(Form2 &window, bool enabled)
 {
-    std::vector<QWidget *> all{u.Command1, u.Command2, u.Command3[0], u.Command3[1], u.Command4,
-                               u.Command5, u.Text2,    u.Text5,       u.Text6,       u.Text7};
-    const auto add = [&all](const auto &...a) { (all.insert(all.end(), a.begin(), a.end()), ...); };
-    add(u.Text1, u.Text3, u.Text4, u.Text8);
-    return std::all_of(all.begin(), all.end(),
-                       [enabled](QWidget *w) { return w->isEnabled() == enabled; });
+    const QList<QWidget *> controls = window.findChildren<QWidget *>();
+    return std::all_of(controls.begin(), controls.end(), [enabled](const QWidget *w) {
+        const bool input = qobject_cast<const QLineEdit *>(w) != nullptr
+                           || qobject_cast<const QAbstractButton *>(w) != nullptr;
+        return !input || w->isEnabled() == enabled;
+    });
 }
 
-bool Unlocked(Form2Controls &u)
+bool Unlocked(Form2 &window)
 {
-    return AllEnabled(u, true) && !u.Timer1->isActive();
+    return AllEnabled(window, true) && !window.Controls().Timer1->isActive();
 }
 
 // One exchange from its button to the tick that unlocks the window; monitoring stops while the
@@ -53,7 +53,7 @@ TEST_P(Form2Exchange, LocksRunsItsTimerAndEndsUnlockedWithItsMessage)
         EXPECT_EQ(TimersActive(), (Timers{false, false, false}));
         c.edit(u);
         (calibration.*c.click)();
-        EXPECT_TRUE(AllEnabled(u, false));
+        EXPECT_TRUE(AllEnabled(calibration, false));
         EXPECT_TRUE(u.Timer1->isActive());
         EXPECT_EQ(u.Timer1->interval(), read ? 500 : 2000);
         EXPECT_EQ(u.Text8[0]->text(), "128") << "the row is recomputed before a write";
@@ -69,7 +69,7 @@ TEST_P(Form2Exchange, LocksRunsItsTimerAndEndsUnlockedWithItsMessage)
                   c.wire ? std::vector<std::string>{c.wire} : std::vector<std::string>{});
         EXPECT_EQ(around.shown,
                   c.message ? std::vector<QString>{Text(c.message)} : std::vector<QString>{});
-        EXPECT_TRUE(Unlocked(u));
+        EXPECT_TRUE(Unlocked(calibration));
         EXPECT_EQ(form->Machine().State(), ExchangeState::CalibrationWindowOpen);
         // A read clears the row and fills it from the reply (0xCF07 in Text1(11)).
         EXPECT_EQ(u.Text1[11]->text(), !read ? "128" : c.message ? "" : "11");
@@ -126,7 +126,7 @@ TEST_F(Form1Test, CalibrationButtonsThatSendNothing)
             (calibration.*r.click)();
             EXPECT_EQ(around.shown, std::vector<QString>{Text(r.message)});
             EXPECT_EQ(calibration.focusWidget() == r.entry, r.message == 136);
-            EXPECT_TRUE(Unlocked(u));
+            EXPECT_TRUE(Unlocked(calibration));
             calibration.Timer1_Timer(); // a stray tick does nothing
         }
         EXPECT_EQ(u.Text8[1]->text(), "9");
@@ -146,7 +146,7 @@ TEST_F(Form1Test, CalibrationButtonsThatSendNothing)
         u.Command3[1]->click();
         EXPECT_EQ(u.Text2->text(), "138");
         EXPECT_TRUE(port.written.empty());
-        EXPECT_TRUE(Unlocked(u));
+        EXPECT_TRUE(Unlocked(calibration));
     }));
     form->LanguagePicked(2); // the main window is the caption target again
     EXPECT_EQ(ui().Label16[0]->text(), "L3-10");
