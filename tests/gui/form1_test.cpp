@@ -152,13 +152,13 @@ TEST_F(Form1Test, FlagBoxesAndModesKeepInStepOnlyWhileMonitoring)
 {
     for (const bool monitoring : {true, false}) {
         ASSERT_TRUE(Start());
-        Form1Controls &u = ui();
+        const Form1Controls &u = ui();
         // Before a port is chosen the link waits for its version check, which counts as free.
         // The exchange locks the boxes at the click; unlocked again here, the handlers
         // themselves are seen to hold still while it runs (as when the panel shows a write).
         if (!monitoring) {
             form->Session().ReadConfiguration();
-            form->SetInputControlsEnabled(true);
+            emit form->Session().IntentsAllowed(true);
         }
         // The country group, flags 0 and 1, Standard, Parallel, jbus and mbus after each click.
         const std::tuple<QAbstractButton *, const char *, const char *> clicks[] = {
