@@ -170,7 +170,7 @@ void ConfigurationPanel::Check2_Click(int index)
 void ConfigurationPanel::Combo2_Click()
 {
     const Form1Controls &ui = context_.ui;
-    // On the CONFIGURATIONS panel own settings need the tall layout, a preset the normal one.
+    // The window's layout follows first: own settings and a preset do not take the same room.
     countryChosen_();
     const CountryChoice choice = ChoiceAtPosition(ui.Combo2->currentIndex(), countryRecordCount_);
     selectedCountryCode_ = choice.code;

@@ -116,6 +116,8 @@ private:
     void HighlightMenuEntry(MenuEntry entry);
     void ArrangePanelsForMenu(MenuEntry entry);
     void ShowMonitorPanel(bool show);
+    // On the CONFIGURATIONS panel own settings need the tall layout, a preset the normal one.
+    void CountryChosen();
     void Form_Resize();
     void VScroll1_Change();
     void VScroll1_Scroll();
@@ -138,13 +140,9 @@ private:
     PanelContext context_{services_, ui_, session_, texts_};
     ConnectionPanel connection_{context_};
     IdentifiersPanel identifiers_{context_, connection_};
-    ConfigurationPanel configuration_{context_, connection_, [this] {
-                                          // Own settings need the tall layout, a preset the
-                                          // normal one.
-                                          if (chosenMenu_ == MenuConfigurations)
-                                              ArrangePanelsForMenu(MenuConfigurations);
-                                      }};
+    ConfigurationPanel configuration_{context_, connection_, [this] { CountryChosen(); }};
     TrendPanel trend_{context_};
+    // Last, so that the line view closes first, while the texts it shows are still there.
     LinePanel line_{context_, *this};
 };
 

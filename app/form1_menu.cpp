@@ -114,6 +114,12 @@ void Form1::ArrangePanelsForMenu(MenuEntry entry)
     }
 }
 
+void Form1::CountryChosen()
+{
+    if (chosenMenu_ == MenuConfigurations)
+        ArrangePanelsForMenu(MenuConfigurations);
+}
+
 void Form1::ShowMonitorPanel(bool show)
 {
     for (int i = 0; i < 9; ++i)

@@ -52,9 +52,10 @@ TEST_F(Form1Test, LockSetsEveryListedControlButNeverThePortList)
         for (QWidget *w : form->findChildren<QWidget *>()) {
             const bool input = qobject_cast<QLineEdit *>(w) || qobject_cast<QAbstractButton *>(w)
                                || qobject_cast<QComboBox *>(w);
-            if (input && w->isVisibleTo(form.get()))
+            if (input && w->isVisibleTo(form.get())) {
                 EXPECT_EQ(w->isEnabled(), enabled || free.contains(w))
                     << w->objectName().toStdString();
+            }
         }
         // A locked menu entry draws its caption greyed, whether chosen or not.
         EXPECT_NE(drawn(MenuConnection), chosen);
