@@ -57,7 +57,7 @@ void Form1::ApplyCaptions()
 {
     if (!captionTargets_.Main())
         return;
-    Form1Controls &ui = ui_;
+    const Form1Controls &ui = ui_;
     const LanguageTable &texts = texts_;
     setWindowTitle(texts.Text(TitleText) + QLatin1Char(' ') + values_.TitleSuffix);
 
@@ -70,7 +70,7 @@ void Form1::ApplyCaptions()
         ui.Frame2[i]->setTitle(texts.Text(FirstReadingText + i));
     ui.Frame2[9]->setTitle(texts.Text(EfficiencyText));
 
-    ui.Label1->setText(texts.Text(statusTextNumber_));
+    ui.Label1->setText(texts.Text(connection_.StatusTextNumber()));
 
     ui.Label3->setText(texts.Text(PortCaptionText));
     if (ui.Combo1->currentIndex() < 0)
@@ -84,7 +84,7 @@ void Form1::ApplyCaptions()
         ui.Check1[i]->setText(texts.Text(WriteGroupTexts[i]));
     // Choosing the country again refills the limits grid and the retry time from its preset.
     if (RefillCountryList(texts, *ui.Combo2))
-        Combo2_Click();
+        configuration_.Combo2_Click();
 
     ui.Frame3->setTitle(texts.Text(DcInputText));
     for (int i = 0; i < 2; ++i)
@@ -106,11 +106,11 @@ void Form1::ApplyCaptions()
     ui.Command1[1]->setText(texts.Text(ReadText));
     ui.Command1[2]->setText(texts.Text(WriteText));
     ui.Command1[3]->setText(texts.Text(ReadText));
-    ApplyConfigurationFileCaptions();
+    configuration_.ApplyFileCaptions();
 
     ui.Label11->setText(texts.Text(NoteText));
-    ApplyLineCaptions();
-    ApplyTrendCaptions();
+    line_.ApplyCaptions();
+    trend_.ApplyCaptions();
 }
 
 void Form1::LanguagePicked(int index)

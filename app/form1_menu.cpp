@@ -34,9 +34,10 @@ void Form1::Label16_MouseDown(int index, int button, int /*shift*/, int /*x*/, i
 {
     if (button != LeftButton || index < 0 || index > MenuSelfTest)
         return;
-    HighlightMenuEntry(index);
-    ArrangePanelsForMenu(index);
-    switch (index) {
+    const auto entry = static_cast<MenuEntry>(index);
+    HighlightMenuEntry(entry);
+    ArrangePanelsForMenu(entry);
+    switch (entry) {
     case MenuConnection:
     case MenuConfigurations:
     case MenuIdentifiers:
@@ -44,13 +45,13 @@ void Form1::Label16_MouseDown(int index, int button, int /*shift*/, int /*x*/, i
         break;
     case MenuCalibration:
         if (!services_.port.IsOpen())
-            ShowMessage(text::PortNotOpen);
+            context_.ShowMessage(text::PortNotOpen);
         else
             session_.OpenCalibration();
         break;
     case MenuAbout:
         if (!services_.port.IsOpen()) {
-            ShowMessage(text::PortNotOpen);
+            context_.ShowMessage(text::PortNotOpen);
         } else {
             Form3 about(Form3Services{texts_, captionTargets_, session_.Data()}, this);
             about.Form_Load();
@@ -63,14 +64,15 @@ void Form1::Label16_MouseDown(int index, int button, int /*shift*/, int /*x*/, i
         services_.presenter.ShowModal(picker);
         break;
     }
-    default: // SELFTEST only highlights
+    case MenuSelfTest: // only highlights
         break;
     }
-    ShowTrendPanel(!ui_.Frame1[MenuConnection]->isHidden());
+    trend_.ShowTrendPanel(!ui_.Frame1[MenuConnection]->isHidden());
 }
 
-void Form1::HighlightMenuEntry(int index)
+void Form1::HighlightMenuEntry(MenuEntry entry)
 {
+    chosenMenu_ = entry;
     SetHeightTwips(this, values_.NormalWindowHeight);
     for (int i = 0; i <= MenuSelfTest; ++i) {
         SetMenuTextColor(ui_.Label16[i], MenuTextColor);
@@ -78,17 +80,17 @@ void Form1::HighlightMenuEntry(int index)
         ui_.Shape2[i]->SetBorderColor(MenuShapeColor);
         ui_.Shape2[i]->SetFillColor(MenuShapeColor);
     }
-    SetMenuTextColor(ui_.Label16[index], ChosenTextColor);
-    ui_.Shape2[index]->SetBackColor(layout::ChosenShapeColor);
-    ui_.Shape2[index]->SetBorderColor(layout::ChosenShapeColor);
-    ui_.Shape2[index]->SetFillColor(ChosenFillColor);
+    SetMenuTextColor(ui_.Label16[entry], ChosenTextColor);
+    ui_.Shape2[entry]->SetBackColor(layout::ChosenShapeColor);
+    ui_.Shape2[entry]->SetBorderColor(layout::ChosenShapeColor);
+    ui_.Shape2[entry]->SetFillColor(ChosenFillColor);
     for (QGroupBox *frame : ui_.Frame1)
         frame->setVisible(false);
 }
 
-void Form1::ArrangePanelsForMenu(int index)
+void Form1::ArrangePanelsForMenu(MenuEntry entry)
 {
-    if (index != MenuConfigurations) {
+    if (entry != MenuConfigurations) {
         SetHeightTwips(this, values_.NormalWindowHeight);
         SetHeightTwips(ui_.Picture4, values_.NormalViewportHeight);
         ShowMonitorPanel(true);
@@ -96,7 +98,7 @@ void Form1::ArrangePanelsForMenu(int index)
     }
     ShowMonitorPanel(false);
     // Only own settings (the position after the presets) need the whole limits grid at once.
-    if (ui_.Combo2->currentIndex() == values_.CountryRecordCount) {
+    if (configuration_.OwnSettingsChosen()) {
         SetHeightTwips(this, values_.TallWindowHeight);
         SetHeightTwips(ui_.Picture4, values_.TallViewportHeight);
         SetHeightTwips(ui_.Frame1[3], HeightTwips(ui_.Picture4) - HeightTwips(ui_.Frame1[1]));
@@ -110,6 +112,12 @@ void Form1::ArrangePanelsForMenu(int index)
         ui_.VScroll1->setValue(0);
         ui_.VScroll1->setVisible(false);
     }
+}
+
+void Form1::CountryChosen()
+{
+    if (chosenMenu_ == MenuConfigurations)
+        ArrangePanelsForMenu(MenuConfigurations);
 }
 
 void Form1::ShowMonitorPanel(bool show)

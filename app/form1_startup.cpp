@@ -27,7 +27,7 @@ bool Form1::Form_Load()
         return false;
     }
     if (IsProcessRunning(services_.processes, SelfTestProgram)) {
-        ShowMessage(text::SelfTestRunning);
+        context_.ShowMessage(text::SelfTestRunning);
         return false;
     }
     return true;
@@ -72,19 +72,18 @@ bool Form1::InitializeMainWindow()
         captionTargets_.SelectCaptionTarget(0);
         ApplyCaptions();
 
-        if (!ReadCountryRecords(services_.programFolder, values_.CountryRecords))
+        if (!configuration_.LoadCountryRecords(services_.programFolder))
             return false;
-        values_.CountryRecordCount = static_cast<int>(values_.CountryRecords.size());
 
-        ShowStatus(Lamp::Bad, text::NoLink);
+        connection_.ShowStatus(Lamp::Bad, text::NoLink);
 
         ShowMonitorPanel(true);
         HighlightMenuEntry(MenuConnection);
         ui_.Frame1[0]->setVisible(true);
 
-        FillPortList();
+        connection_.FillPortList();
         // The readings read 0, 0.0 and 0% until the first reply arrives.
-        ShowMonitorValues();
+        trend_.ShowMonitorValues();
         return true;
     } catch (...) {
         // Whatever stops the start-up ends the program with the start-up message.
@@ -105,16 +104,6 @@ bool Form1::LoadStartupLanguage()
 const std::filesystem::path &Form1::WritableFolder() const
 {
     return services_.writableFolder.empty() ? services_.programFolder : services_.writableFolder;
-}
-
-void Form1::FillPortList()
-{
-    // Adding to an empty list may choose its first entry; the list starts with none chosen.
-    const QString shown = ui_.Combo1->Text();
-    ui_.Combo1->clear();
-    for (int number = FirstPortNumber; number <= LastPortNumber; ++number)
-        ui_.Combo1->addItem(QStringLiteral("COM%1").arg(number));
-    ui_.Combo1->SetText(shown);
 }
 
 } // namespace pv

@@ -169,7 +169,7 @@ public:
     int Messages() const { return around_.messages; }
 
 private:
-    pv::Form1Controls &ui() { return form_.Controls(); }
+    const pv::Form1Controls &ui() { return form_.Controls(); }
 
     std::int64_t nowMs_ = 0;
     // The pictures show the same clock time whenever they are made.

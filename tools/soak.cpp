@@ -143,7 +143,7 @@ public:
     }
 
 private:
-    pv::Form1Controls &ui() { return form_.Controls(); }
+    const pv::Form1Controls &ui() { return form_.Controls(); }
     bool Monitoring()
     {
         return form_.Machine().State() == pv::ExchangeState::Monitor && ui().Timer1->isActive();

@@ -63,7 +63,7 @@ Run Measure(const std::filesystem::path &programDir, int ticks, bool viewOpen)
     if (!form.Form_Load())
         return run;
     form.show();
-    pv::Form1Controls &ui = form.Controls();
+    const pv::Form1Controls &ui = form.Controls();
     ui.Combo1->setCurrentIndex(0);
     emit ui.Combo1->activated(0);
     if (viewOpen)

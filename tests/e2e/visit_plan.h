@@ -62,7 +62,7 @@ inline Words NamesBlock(std::uint16_t ratedPower, const Words &names)
 
 // Identifiers: ID 7, 70000 kWh, a model and a company name.
 inline constexpr int EnteredEnergyKwh = 70000;
-inline void EnterIdentifiers(Form1Controls &ui)
+inline void EnterIdentifiers(const Form1Controls &ui)
 {
     ui.Text1->setText("7");
     ui.Text2->setText("70000");
@@ -90,12 +90,12 @@ inline std::vector<AskedWrite> IdentifierWrites(std::uint16_t ratedPowerRead)
 // comma, 120 s, and every group ticked.
 inline constexpr int AustraliaPreset = 1;
 inline constexpr std::uint16_t EnteredRatedPower = 42; // kW x 10
-inline void ChooseAustralia(Form1Controls &ui)
+inline void ChooseAustralia(const Form1Controls &ui)
 {
     ui.Combo2->setCurrentIndex(AustraliaPreset);
     emit ui.Combo2->activated(AustraliaPreset);
 }
-inline void EnterConfiguration(Form1Controls &ui)
+inline void EnterConfiguration(const Form1Controls &ui)
 {
     ui.Text7[13]->setText("1500");
     ui.Option1[0]->click();

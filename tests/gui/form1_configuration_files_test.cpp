@@ -181,7 +181,7 @@ TEST_F(Form1Files, SaveRefusesAPanelThatCouldNotBeLoaded)
 {
     Connect();
     Save("refused.pvcfg");
-    Form1Controls &u = ui();
+    const Form1Controls &u = ui();
     const std::function<void()> faults[] = {
         [&u] { u.Text8->clear(); },
         [&u, this] { u.Combo2->SetText(QString()), form->Combo2_Click(); },

@@ -179,7 +179,7 @@ TEST_F(Form1Configuration, UnchosenModesFollowTheFlagsLastRead)
 TEST_F(Form1Configuration, ARefusedWriteShowsWhyEmptiesAndFocusesTheEntry)
 {
     Connect();
-    Form1Controls &u = ui();
+    const Form1Controls &u = ui();
     const struct
     {
         QWidget *entry;

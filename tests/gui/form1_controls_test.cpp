@@ -30,7 +30,7 @@ void TypeInto(std::initializer_list<QLineEdit *> entries, const char *after)
 TEST_F(Form1Test, OnlyTheCharactersOfTheEntrysNumberGetInUpToItsLength)
 {
     ASSERT_TRUE(Start());
-    Form1Controls &u = ui();
+    const Form1Controls &u = ui();
     TypeInto({u.Text1, u.Text2, u.Text5, u.Text8, u.Text7[0], u.Text7[7], u.Text7[12]}, "12");
     TypeInto({u.Text6, u.Text7[8], u.Text7[11]}, "1.2");
     TypeInto({u.Text3}, "1a.2,");
@@ -54,7 +54,7 @@ TEST_F(Form1Test, OnlyTheCharactersOfTheEntrysNumberGetInUpToItsLength)
 TEST_F(Form1Test, DeleteAndTheKeysThatMoveReachEveryFilteredEntry)
 {
     ASSERT_TRUE(Start());
-    Form1Controls &u = ui();
+    const Form1Controls &u = ui();
     for (QLineEdit *entry : {u.Text1, u.Text5, u.Text6, u.Text7[0], u.Text7[8]}) {
         SCOPED_TRACE(entry->objectName().toStdString());
         entry->setText(QStringLiteral("123"));

@@ -52,9 +52,10 @@ TEST_F(Form1Test, LockSetsEveryListedControlButNeverThePortList)
         for (QWidget *w : form->findChildren<QWidget *>()) {
             const bool input = qobject_cast<QLineEdit *>(w) || qobject_cast<QAbstractButton *>(w)
                                || qobject_cast<QComboBox *>(w);
-            if (input && w->isVisibleTo(form.get()))
+            if (input && w->isVisibleTo(form.get())) {
                 EXPECT_EQ(w->isEnabled(), enabled || free.contains(w))
                     << w->objectName().toStdString();
+            }
         }
         // A locked menu entry draws its caption greyed, whether chosen or not.
         EXPECT_NE(drawn(MenuConnection), chosen);
@@ -152,13 +153,13 @@ TEST_F(Form1Test, FlagBoxesAndModesKeepInStepOnlyWhileMonitoring)
 {
     for (const bool monitoring : {true, false}) {
         ASSERT_TRUE(Start());
-        Form1Controls &u = ui();
+        const Form1Controls &u = ui();
         // Before a port is chosen the link waits for its version check, which counts as free.
         // The exchange locks the boxes at the click; unlocked again here, the handlers
         // themselves are seen to hold still while it runs (as when the panel shows a write).
         if (!monitoring) {
             form->Session().ReadConfiguration();
-            form->SetInputControlsEnabled(true);
+            emit form->Session().IntentsAllowed(true);
         }
         // The country group, flags 0 and 1, Standard, Parallel, jbus and mbus after each click.
         const std::tuple<QAbstractButton *, const char *, const char *> clicks[] = {

@@ -103,7 +103,7 @@ protected:
     }
     void StopSimulator() { sim_.terminate(), sim_.waitForFinished(LimitMs); }
 
-    Form1Controls &ui() { return form_->Controls(); }
+    const Form1Controls &ui() { return form_->Controls(); }
     bool Shows(int status, bool goodLamp)
     {
         const QColor lamp = ui().Picture1->Canvas().pixelColor(13, 13);

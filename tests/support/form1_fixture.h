@@ -63,7 +63,7 @@ protected:
     }
 
     static QString Text(int number) { return QStringLiteral("L1-%1").arg(number); }
-    Form1Controls &ui() { return form->Controls(); }
+    const Form1Controls &ui() { return form->Controls(); }
     bool Shown(QWidget *w) const { return !w->isHidden(); }
     Timers TimersActive()
     {

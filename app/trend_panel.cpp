@@ -1,14 +1,11 @@
-// The trend and the recording of the CONNECTION panel, and the marking of readings that have
-// grown old. Both feed on the accepted replies of the readings block that the monitor cycle
-// reads anyway: nothing here sends a byte.
+// The readings, their trend and their recording (trend_panel.h).
 
-#include "form1.h"
+#include "trend_panel.h"
 
 #include "link/text_numbers.h"
 #include "monitor/monitor_texts.h"
 #include "monitor/recording_csv.h"
 #include "platform/file_dialog.h"
-#include "platform/message_box.h"
 #include "trend_chart.h"
 
 #include <QDateTime>
@@ -63,6 +60,31 @@ LocalTime LocalTimeAt(std::int64_t timeMs)
 
 } // namespace
 
+TrendPanel::TrendPanel(const PanelContext &context) : context_(context)
+{
+    context_.ui.TrendChart->SetDecimalSeparator(context_.services.numberFormat.decimalSeparator);
+    connect(context_.ui.CommandRecord, &QPushButton::clicked, this,
+            &TrendPanel::CommandRecord_Click);
+    ServiceSession *session = &context_.session;
+    connect(session, &ServiceSession::MonitorTicked, this, [this] {
+        ShowMonitorValues();
+        readingsAge_.TickEnded();
+        ShowReadingsAge();
+    });
+    connect(session, &ServiceSession::ReplyFiled, this, &TrendPanel::ReplyFiled);
+    // The trend starts a new segment, and the next reading is the first after a gap.
+    connect(session, &ServiceSession::ReadingsStartOver, this, [this] { readingsAge_.Restart(); });
+    ShowTrend();
+}
+
+void TrendPanel::ShowMonitorValues()
+{
+    const MonitorTexts texts
+        = MonitorValueTexts(context_.session.Data(), context_.services.numberFormat);
+    for (int i = 0; i < MonitorLabelCount; ++i)
+        context_.ui.Label2[i]->setText(QString::fromStdString(texts[i]));
+}
+
 std::int64_t SystemClockMs()
 {
     return QDateTime::currentMSecsSinceEpoch();
@@ -86,55 +108,56 @@ void BuildTrendControls(QWidget *viewport, Form1Controls &ui)
     PlaceTwips(ui.LabelRecord, RecordLeft, RecordFileTop, RecordFileWidth, RecordFileHeight);
 }
 
-void Form1::ShowTrendPanel(bool show)
+void TrendPanel::ShowTrendPanel(bool show)
 {
-    ui_.TrendChart->setVisible(show);
-    ui_.CommandRecord->setVisible(show);
-    ui_.LabelRecord->setVisible(show);
+    context_.ui.TrendChart->setVisible(show);
+    context_.ui.CommandRecord->setVisible(show);
+    context_.ui.LabelRecord->setVisible(show);
     if (show)
         ShowTrend();
 }
 
-void Form1::ShowTrend()
+void TrendPanel::ShowTrend()
 {
     // The chart ends at its newest point: it moves on with the readings, not with the clock.
     const std::int64_t end
-        = trend_.Size() > 0 ? trend_[trend_.Size() - 1].timeMs : services_.wallClock();
-    ui_.TrendChart->ShowPoints(trend_, end);
+        = trend_.Size() > 0 ? trend_[trend_.Size() - 1].timeMs : context_.services.wallClock();
+    context_.ui.TrendChart->ShowPoints(trend_, end);
 }
 
-void Form1::ApplyTrendCaptions()
+void TrendPanel::ApplyCaptions()
 {
     TrendCaptions captions;
     for (std::size_t i = 0; i < captions.lines.size(); ++i)
-        captions.lines[i] = LanguageText(TrendLineTexts[i]);
-    captions.powerAxis = LanguageText(PowerAxisText);
-    captions.efficiencyAxis = LanguageText(EfficiencyAxisText);
-    captions.timeAxis = LanguageText(TimeAxisText);
-    ui_.TrendChart->SetCaptions(captions);
-    ui_.CommandRecord->setText(LanguageText(record_.IsRunning() ? StopText : RecordText));
+        captions.lines[i] = context_.Text(TrendLineTexts[i]);
+    captions.powerAxis = context_.Text(PowerAxisText);
+    captions.efficiencyAxis = context_.Text(EfficiencyAxisText);
+    captions.timeAxis = context_.Text(TimeAxisText);
+    context_.ui.TrendChart->SetCaptions(captions);
+    context_.ui.CommandRecord->setText(context_.Text(record_.IsRunning() ? StopText : RecordText));
     if (record_.IsRunning())
-        ui_.LabelRecord->setText(LanguageText(RecordingToText) + ui_.LabelRecord->toolTip());
+        context_.ui.LabelRecord->setText(context_.Text(RecordingToText)
+                                         + context_.ui.LabelRecord->toolTip());
 }
 
-void Form1::ReplyFiled(const RequestInfo &request)
+void TrendPanel::ReplyFiled(const RequestInfo &request)
 {
     // The other blocks carry names and settings; only the readings make a point or a row.
     if (request.function != ReadFunction || request.replyAddress != ReadingsReplyAddress)
         return;
-    const std::int64_t now = services_.wallClock();
+    const std::int64_t now = context_.services.wallClock();
     const bool gap = readingsAge_.Accepted(now);
-    const MonitorReadings readings = ReadingsOf(session_.Data());
+    const MonitorReadings readings = ReadingsOf(context_.session.Data());
     trend_.Add(MakeTrendPoint(now, readings, gap));
     // Drawn once the tick has returned, like the line view: laying out an axis anew can take a
     // millisecond, which is no part of an exchange step.
-    if (!ui_.TrendChart->isHidden() && !trendRedrawPosted_) {
+    if (!context_.ui.TrendChart->isHidden() && !trendRedrawPosted_) {
         trendRedrawPosted_ = true;
         QMetaObject::invokeMethod(
             this,
             [this] {
                 trendRedrawPosted_ = false;
-                if (!ui_.TrendChart->isHidden())
+                if (!context_.ui.TrendChart->isHidden())
                     ShowTrend();
             },
             Qt::QueuedConnection);
@@ -143,7 +166,7 @@ void Form1::ReplyFiled(const RequestInfo &request)
         return;
     // The first reading after a loss says so; during the version check the link is not yet
     // known to serve this inverter.
-    const LinkState link = session_.State() == ExchangeState::CheckOperatingVersion
+    const LinkState link = context_.session.State() == ExchangeState::CheckOperatingVersion
                                ? LinkState::Checking
                            : gap ? LinkState::Resumed
                                  : LinkState::Connected;
@@ -155,19 +178,14 @@ void Form1::ReplyFiled(const RequestInfo &request)
         StopRecording(text::RecordFellBehind);
 }
 
-void Form1::ReadingsStartOver()
-{
-    readingsAge_.Restart();
-}
-
-void Form1::CommandRecord_Click()
+void TrendPanel::CommandRecord_Click()
 {
     if (record_.IsRunning()) {
         StopRecording(0);
         return;
     }
-    const auto path = services_.files.SaveFileName(
-        LanguageText(RecordDialogText), LanguageText(CsvFilesText) + QLatin1String(CsvPattern));
+    const auto path = context_.services.files.SaveFileName(
+        context_.Text(RecordDialogText), context_.Text(CsvFilesText) + QLatin1String(CsvPattern));
     if (!path)
         return;
     const QString shownPath = QString::fromStdU16String(path->u16string());
@@ -176,10 +194,10 @@ void Form1::CommandRecord_Click()
     case FileOpening::Opened:
         break;
     case FileOpening::NotPlainFile:
-        services_.messages.ShowMessage(LanguageText(text::NotPlainFile).arg(shownPath));
+        context_.services.messages.ShowMessage(context_.Text(text::NotPlainFile).arg(shownPath));
         return;
     case FileOpening::Failed:
-        ShowMessage(text::RecordCreateFailed);
+        context_.ShowMessage(text::RecordCreateFailed);
         return;
     }
     // The writer reports a failure on its own thread; the recording stops on this one, unless
@@ -195,40 +213,40 @@ void Form1::CommandRecord_Click()
             Qt::QueuedConnection);
     });
     (void)record_.Take(CsvHeaderLine()); // the first line of an empty queue
-    ui_.LabelRecord->setToolTip(shownPath);
-    ui_.LabelRecord->setText(LanguageText(RecordingToText) + shownPath);
-    ui_.CommandRecord->setText(LanguageText(StopText));
+    context_.ui.LabelRecord->setToolTip(shownPath);
+    context_.ui.LabelRecord->setText(context_.Text(RecordingToText) + shownPath);
+    context_.ui.CommandRecord->setText(context_.Text(StopText));
 }
 
-void Form1::StopRecording(int messageNumber)
+void TrendPanel::StopRecording(int messageNumber)
 {
     // The rows already queued are still written; the window does not wait for them.
     record_.Stop();
-    ui_.CommandRecord->setText(LanguageText(RecordText));
-    ui_.LabelRecord->clear();
-    ui_.LabelRecord->setToolTip(QString());
+    context_.ui.CommandRecord->setText(context_.Text(RecordText));
+    context_.ui.LabelRecord->clear();
+    context_.ui.LabelRecord->setToolTip(QString());
     // A full queue is found inside a Timer1 tick. Its message is shown once that tick has
     // returned, so that the monitor cycle goes on polling while the box waits for OK.
     if (messageNumber != 0)
-        QTimer::singleShot(0, this, [this, messageNumber] { ShowMessage(messageNumber); });
+        QTimer::singleShot(0, this, [this, messageNumber] { context_.ShowMessage(messageNumber); });
 }
 
-void Form1::ShowReadingsAge()
+void TrendPanel::ShowReadingsAge()
 {
     // Old readings keep their texts, greyed, with the time of the last accepted reply.
     const bool old = readingsAge_.Stale();
     QString tip;
     if (old) {
         const auto last = readingsAge_.LastAcceptedMs();
-        tip = last ? LanguageText(OldValueSinceText)
+        tip = last ? context_.Text(OldValueSinceText)
                          + QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(*last).time(),
                                                       QLocale::ShortFormat)
-                   : LanguageText(OldValueNeverText);
+                   : context_.Text(OldValueNeverText);
     }
-    if (old == readingsShownOld_ && ui_.Label2[0]->toolTip() == tip)
+    if (old == readingsShownOld_ && context_.ui.Label2[0]->toolTip() == tip)
         return;
     readingsShownOld_ = old;
-    for (QLabel *label : ui_.Label2) {
+    for (QLabel *label : context_.ui.Label2) {
         QPalette palette; // an empty palette: the label takes its frame's again
         if (old) {
             palette = label->palette();
