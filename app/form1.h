@@ -96,8 +96,6 @@ public:
     const TrendBuffer &Trend() const { return trend_.Trend(); }
     // The line view once it has been opened, else null.
     LineView *LineWindow() const { return line_.LineWindow(); }
-    // The session this window is a client of; other clients subscribe to it here.
-    ServiceSession &Session() { return session_; }
     const ExchangeMachine &Machine() const { return session_.Machine(); }
     const LineRecorder &Line() const { return session_.Line(); }
     const ValueStore &Store() const { return session_.Store(); }
@@ -127,7 +125,7 @@ private:
     void OpenCalibrationWindow();
 
     Form1Services services_;
-    ServiceSession session_{services_.port};
+    ServiceSession &session_{services_.session};
     // Built before the panels, which connect to them as they are made.
     Form1Controls ui_;
     LanguageTable texts_;

@@ -13,6 +13,7 @@
 #include "platform/qt_serial_port.h"
 #include "platform/termination_signals.h"
 #include "platform/writable_folder.h"
+#include "session/service_session.h"
 
 #include <QApplication>
 
@@ -36,6 +37,9 @@ int main(int argc, char *argv[])
     const std::filesystem::path writableFolder = pv::PrepareWritableFolder(
         programFolder, pv::FolderIsWritable(programFolder), pv::UserDataFolder());
     pv::QtSerialPort port(std::vector<std::filesystem::path>{writableFolder, programFolder});
+    // The session is the program's, not the window's: every front end is a client of it, and it
+    // is made before the window and ends after it.
+    pv::ServiceSession session(port);
     pv::QtMessageBox messages;
     pv::QtModalPresenter presenter;
     pv::QtFileDialogs files;
@@ -44,6 +48,7 @@ int main(int argc, char *argv[])
         = pv::MakeSqliteLanguageStore(programFolder / "DataBase" / "Language.db");
 
     pv::Form1 form1(pv::Form1Services{.port = port,
+                                      .session = session,
                                       .messages = messages,
                                       .presenter = presenter,
                                       .processes = *processes,

@@ -33,6 +33,9 @@ std::int64_t SystemClockMs();
 struct Form1Services
 {
     SerialPort &port;
+    // The session over that port. Whoever starts the window owns it and keeps it past the
+    // window's end: the window is one of its clients, not its home.
+    ServiceSession &session;
     MessageSink &messages;
     ModalPresenter &presenter;
     ProcessList &processes;

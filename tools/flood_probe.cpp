@@ -90,8 +90,9 @@ int main(int argc, char **argv)
     CountingPort port(realPort);
     ToolSurroundings quiet("flood-probe");
     const auto languageStore = pv::MakeSqliteLanguageStore(programDir / "DataBase" / "Language.db");
-    pv::Form1 form(pv::Form1Services{port, quiet, quiet, quiet, *languageStore, quiet, programDir,
-                                     pv::NumberFormat{}});
+    pv::ServiceSession session(port);
+    pv::Form1 form(pv::Form1Services{port, session, quiet, quiet, quiet, *languageStore, quiet,
+                                     programDir, pv::NumberFormat{}});
     if (!form.Form_Load())
         return 1;
     form.show();

@@ -58,6 +58,7 @@ public:
     Session(const fs::path &programFolder, const fs::path &writableFolder)
         : store_(pv::MakeSqliteLanguageStore(programFolder / "DataBase" / "Language.db")),
           form_(pv::Form1Services{.port = port_,
+                                  .session = session_,
                                   .messages = around_,
                                   .presenter = around_,
                                   .processes = around_,
@@ -177,6 +178,7 @@ private:
         = QDateTime(QDate(2026, 6, 21), QTime(12, 0)).toMSecsSinceEpoch();
     pv::InverterSimulator inverter_;
     pv::SimulatedPort port_{inverter_, &nowMs_};
+    pv::ServiceSession session_{port_}; // outlives the window, as in the program
     ToolSurroundings around_{"screenshots"};
     std::unique_ptr<pv::LanguageStore> store_;
     pv::Form1 form_;

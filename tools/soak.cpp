@@ -283,8 +283,9 @@ int main(int argc, char **argv)
     pv::QtSerialPort port(programDir);
     Stand stand;
     const auto languageStore = pv::MakeSqliteLanguageStore(programDir / "DataBase" / "Language.db");
-    pv::Form1 form(pv::Form1Services{port, stand, stand, stand, *languageStore, stand, programDir,
-                                     pv::NumberFormat{}});
+    pv::ServiceSession session(port);
+    pv::Form1 form(pv::Form1Services{port, session, stand, stand, stand, *languageStore, stand,
+                                     programDir, pv::NumberFormat{}});
     if (!form.Form_Load())
         return 1;
     form.show();

@@ -57,8 +57,9 @@ Run Measure(const std::filesystem::path &programDir, int ticks, bool viewOpen)
     pv::SimulatedPort port(inverter, &nowMs);
     ToolSurroundings quiet("tick-cost");
     const auto languageStore = pv::MakeSqliteLanguageStore(programDir / "DataBase" / "Language.db");
-    pv::Form1 form(pv::Form1Services{port, quiet, quiet, quiet, *languageStore, quiet, programDir,
-                                     pv::NumberFormat{}});
+    pv::ServiceSession session(port);
+    pv::Form1 form(pv::Form1Services{port, session, quiet, quiet, quiet, *languageStore, quiet,
+                                     programDir, pv::NumberFormat{}});
     Run run;
     if (!form.Form_Load())
         return run;

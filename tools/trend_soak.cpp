@@ -72,7 +72,8 @@ int main(int argc, char **argv)
     pv::InverterSimulator inverter;
     pv::SimulatedPort port(inverter, &nowMs);
     const auto languageStore = pv::MakeSqliteLanguageStore(programDir / "DataBase" / "Language.db");
-    pv::Form1 form(pv::Form1Services{port, around, around, around, *languageStore, around,
+    pv::ServiceSession session(port);
+    pv::Form1 form(pv::Form1Services{port, session, around, around, around, *languageStore, around,
                                      programDir, pv::NumberFormat{},
                                      [&nowMs] { return StartOfDayMs + nowMs; }});
     if (!form.Form_Load())

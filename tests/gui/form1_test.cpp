@@ -44,7 +44,7 @@ TEST_F(Form1Test, LockSetsEveryListedControlButNeverThePortList)
     };
     for (const bool enabled : {false, true}) {
         const QColor chosen = drawn(MenuConnection), other = drawn(MenuIdentifiers);
-        emit form->Session().IntentsAllowed(enabled);
+        emit session.IntentsAllowed(enabled);
         // Every entry, button and list follows the lock but the port list, the trend box, and
         // the line view and recording, which watch an exchange rather than start one.
         const std::set<QWidget *> free{ui().Combo1, ui().Check3, ui().CommandLine,
@@ -158,8 +158,8 @@ TEST_F(Form1Test, FlagBoxesAndModesKeepInStepOnlyWhileMonitoring)
         // The exchange locks the boxes at the click; unlocked again here, the handlers
         // themselves are seen to hold still while it runs (as when the panel shows a write).
         if (!monitoring) {
-            form->Session().ReadConfiguration();
-            emit form->Session().IntentsAllowed(true);
+            session.ReadConfiguration();
+            emit session.IntentsAllowed(true);
         }
         // The country group, flags 0 and 1, Standard, Parallel, jbus and mbus after each click.
         const std::tuple<QAbstractButton *, const char *, const char *> clicks[] = {

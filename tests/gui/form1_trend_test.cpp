@@ -284,8 +284,9 @@ TEST_F(TrendTest, WireIsTheSameWithTheTrendShownAndARecordingRunning)
             return peer.TakeOutput(clockMs + InverterSimulator::DefaultReplyDelayMs);
         };
         clockMs = startMs;
-        Form1 window(Form1Services{line, around, around, around, around, around, program, format,
-                                   [this] { return clockMs; }});
+        ServiceSession session(line);
+        Form1 window(Form1Services{line, session, around, around, around, around, around, program,
+                                   format, [this] { return clockMs; }});
         EXPECT_TRUE(window.Form_Load());
         if (trendAndRecording) {
             around.files.push_back(recording);

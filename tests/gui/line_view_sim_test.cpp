@@ -28,8 +28,8 @@ protected:
         std::ofstream(program / "InitSet.txt") << "1,1,1,1,0,Test";
         std::ofstream(program / "CountryParameter.txt") << "h\r\nh\r\nR0\t1\r\nR1\t2\r\nR2\t3";
         std::ofstream(program / "LanguageSet.txt") << "1\r\n";
-        form = std::make_unique<Form1>(
-            Form1Services{port, around, around, around, *english, around, program, NumberFormat{}});
+        form = std::make_unique<Form1>(Form1Services{port, session, around, around, around,
+                                                     *english, around, program, NumberFormat{}});
         ASSERT_TRUE(form->Form_Load());
         form->CommandLine_Click();
         form->Controls().Combo1->setCurrentIndex(0);
@@ -55,6 +55,7 @@ protected:
     InverterSimulator inverter;
     std::int64_t nowMs = 0;
     SimulatedPort port{inverter, &nowMs};
+    ServiceSession session{port};
     test::World around;
     std::unique_ptr<LanguageStore> english = MakeSqliteLanguageStore(PV_LANGUAGE_DB);
     std::unique_ptr<Form1> form;

@@ -101,7 +101,7 @@ TEST_F(LineViewTest, TheWireCarriesTheSameFramesAtTheSameTicksWithTheViewOpen)
     const auto without = RunScript(barePort, bare);
 
     LineView &view = Open();
-    const auto with = RunScript(port, form->Session(), [&view] { view.Refresh(); });
+    const auto with = RunScript(port, session, [&view] { view.Refresh(); });
 
     EXPECT_EQ(with, without);
     // The script did what it says: the identify read ran, and the view listed what was sent.

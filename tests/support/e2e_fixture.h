@@ -78,8 +78,9 @@ protected:
              {"InitSet.txt", "LanguageSet.txt", "CountryParameter.txt", "DataBase/Language.db"})
             fs::copy_file(fs::path(PV_BUILT_PROGRAM_DIR) / name, program_ / name);
         languageStore_ = MakeSqliteLanguageStore(program_ / "DataBase" / "Language.db");
-        form_ = std::make_unique<Form1>(Form1Services{
-            port_, stand_, stand_, stand_, *languageStore_, stand_, program_, NumberFormat{}});
+        form_ = std::make_unique<Form1>(Form1Services{port_, session_, stand_, stand_, stand_,
+                                                      *languageStore_, stand_, program_,
+                                                      NumberFormat{}});
         ASSERT_TRUE(form_->Form_Load());
     }
     void TearDown() override { StopSimulator(); }
@@ -186,6 +187,7 @@ protected:
     fs::path program_ = folder_.path().toStdString();
     Stand stand_;
     QtSerialPort port_{program_};
+    ServiceSession session_{port_}; // outlives the window, as in main()
     std::unique_ptr<LanguageStore> languageStore_;
     std::unique_ptr<Form1> form_;
     QProcess sim_;

@@ -50,6 +50,7 @@ protected:
         if (languageSet != nullptr)
             std::ofstream(program / "LanguageSet.txt") << languageSet;
         form = std::make_unique<Form1>(Form1Services{.port = port,
+                                                     .session = session,
                                                      .messages = around,
                                                      .presenter = around,
                                                      .processes = around,
@@ -110,6 +111,8 @@ protected:
     // Where the language choice is kept; empty: the program folder.
     std::filesystem::path writable;
     FakeSerialPort port;
+    // The window's session; made before the window and ended after it, as main() does.
+    ServiceSession session{port};
     World around;
     NumberFormat format;
     // The wall clock of the window: milliseconds since 1970, moved by the test.
