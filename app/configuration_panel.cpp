@@ -202,10 +202,8 @@ void ConfigurationPanel::ShowGridLimits()
 
 void ConfigurationPanel::Command1_Click(int index)
 {
-    if (!context_.services.port.IsOpen()) {
-        context_.ShowMessage(text::PortNotOpen);
+    if (!context_.PortOpenOrSay())
         return;
-    }
     if (index == WriteButton) {
         StartWrite();
         return;

@@ -44,15 +44,11 @@ void Form1::Label16_MouseDown(int index, int button, int /*shift*/, int /*x*/, i
         ui_.Frame1[index]->setVisible(ui_.Frame1[index]->isHidden());
         break;
     case MenuCalibration:
-        if (!services_.port.IsOpen())
-            context_.ShowMessage(text::PortNotOpen);
-        else
+        if (context_.PortOpenOrSay())
             session_.OpenCalibration();
         break;
     case MenuAbout:
-        if (!services_.port.IsOpen()) {
-            context_.ShowMessage(text::PortNotOpen);
-        } else {
+        if (context_.PortOpenOrSay()) {
             Form3 about(Form3Services{texts_, captionTargets_, session_.Data()}, this);
             about.Form_Load();
             services_.presenter.ShowModal(about);

@@ -66,10 +66,8 @@ void IdentifiersPanel::ShowIdentifierValues()
 
 void IdentifiersPanel::Command1_Click(int index)
 {
-    if (!context_.services.port.IsOpen()) {
-        context_.ShowMessage(text::PortNotOpen);
+    if (!context_.PortOpenOrSay())
         return;
-    }
     if (index == WriteButton) {
         StartWrite();
         return;

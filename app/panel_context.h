@@ -7,6 +7,8 @@
 
 #include "language/language_table.h"
 #include "link/numbers.h"
+#include "link/serial_port.h"
+#include "link/text_numbers.h"
 #include "platform/message_box.h"
 
 #include <QString>
@@ -21,7 +23,6 @@ class FileDialogs;
 class LanguageStore;
 class ModalPresenter;
 class ProcessList;
-class SerialPort;
 class ServiceSession;
 
 enum class Lamp { Good, Bad };
@@ -75,6 +76,14 @@ struct PanelContext
     QString Text(int number) const { return texts.Text(number); }
     // A modal message box with text N alone and an OK button.
     void ShowMessage(int number) const { ShowTextMessage(services.messages, texts, number); }
+    // Every button that talks to the inverter first asks for an open port: text 131 otherwise.
+    bool PortOpenOrSay() const
+    {
+        if (services.port.IsOpen())
+            return true;
+        ShowMessage(text::PortNotOpen);
+        return false;
+    }
 };
 
 // Empties the visible setting panels before a read, whichever panel's Read started it.
