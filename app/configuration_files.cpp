@@ -32,6 +32,7 @@ constexpr int LoadedText = 256;
 constexpr int NoReadToCompareText = 257;
 constexpr int DifferingText = 258; // %1 how many
 constexpr int NoneDifferText = 259;
+constexpr int FingerprintText = 285; // %1 the fingerprint of the file's settings
 
 // The reasons, with %1 the key, %2 the value, %3 and %4 the bounds, the length or the choices.
 int ReasonText(ConfigurationFault fault)
@@ -325,11 +326,14 @@ void ConfigurationPanel::CommandCompare_Click()
     const std::vector<int> differing
         = CompareConfiguration(PanelNow(), *values, context_.services.numberFormat);
     MarkDiffering(differing);
-    if (differing.empty())
-        context_.ShowMessage(NoneDifferText);
-    else
-        context_.services.messages.ShowMessage(
-            Substitute(context_.Text(DifferingText), {QString::number(differing.size())}));
+    const QString result = differing.empty() ? context_.Text(NoneDifferText)
+                                             : Substitute(context_.Text(DifferingText),
+                                                          {QString::number(differing.size())});
+    // The fingerprint of what the file holds, as a commissioning report names it: the file's own
+    // header line may have been edited by hand, its settings are what was compared.
+    context_.services.messages.ShowMessage(
+        result + u'\n'
+        + Substitute(context_.Text(FingerprintText), {Utf8(ConfigurationFingerprint(*values))}));
 }
 
 } // namespace pv

@@ -5,6 +5,8 @@
 #include "configuration_fields.h"
 #include "text_lines.h"
 
+#include "link/sha256.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -64,6 +66,7 @@ constexpr FieldRule Fields[ConfigurationFieldCount] = {
 };
 
 constexpr NumberFormat FileFormat{'.', ','};
+constexpr std::string_view FingerprintComment = "# fingerprint sha256:";
 
 // A number as the file writes it: an optional minus, digits, and an optional "." with digits.
 std::optional<double> FileNumber(std::string_view text)
@@ -125,6 +128,15 @@ ConfigurationProblem TakeFileValue(int field, std::string_view written,
     return problem;
 }
 
+// A number in its register's unit: rounded to the unit as the write rounds it, then the
+// shortest text that reads back as that value, so any way of writing one setting gives one text.
+std::string UnitNumberText(int field, float value)
+{
+    const int scale = DeclarationOf(field).scale;
+    const double atUnit = RoundHalfEven(static_cast<double>(value) * scale) / scale;
+    return PlainNumberText(static_cast<float>(atUnit), FileFormat.decimalSeparator);
+}
+
 } // namespace
 
 std::string_view ConfigurationKey(int field)
@@ -144,6 +156,29 @@ ConfigurationFileHeader ConfigurationHeaderFor(std::string savedAt,
     return header;
 }
 
+std::string CanonicalConfigurationText(const ConfigurationValues &values)
+{
+    std::string text;
+    for (int field = 0; field < ConfigurationFieldCount; ++field) {
+        const FieldRule &rule = Fields[field];
+        std::string value;
+        if (rule.kind == Kind::Choice)
+            value = values.flags[static_cast<std::size_t>(field - FirstFlagField)] ? rule.ticked
+                                                                                   : rule.unticked;
+        else if (rule.kind == Kind::Country)
+            value = std::to_string(values.countryCode);
+        else
+            value = UnitNumberText(field, NumberOf(values, field));
+        text += std::string(rule.key) + " = " + value + "\n";
+    }
+    return text;
+}
+
+std::string ConfigurationFingerprint(const ConfigurationValues &values)
+{
+    return Sha256Hex(CanonicalConfigurationText(values));
+}
+
 std::string FormatConfigurationFile(const ConfigurationValues &values,
                                     const ConfigurationFileHeader &header)
 {
@@ -155,19 +190,9 @@ std::string FormatConfigurationFile(const ConfigurationValues &values,
                 + " inverter ID " + SingleLineText(inverter->id) + ", model \""
                 + SingleLineText(inverter->modelName) + "\", operating firmware "
                 + SingleLineText(inverter->operatingVersion) + "\n";
-    for (int field = 0; field < ConfigurationFieldCount; ++field) {
-        const FieldRule &rule = Fields[field];
-        std::string value;
-        if (rule.kind == Kind::Choice)
-            value = values.flags[static_cast<std::size_t>(field - FirstFlagField)] ? rule.ticked
-                                                                                   : rule.unticked;
-        else if (rule.kind == Kind::Country)
-            value = std::to_string(values.countryCode);
-        else
-            value = PlainNumberText(NumberOf(values, field), FileFormat.decimalSeparator);
-        file += std::string(rule.key) + " = " + value + "\n";
-    }
-    return file;
+    const std::string settings = CanonicalConfigurationText(values);
+    file += std::string(FingerprintComment) + Sha256Hex(settings) + "\n";
+    return file + settings;
 }
 
 ConfigurationFileReading ParseConfigurationFile(std::string_view bytes,

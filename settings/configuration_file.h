@@ -88,7 +88,7 @@ enum class ConfigurationFault {
     NotNumber,
     NotWhole,      // a country code with decimals
     FinerThanUnit, // finer than its register's unit (steps of `first`): the write would round it
-    OutOfRange,         // below `first` or above `second`
+    OutOfRange,    // below `first` or above `second`
     OutOfRangeAboveLow, // at most `first` or above `second` (a lower bound not included)
     TooLong,            // its entry takes at most `first` characters
     NotChoice,          // not one of the words in `first`
@@ -142,7 +142,18 @@ struct ConfigurationRead
 ConfigurationFileHeader ConfigurationHeaderFor(std::string savedAt,
                                                const std::optional<ConfigurationRead> &read,
                                                const ConfigurationPanelTexts &panel);
-// The whole file, UTF-8 with LF line ends.
+// The settings as one text that does not depend on how their numbers were written: the lines
+// the file holds below its header ("key = value\n" in file order), each number rounded to its
+// register's unit and written in its shortest "." form, so 47.5, 47.50 and an entry's "47,5"
+// give the same text.
+std::string CanonicalConfigurationText(const ConfigurationValues &values);
+// SHA-256 of that text as 64 lowercase hexadecimal digits: a report and a file that name the
+// same fingerprint hold the same settings, whichever panel or file they came from.
+std::string ConfigurationFingerprint(const ConfigurationValues &values);
+
+// The whole file, UTF-8 with LF line ends; its header ends with the settings' fingerprint
+// ("# fingerprint sha256:<hex>", the digest of the lines that follow it). Loading reads no
+// comment, so files saved before the fingerprint load as they did.
 std::string FormatConfigurationFile(const ConfigurationValues &values,
                                     const ConfigurationFileHeader &header);
 

@@ -2,6 +2,7 @@
 // and where, the panel's own refusals, the comparison, and the example files against the
 // presets they come from.
 
+#include "settings/configuration_fields.h"
 #include "settings/configuration_file.h"
 #include "settings/country_presets.h"
 
@@ -49,12 +50,19 @@ const char UnitFile[]
       "flag_bit_5 = 0\nflag_bit_4 = 0\nflag_bit_3 = 0\nflag_bit_2 = 1\n"
       "flag_bit_1 = 0\nflag_bit_0 = 1\n";
 
-TEST(ConfigurationFile, IsWrittenWithPointDecimalsAndTheInverterInItsHeader)
+// SHA-256 of UnitFile's lines below its header, as sha256sum gives it. UnitFile itself is a file
+// saved before the header carried the fingerprint.
+const std::string UnitFingerprintLine
+    = "# fingerprint sha256:7c417803bbc8010ec47b26858bf08794524a02ce620c50f2e1ab81f0a538b738";
+
+TEST(ConfigurationFile, IsWrittenWithPointDecimalsAndTheInverterAndFingerprintInItsHeader)
 {
     // A line break in a model name read from the unit must not start a line of its own.
     const ConfigurationFileHeader header{"2025-03-04 05:06:07",
                                          InverterIdentity{"7", "PV\n3600", "V1000700"}};
-    EXPECT_EQ(FormatConfigurationFile(Unit(), header), UnitFile);
+    std::string saved = UnitFile;
+    saved.insert(saved.find("vmax_l2_v = 264"), UnitFingerprintLine + "\n");
+    EXPECT_EQ(FormatConfigurationFile(Unit(), header), saved);
     const std::string unread = FormatConfigurationFile(Unit(), {"2025-03-04 05:06:07", {}});
     EXPECT_EQ(unread.find("# read from"), std::string::npos);
 }
@@ -66,7 +74,7 @@ struct HeaderRow
     const char *name;
     bool read;
     std::function<void(ConfigurationPanelTexts &)> change;
-    const char *line; // the header's third line; nullptr: there is none
+    const char *line; // the header's third line; nullptr: none, the fingerprint comes third
 };
 const HeaderRow HeaderRows[] = {
     {"NothingRead", false, [](ConfigurationPanelTexts &) {}, nullptr},
@@ -99,7 +107,7 @@ TEST_P(ConfigurationFileHeaders, NameTheUnitOnlyForWhatItsReadShowed)
     std::string line;
     for (int i = 0; i < 3; ++i)
         std::getline(lines, line);
-    EXPECT_EQ(line, row.line != nullptr ? row.line : "vmax_l2_v = 264");
+    EXPECT_EQ(line, row.line != nullptr ? row.line : UnitFingerprintLine);
 }
 
 INSTANTIATE_TEST_SUITE_P(ConfigurationFile, ConfigurationFileHeaders,
@@ -123,7 +131,7 @@ TEST_P(ConfigurationFileFormats, PanelToFileToPanelKeepsEveryValue)
         FormatConfigurationFile(*panel.values, {"now", {}}), ListCodes, format);
     ASSERT_TRUE(file.values) << file.problem.line;
     EXPECT_EQ(*file.values, Unit());
-    EXPECT_EQ(file.lines[CountryCodeField], 20); // two header lines, then the keys in order
+    EXPECT_EQ(file.lines[CountryCodeField], 21); // three header lines, then the keys in order
     ConfigurationValues whole = Unit();
     whole.ratedPower = 4;
     EXPECT_EQ(ConfigurationEntryTexts(whole, format).ratedPower, std::string("4") + separator + "0")
@@ -180,8 +188,8 @@ const FileCase FileCases[] = {
     {"CommaIsNoDecimalPointInAFile", Replaced("= 47.5", "= 47,5"), F::NotNumber, 13,
      "fmin_50hz_grid_hz", "47,5"},
     {"NoExponent", Replaced("= 50.2", "= 5.02e1"), F::NotNumber, 12, "fmax_50hz_grid_hz", "5.02e1"},
-    {"VoltageWithDecimals", Replaced("= 195", "= 195.5"), F::FinerThanUnit, 6, "vmin_l1_v",
-     "195.5", "1"},
+    {"VoltageWithDecimals", Replaced("= 195", "= 195.5"), F::FinerThanUnit, 6, "vmin_l1_v", "195.5",
+     "1"},
     {"ZeroDisconnectTime", Replaced("fmax_disconnect_ms = 200", "fmax_disconnect_ms = 0"),
      F::OutOfRangeAboveLow, 16, "fmax_disconnect_ms", "0", "0", "65535"},
     {"SleepPowerAbove20", Replaced("= 5\n", "= 21\n"), F::OutOfRange, 18, "sleep_power_percent",
@@ -227,6 +235,80 @@ std::string FileWith(int field, const std::string &text)
     const std::string key = std::string(ConfigurationKey(field)) + " = ";
     const auto at = file.find("\n" + key) + 1;
     return file.replace(at, file.find('\n', at) - at, key + text);
+}
+
+// The same settings give the same fingerprint however their numbers were written, in a file
+// with or without the fingerprint line or on a panel in either format.
+struct SameSettingsRow
+{
+    const char *name;
+    std::function<std::optional<ConfigurationValues>()> values;
+};
+
+std::optional<ConfigurationValues> FileValues(const std::string &file)
+{
+    return ParseConfigurationFile(file, ListCodes, CommaDecimal).values;
+}
+
+std::optional<ConfigurationValues> PanelValues(const NumberFormat &format, int limit,
+                                               const std::string &text)
+{
+    ConfigurationPanelTexts panel = ConfigurationEntryTexts(Unit(), format);
+    panel.limits[static_cast<std::size_t>(limit)] = text;
+    return ReadConfigurationPanel(panel, format).values;
+}
+
+const SameSettingsRow SameSettingsRows[] = {
+    {"SavedFile",
+     [] {
+         return FileValues(FormatConfigurationFile(Unit(), {"now", {}}));
+     }},
+    {"FileWithoutFingerprintLine", [] { return FileValues(UnitFile); }},
+    {"FileWithTrailingZeros", [] { return FileValues(FileWith(9, "47.50")); }},
+    {"CommaPanelWithTrailingZeros", [] { return PanelValues(CommaDecimal, 9, "47,50"); }},
+    {"PointPanel", [] { return PanelValues(PointDecimal, 8, "50.20"); }},
+    {"ValueOffItsUnitIsRounded",
+     [] {
+         ConfigurationValues values = Unit();
+         values.limits[9] = 47.51f;
+         values.limits[0] = 263.9f;
+         return std::optional(values);
+     }},
+};
+
+class SameSettings : public ::testing::TestWithParam<SameSettingsRow>
+{
+};
+
+TEST_P(SameSettings, GiveTheSavedFilesFingerprint)
+{
+    const auto values = GetParam().values();
+    ASSERT_TRUE(values);
+    EXPECT_EQ("# fingerprint sha256:" + ConfigurationFingerprint(*values), UnitFingerprintLine);
+}
+
+INSTANTIATE_TEST_SUITE_P(ConfigurationFingerprint, SameSettings,
+                         ::testing::ValuesIn(SameSettingsRows),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ConfigurationFingerprint, ChangesWithEverySetting)
+{
+    const std::string unit = ConfigurationFingerprint(Unit());
+    for (int field = 0; field < ConfigurationFieldCount; ++field) {
+        SCOPED_TRACE(ConfigurationKey(field));
+        ConfigurationValues changed = Unit();
+        if (field >= FirstFlagField) {
+            auto &flag = changed.flags[static_cast<std::size_t>(field - FirstFlagField)];
+            flag = !flag;
+        } else if (field == CountryCodeField) {
+            changed.countryCode = 6;
+        } else {
+            // One step of its register's unit down.
+            configfield::NumberOf(changed, field)
+                -= 1.0f / static_cast<float>(configfield::DeclarationOf(field).scale);
+        }
+        EXPECT_NE(ConfigurationFingerprint(changed), unit);
+    }
 }
 
 // The range of a file's limit is the write check's: a value loads exactly when the check of the

@@ -1,9 +1,11 @@
 // Configuration files on the panel: Save then Load gives the panel back, Load ticks nothing and
 // sends nothing, refused files and panels leave everything as it was and say which line or
-// entry, Compare marks exactly what differs. The file format, its checks and the comparison are
-// pinned by the configuration file core tests.
+// entry, Compare marks exactly what differs and names the fingerprint of the file's settings. The
+// file format, its checks and the comparison are pinned by the configuration file core tests.
 
 #include "form1_panel_fixture.h"
+
+#include "link/sha256.h"
 
 #include <QCoreApplication>
 
@@ -40,6 +42,7 @@ protected:
             {279, "not loaded: %1"},
             {280, "not compared: %1"},
             {281, "not plain %1"},
+            {285, "fingerprint %1"},
         });
         registers.insert({{0xC081, 0xC511}, {0xC084, 5}, {0xC085, 60}, {0xC0B1, 36}});
         HoldLimits({264, 253, 195, 184, 200, 2000, 2000, 200, 502, 475, 605, 595, 200, 300});
@@ -172,7 +175,8 @@ TEST_F(Form1Files, ACodeTheListDoesNotOfferIsSavedAndLoadedAsReported)
     Run(3);
     QCoreApplication::processEvents();
     Compare("unit.pvcfg");
-    EXPECT_EQ(around.shown.back(), Text(259)) << "own settings stand for the code reported";
+    EXPECT_TRUE(around.shown.back().startsWith(Text(259) + "\n"))
+        << "own settings stand for the code reported";
 }
 
 // An empty panel, then a read one with one fault each time: said as the write says it, or with
@@ -205,7 +209,7 @@ TEST_F(Form1Files, LoadRefusesTheWholeFileAndLeavesThePanelAsItWas)
     Connect();
     Run(3);
     Save("good.pvcfg");
-    const std::string good = Contents("good.pvcfg"); // vmax_l2_v on line 4
+    const std::string good = Contents("good.pvcfg"); // vmax_l2_v on line 5
     ui().Check1[3]->setChecked(true);
     const std::string panel = Panel(), groups = Ticked(ui().Check1);
     port.ClearRecord();
@@ -228,7 +232,7 @@ TEST_F(Form1Files, LoadRefusesTheWholeFileAndLeavesThePanelAsItWas)
         = [this](const char *name) { return QString::fromStdString((program / name).string()); };
     const QString path = shownPath(nowhere);
     EXPECT_EQ(around.shown, (std::vector<QString>{
-                                "Line 5: NaN vmax_l1_v=abc", "Line 14: 65.1 not in 60.1..65",
+                                "Line 6: NaN vmax_l1_v=abc", "Line 15: 65.1 not in 60.1..65",
                                 "not loaded: over 64 KiB", "not written " + path,
                                 "not read " + path, "not plain " + shownPath("fifo.pvcfg"),
                                 "not plain " + shownPath("fifo.pvcfg"), "not plain /dev/zero"}));
@@ -253,12 +257,16 @@ TEST_F(Form1Files, CompareMarksWhatDiffersFromAReadUntilAnEditALoadOrARead)
     Compare("read.pvcfg");
     EXPECT_TRUE(Marked().empty());
     std::string other = Contents("read.pvcfg");
+    const std::string read = Sha256Hex(other.substr(other.find("\nvmax_l2_v") + 1));
+    EXPECT_NE(other.find("\n# fingerprint sha256:" + read + "\n"), std::string::npos);
     for (const auto &[from, to] : {std::pair{"vmin_l1_v = 195", "vmin_l1_v = 196"},
                                    {"sleep_power_percent = 5", "sleep_power_percent = 6"},
                                    {"dc_input = parallel", "dc_input = standard"}})
         other = Replace(other, from, to);
     Put("other.pvcfg", other);
     Compare("other.pvcfg");
+    // The fingerprint of what the file holds, not the header line it kept from read.pvcfg.
+    const std::string changed = Sha256Hex(other.substr(other.find("\nvmax_l2_v") + 1));
     const std::vector<std::string> all{"Check2(0)", "Option1(0)", "Option1(1)", "Text5",
                                        "Text7(2)"};
     EXPECT_EQ(Marked(), all);
@@ -275,8 +283,9 @@ TEST_F(Form1Files, CompareMarksWhatDiffersFromAReadUntilAnEditALoadOrARead)
     EXPECT_TRUE(Marked().empty()) << "after a load";
     Compare("other.pvcfg"); // the panel now shows the file, not the inverter
     EXPECT_EQ(around.shown,
-              (std::vector<QString>{Text(257), Text(259), "differ: 3", Text(242),
-                                    "not compared: over 64 KiB", Text(256), Text(257)}));
+              (std::vector<QString>{Text(257), Text(259) + "\nfingerprint " + read.c_str(),
+                                    "differ: 3\nfingerprint " + QString::fromStdString(changed),
+                                    Text(242), "not compared: over 64 KiB", Text(256), Text(257)}));
     EXPECT_EQ(around.files.size(), 1u) << "no file dialog without a read";
     Run(3);
     around.files.clear();

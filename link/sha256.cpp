@@ -1,0 +1,110 @@
+#include "sha256.h"
+
+#include <cstddef>
+
+namespace pv {
+
+namespace {
+
+// The first 32 bits of the fractional parts of the cube roots of the first 64 primes.
+constexpr std::array<std::uint32_t, 64> RoundConstants = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
+};
+
+// The first 32 bits of the fractional parts of the square roots of the first 8 primes.
+constexpr std::array<std::uint32_t, 8> InitialHash = {
+    0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19,
+};
+
+constexpr std::size_t BlockBytes = 64;
+
+constexpr std::uint32_t RotateRight(std::uint32_t x, int n)
+{
+    return (x >> n) | (x << (32 - n));
+}
+
+void Compress(std::array<std::uint32_t, 8> &hash, const std::uint8_t *block)
+{
+    std::array<std::uint32_t, 64> w{};
+    // The message words are big-endian.
+    for (std::size_t i = 0; i < 16; ++i)
+        w[i] = std::uint32_t{block[4 * i]} << 24 | std::uint32_t{block[4 * i + 1]} << 16
+               | std::uint32_t{block[4 * i + 2]} << 8 | std::uint32_t{block[4 * i + 3]};
+    for (std::size_t i = 16; i < 64; ++i) {
+        const std::uint32_t s0
+            = RotateRight(w[i - 15], 7) ^ RotateRight(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        const std::uint32_t s1
+            = RotateRight(w[i - 2], 17) ^ RotateRight(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    auto [a, b, c, d, e, f, g, h] = hash;
+    for (std::size_t i = 0; i < 64; ++i) {
+        const std::uint32_t s1 = RotateRight(e, 6) ^ RotateRight(e, 11) ^ RotateRight(e, 25);
+        const std::uint32_t choice = (e & f) ^ (~e & g);
+        const std::uint32_t t1 = h + s1 + choice + RoundConstants[i] + w[i];
+        const std::uint32_t s0 = RotateRight(a, 2) ^ RotateRight(a, 13) ^ RotateRight(a, 22);
+        const std::uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
+        const std::uint32_t t2 = s0 + majority;
+        h = g;
+        g = f;
+        f = e;
+        e = d + t1;
+        d = c;
+        c = b;
+        b = a;
+        a = t1 + t2;
+    }
+    const std::array<std::uint32_t, 8> worked = {a, b, c, d, e, f, g, h};
+    for (std::size_t i = 0; i < hash.size(); ++i)
+        hash[i] += worked[i];
+}
+
+} // namespace
+
+Sha256Digest Sha256(std::string_view bytes)
+{
+    std::array<std::uint32_t, 8> hash = InitialHash;
+    const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
+    const std::size_t whole = bytes.size() / BlockBytes * BlockBytes;
+    for (std::size_t at = 0; at < whole; at += BlockBytes)
+        Compress(hash, data + at);
+    // The tail, a 1 bit, zeros, and the message length in bits (big-endian, 64 bits): one block,
+    // or two when fewer than nine bytes are left in the first.
+    std::array<std::uint8_t, 2 * BlockBytes> tail{};
+    const std::size_t rest = bytes.size() - whole;
+    for (std::size_t i = 0; i < rest; ++i)
+        tail[i] = data[whole + i];
+    tail[rest] = 0x80;
+    const std::size_t tailBytes = rest + 9 <= BlockBytes ? BlockBytes : 2 * BlockBytes;
+    const std::uint64_t bits = static_cast<std::uint64_t>(bytes.size()) * 8;
+    for (std::size_t i = 0; i < 8; ++i)
+        tail[tailBytes - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
+    for (std::size_t at = 0; at < tailBytes; at += BlockBytes)
+        Compress(hash, tail.data() + at);
+
+    Sha256Digest digest{};
+    for (std::size_t i = 0; i < hash.size(); ++i)
+        for (std::size_t j = 0; j < 4; ++j)
+            digest[4 * i + j] = static_cast<std::uint8_t>(hash[i] >> (24 - 8 * j));
+    return digest;
+}
+
+std::string Sha256Hex(std::string_view bytes)
+{
+    constexpr char Digits[] = "0123456789abcdef";
+    std::string hex;
+    for (const std::uint8_t byte : Sha256(bytes)) {
+        hex += Digits[byte >> 4];
+        hex += Digits[byte & 0x0f];
+    }
+    return hex;
+}
+
+} // namespace pv
