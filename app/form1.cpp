@@ -68,11 +68,13 @@ void Form1::ConnectSession()
     ServiceSession *s = &session_;
     const auto show
         = [this](int number) { return [this, number] { context_.ShowMessage(number); }; };
-    connect(s, &ServiceSession::ReadFailed, this, show(text::ReadFailed));
-    connect(s, &ServiceSession::WriteDone, this, show(text::WriteDone));
-    connect(s, &ServiceSession::WriteFailed, this, show(text::WriteFailed));
+    const auto shown
+        = [&show](ExchangeOutcome outcome) { return show(OutcomeTextNumber(outcome)); };
+    connect(s, &ServiceSession::ReadFailed, this, shown(ExchangeOutcome::ReadFailed));
+    connect(s, &ServiceSession::WriteDone, this, shown(ExchangeOutcome::WriteDone));
+    connect(s, &ServiceSession::WriteFailed, this, shown(ExchangeOutcome::WriteFailed));
     connect(s, &ServiceSession::RequestRefused, this, show(text::EntryRefused));
-    connect(s, &ServiceSession::FirmwareRefused, this, show(text::VersionRefused));
+    connect(s, &ServiceSession::FirmwareRefused, this, shown(ExchangeOutcome::FirmwareRefused));
     connect(s, &ServiceSession::CalibrationDue, this, &Form1::OpenCalibrationWindow);
 }
 

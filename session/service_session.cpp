@@ -87,6 +87,7 @@ QTimer *ServiceSession::Timer(ExchangeTimer timer) const
 
 void ServiceSession::ChoosePort(int listIndex)
 {
+    chosenPort_ = listIndex;
     machine_.SelectPort(listIndex);
 }
 
@@ -97,6 +98,7 @@ void ServiceSession::ReadIdentifiers()
 
 void ServiceSession::WriteIdentifiers(const IdentifyWriteValues &values)
 {
+    identifyWrite_ = values;
     machine_.Prepare(ExchangeState::PrepareIdentifyWrite, IdentifyRun(values));
 }
 
@@ -108,6 +110,7 @@ void ServiceSession::ReadConfiguration()
 void ServiceSession::WriteConfiguration(const ConfigurationWrite &write)
 {
     writeGroups_ = write.groups;
+    configurationWrite_ = write;
     machine_.Prepare(ExchangeState::PrepareConfigurationWrite, ConfigurationRun(write));
 }
 

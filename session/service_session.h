@@ -9,6 +9,7 @@
 #include "link/exchange_machine.h"
 #include "link/line_recorder.h"
 #include "link/value_store.h"
+#include "session/exchange_outcome.h"
 #include "settings/configuration.h"
 #include "settings/identifiers.h"
 
@@ -16,6 +17,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class QTimer;
 
@@ -65,8 +67,18 @@ public:
     const LineRecorder &Line() const { return line_; }
     // The groups of the configuration write asked for last.
     const WriteGroups &ConfigurationWriteGroups() const { return writeGroups_; }
+    // The writes asked for last, as they passed their checks (what a failed write attempted).
+    const std::optional<IdentifyWriteValues> &IdentifyWriteAsked() const { return identifyWrite_; }
+    const std::optional<ConfigurationWrite> &ConfigurationWriteAsked() const
+    {
+        return configurationWrite_;
+    }
+    // The port list index chosen last (0 is COM1); nothing before the first choice.
+    std::optional<int> ChosenPort() const { return chosenPort_; }
     // The reply of the last calibration read that filled the Read Setting Data row.
     const Bytes &CalibrationReply() const { return machine_.ExchangeChannel().reply; }
+    // The request the calibration exchange sent last (CRC included).
+    const Bytes &CalibrationRequest() const { return machine_.ExchangeChannel().request; }
 
 signals:
     void IntentsAllowed(bool allowed);
@@ -98,6 +110,9 @@ private:
     RecordingPort linePort_;
     ExchangeMachine machine_;
     WriteGroups writeGroups_{};
+    std::optional<IdentifyWriteValues> identifyWrite_;
+    std::optional<ConfigurationWrite> configurationWrite_;
+    std::optional<int> chosenPort_;
 };
 
 } // namespace pv
