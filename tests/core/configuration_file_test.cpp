@@ -1,10 +1,12 @@
 // Configuration files without a window: the file a panel becomes, the files that are refused
-// and where, the panel's own refusals, the comparison, and the example files against the
-// presets they come from.
+// and where, the fingerprint, the limits' ranges, and the example files against the presets
+// they come from.
 
 #include "settings/configuration_fields.h"
 #include "settings/configuration_file.h"
 #include "settings/country_presets.h"
+
+#include "configuration_unit.h"
 
 #include <gtest/gtest.h>
 
@@ -17,22 +19,7 @@
 namespace pv {
 namespace {
 
-constexpr NumberFormat PointDecimal{'.', ','};
-constexpr NumberFormat CommaDecimal{',', '.'};
-const std::vector<std::uint8_t> ListCodes{6, 17, 5, 255};
-
-// A unit with every kind of value: decimals, own settings, both modes set, two flag bits.
-ConfigurationValues Unit()
-{
-    ConfigurationValues v;
-    v.limits = {264, 253, 195, 184, 200, 2000, 2000, 200, 50.2f, 47.5f, 60.5f, 59.5f, 200, 65535};
-    v.sleepPower = 5;
-    v.ratedPower = 3.6f;
-    v.retryTime = 600;
-    v.countryCode = 255;
-    v.flags = {true, true, false, false, false, true, false, true};
-    return v;
-}
+using namespace pv::test;
 
 const char UnitFile[]
     = "# PV inverter configuration (UTF-8, one \"key = value\" per line, \".\" "
@@ -334,75 +321,6 @@ TEST(ConfigurationFile, LimitsLoadExactlyWhenTheWriteCheckSendsThem)
             const auto reading
                 = ParseConfigurationFile(FileWith(entry, text), ListCodes, PointDecimal);
             EXPECT_EQ(reading.values.has_value(), !check.refusal && !defaulted);
-        }
-    }
-}
-
-// Settings are unsigned words, as their checks accept them: a disconnect time of 40000 ms and
-// a rated power of 6553.5 kW read back as written, so saving, comparing and writing the panel
-// again take them as they stand.
-TEST(ConfigurationPanel, UnsignedSettingsReadBackAsWrittenAndPassSaveCompareAndWrite)
-{
-    ConfigurationValues unit = Unit();
-    unit.limits[12] = 40000;
-    unit.ratedPower = 6553.5f;
-    RegisterImage image;
-    const auto put = [&image](std::uint16_t r, std::uint16_t word) {
-        const Bytes bytes{static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
-        image.CopyReplyToImage(0, 2, bytes, reg::ImageIndex(r));
-    };
-    for (std::size_t i = 0; i < unit.limits.size(); ++i)
-        put(decl::GridLimits[i].address,
-            static_cast<std::uint16_t>(unit.limits[i] * decl::GridLimits[i].scale + 0.5f));
-    put(decl::SleepPower.address, 5);
-    put(decl::RetryTime.address, 600);
-    put(decl::RatedPower.address, 0xFFFF);
-    InverterData data;
-    data.Decode(image);
-    const ConfigurationTexts read = ConfigurationValueTexts(data, CommaDecimal);
-    EXPECT_EQ(read.limits[12], "40000");
-    EXPECT_EQ(read.ratedPower, "6553,5");
-    ConfigurationPanelTexts panel{read.limits,    read.sleepPower,  read.ratedPower,
-                                  read.retryTime, unit.countryCode, unit.flags};
-    const PanelReading saved = ReadConfigurationPanel(panel, CommaDecimal);
-    ASSERT_TRUE(saved.values) << static_cast<int>(saved.problem.fault);
-    EXPECT_EQ(*saved.values, unit);
-    EXPECT_EQ(CompareConfiguration(panel, unit, CommaDecimal), std::vector<int>{});
-    const GridLimitCheck write = CheckGridLimitEntries(read.limits, CommaDecimal);
-    EXPECT_FALSE(write.refusal);
-    EXPECT_EQ(write.words[12], 40000);
-}
-
-// The panel as a technician left it: what saving it refuses (the first fault, its field), and
-// the fields Compare finds different from Unit() (nothing: not compared).
-TEST(ConfigurationPanel, SavingRefusesTheFirstFaultAndComparingFindsExactlyTheFieldsThatDiffer)
-{
-    using P = ConfigurationPanelTexts;
-    const std::tuple<std::function<void(P &)>, F, int, std::optional<std::vector<int>>> cases[] = {
-        {[](P &) {}, F::None, -1, std::vector<int>{}},
-        {[](P &p) { p.limits[9] = "47,50", p.ratedPower = "3.600"; }, F::None, -1,
-         std::vector<int>{}}, // the same values written otherwise
-        {[](P &p) {
-             p.limits[13] = "", p.sleepPower = "6", p.countryCode = 6, p.flags[1] = false;
-             p.flags[7] = false;
-         },
-         F::EmptyEntry, 13,
-         std::vector{13, SleepPowerField, CountryCodeField, CommunicationField, FlagField(7)}},
-        {[](P &p) { p.retryTime = "6o0"; }, F::NotNumber, RetryTimeField,
-         std::vector{RetryTimeField}},
-        {[](P &p) { p.countryCode.reset(); }, F::NoCountry, CountryCodeField,
-         std::vector{CountryCodeField}},
-        {[](P &p) { p = {}; }, F::EmptyPanel, -1, std::nullopt},
-    };
-    for (const auto &[edit, fault, field, differing] : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << "fault " << static_cast<int>(fault) << ", field " << field);
-        ConfigurationPanelTexts panel = ConfigurationEntryTexts(Unit(), CommaDecimal);
-        edit(panel);
-        const ConfigurationProblem p = ReadConfigurationPanel(panel, CommaDecimal).problem;
-        EXPECT_EQ(std::pair(p.fault, p.field), std::pair(fault, field));
-        if (differing) {
-            EXPECT_EQ(CompareConfiguration(panel, Unit(), CommaDecimal), *differing);
         }
     }
 }
