@@ -4,7 +4,7 @@
 
 #include "record/service_recorder.h"
 #include "settings/configuration_file.h"
-#include "sim/simulated_port.h"
+#include "support/session_rig.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -31,44 +31,18 @@ std::string Key(int field)
     return std::string(ConfigurationKey(field));
 }
 
-class Visit
+class Visit : public test::SessionRig
 {
 public:
     Visit()
     {
-        inverter.SetOperatingVersion("V1000700");
-        inverter.SetModelName("PV-4000");
-        inverter.SetCompanyName("Sunworks");
-        inverter.SetRegister(reg::InverterId, 41);
-        inverter.SetEnergyTotal(123456);
         inverter.SetRegister(reg::SleepPower, 5);
         inverter.SetRegister(reg::RetryTime, 300);
         QObject::connect(&recorder, &ServiceRecorder::RecordTaken, &recorder,
                          [this](quint64, const ServiceRecord &r) { records.push_back(r); });
-        session.ChoosePort(0);
-        RunWhile([this] { return session.State() != ExchangeState::Monitor; });
+        Connect();
     }
 
-    template <class Predicate>
-    void RunWhile(Predicate keepOn)
-    {
-        for (int n = 0; n < 300 && keepOn(); ++n) {
-            const auto running = [this](ExchangeTimer t) { return session.Timer(t)->isActive(); };
-            const ExchangeTimer timer = running(ExchangeTimer::Identify) ? ExchangeTimer::Identify
-                                        : running(ExchangeTimer::Configuration)
-                                            ? ExchangeTimer::Configuration
-                                            : ExchangeTimer::Monitor;
-            nowMs += session.Timer(timer)->interval();
-            timer == ExchangeTimer::Identify        ? session.IdentifyTick()
-            : timer == ExchangeTimer::Configuration ? session.ConfigurationTick()
-                                                    : session.MonitorTick();
-        }
-    }
-    void RunExchange()
-    {
-        RunWhile([this] { return session.State() != ExchangeState::Monitor; });
-        RunWhile([this] { return !session.Timer(ExchangeTimer::Monitor)->isActive(); });
-    }
     static ConfigurationWrite SleepAndRetry()
     {
         ConfigurationWrite write;
@@ -79,10 +53,6 @@ public:
     }
 
     QTemporaryDir folder;
-    std::int64_t nowMs = 0;
-    InverterSimulator inverter;
-    SimulatedPort port{inverter, &nowMs};
-    ServiceSession session{port};
     ServiceRecorder recorder{session, folder.filePath("records.sqlite").toStdString()};
     std::vector<ServiceRecord> records;
 };

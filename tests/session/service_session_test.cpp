@@ -4,7 +4,7 @@
 // took and when, and the outcomes the session tells.
 
 #include "session/service_session.h"
-#include "sim/simulated_port.h"
+#include "support/session_rig.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -24,16 +24,11 @@ std::string Name(ExchangeState exchange)
     return std::string(ExchangeStateText(exchange));
 }
 
-class ServiceSessionTest : public ::testing::Test
+class ServiceSessionTest : public ::testing::Test, public test::SessionRig
 {
 protected:
     ServiceSessionTest()
     {
-        inverter.SetOperatingVersion("V1000700");
-        inverter.SetModelName("PV-4000");
-        inverter.SetCompanyName("Sunworks");
-        inverter.SetRegister(reg::InverterId, 41);
-        inverter.SetEnergyTotal(123456);
         const auto say = [this](const std::string &line) { outcomes.push_back(line); };
         ServiceSession *s = &session;
         QObject::connect(s, &ServiceSession::IntentsAllowed, s,
@@ -51,36 +46,11 @@ protected:
         QObject::connect(s, &ServiceSession::FirmwareRefused, s, [say] { say("refused"); });
         QObject::connect(s, &ServiceSession::PortFailed, s, [say] { say("port failed"); });
         // A port, and a version check that passes.
-        session.ChoosePort(0);
-        RunWhile([this] { return session.State() != ExchangeState::Monitor; });
+        Connect();
         outcomes.clear();
         port.ClearWritten();
     }
 
-    // Ticks whichever step timer runs, the clock moved on by its interval first, while keepOn
-    // holds (at most a few hundred ticks).
-    template <class Predicate>
-    void RunWhile(Predicate keepOn)
-    {
-        for (int n = 0; n < 300 && keepOn(); ++n) {
-            const auto running = [this](ExchangeTimer t) { return session.Timer(t)->isActive(); };
-            const ExchangeTimer timer = running(ExchangeTimer::Identify) ? ExchangeTimer::Identify
-                                        : running(ExchangeTimer::Configuration)
-                                            ? ExchangeTimer::Configuration
-                                            : ExchangeTimer::Monitor;
-            ASSERT_TRUE(running(timer)) << "no timer runs";
-            nowMs += session.Timer(timer)->interval();
-            timer == ExchangeTimer::Identify        ? session.IdentifyTick()
-            : timer == ExchangeTimer::Configuration ? session.ConfigurationTick()
-                                                    : session.MonitorTick();
-        }
-    }
-    // Runs the asked exchange until monitoring has taken over again.
-    void RunExchange()
-    {
-        RunWhile([this] { return session.State() != ExchangeState::Monitor; });
-        RunWhile([this] { return !session.Timer(ExchangeTimer::Monitor)->isActive(); });
-    }
     Lines Frames() const
     {
         Lines frames;
@@ -89,10 +59,6 @@ protected:
         return frames;
     }
 
-    std::int64_t nowMs = 0;
-    InverterSimulator inverter;
-    SimulatedPort port{inverter, &nowMs};
-    ServiceSession session{port};
     Lines outcomes;
 };
 
