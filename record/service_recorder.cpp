@@ -4,6 +4,7 @@
 #include "settings/configuration_file.h"
 
 #include <QDateTime>
+#include <QTimer>
 
 #include <optional>
 
@@ -53,14 +54,18 @@ constexpr std::size_t CrcBytes = 2;
 
 ServiceRecorder::ServiceRecorder(ServiceSession &session, const std::filesystem::path &databaseFile,
                                  std::size_t queueRecords, QObject *parent)
-    : QObject(parent), session_(session)
+    : QObject(parent), session_(session), databaseFile_(databaseFile)
 {
     // The store answers on its own thread; the answers are told on this object's thread.
     store_ = std::make_unique<RecordStore>(
         databaseFile,
         [this](std::uint64_t ticket, std::int64_t rowId, bool ok) {
             QMetaObject::invokeMethod(
-                this, [this, ticket, rowId, ok] { emit RecordCommitted(ticket, rowId, ok); },
+                this,
+                [this, ticket, rowId, ok] {
+                    OnCommitted(ticket, ok);
+                    emit RecordCommitted(ticket, rowId, ok);
+                },
                 Qt::QueuedConnection);
         },
         [this](StoreTrouble trouble) {
@@ -155,7 +160,46 @@ void ServiceRecorder::OnWriteEnded(ExchangeState exchange, bool done)
         values.push_back({std::string(CalibrationRequestKey), std::nullopt,
                           HexText(session_.CalibrationRequest())});
     }
-    Record(*recorded, outcome, std::move(values));
+    const auto ticket = Record(*recorded, outcome, std::move(values));
+    if (done && exchange == ExchangeState::IdentifyWrite) {
+        // The unit now answers to what was written: later records name it so.
+        const ValueSnapshot now = IdentifyReadValues(data);
+        identity_.id = now.at(std::string(IdKey));
+        identity_.model = now.at(std::string(ModelKey));
+        identity_.company = now.at(std::string(CompanyKey));
+    }
+    if (!done)
+        return;
+    if (!ticket) {
+        emit WriteRecorded(exchange, false);
+        return;
+    }
+    awaitedWrites_[*ticket] = exchange;
+    QTimer::singleShot(RecordWaitLimit, this, [this, t = *ticket] { OnWaitOver(t); });
+}
+
+void ServiceRecorder::OnCommitted(quint64 ticket, bool ok)
+{
+    if (auto it = taken_.find(ticket); it != taken_.end()) {
+        if (ok)
+            committed_.push_back(std::move(it->second));
+        taken_.erase(it);
+    }
+    if (auto it = awaitedWrites_.find(ticket); it != awaitedWrites_.end()) {
+        const ExchangeState exchange = it->second;
+        awaitedWrites_.erase(it);
+        emit WriteRecorded(exchange, ok);
+    }
+}
+
+void ServiceRecorder::OnWaitOver(quint64 ticket)
+{
+    // The store may still commit it later; the technician is told now that it is not recorded.
+    if (auto it = awaitedWrites_.find(ticket); it != awaitedWrites_.end()) {
+        const ExchangeState exchange = it->second;
+        awaitedWrites_.erase(it);
+        emit WriteRecorded(exchange, false);
+    }
 }
 
 void ServiceRecorder::OnFirmwareRefused()
@@ -163,8 +207,8 @@ void ServiceRecorder::OnFirmwareRefused()
     Record(RecordedExchange::VersionCheck, ExchangeOutcome::FirmwareRefused, {});
 }
 
-void ServiceRecorder::Record(RecordedExchange exchange, ExchangeOutcome outcome,
-                             std::vector<RecordedValue> values)
+std::optional<quint64> ServiceRecorder::Record(RecordedExchange exchange, ExchangeOutcome outcome,
+                                               std::vector<RecordedValue> values)
 {
     ServiceRecord record;
     record.localTime = NowText();
@@ -176,8 +220,12 @@ void ServiceRecorder::Record(RecordedExchange exchange, ExchangeOutcome outcome,
     record.outcome = outcome;
     record.textNumber = OutcomeTextNumber(outcome);
     record.values = std::move(values);
-    if (const auto ticket = store_->Take(record))
+    const auto ticket = store_->Take(record);
+    if (ticket) {
+        taken_[*ticket] = record;
         emit RecordTaken(*ticket, record);
+    }
+    return ticket;
 }
 
 } // namespace pv
