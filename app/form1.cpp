@@ -1,5 +1,7 @@
 #include "form1.h"
 
+#include "record/service_recorder.h"
+
 #include "calibration/form2.h"
 #include "link/text_numbers.h"
 #include "platform/message_box.h"
@@ -71,7 +73,25 @@ void Form1::ConnectSession()
     const auto shown
         = [&show](ExchangeOutcome outcome) { return show(OutcomeTextNumber(outcome)); };
     connect(s, &ServiceSession::ReadFailed, this, shown(ExchangeOutcome::ReadFailed));
-    connect(s, &ServiceSession::WriteDone, this, shown(ExchangeOutcome::WriteDone));
+    if (ServiceRecorder *recorder = services_.recorder) {
+        // A write the unit acknowledged says "done" once its record is in the database, and
+        // says it is not recorded when that cannot be.
+        connect(recorder, &ServiceRecorder::WriteRecorded, this, [this](ExchangeState, bool ok) {
+            context_.ShowMessage(ok ? OutcomeTextNumber(ExchangeOutcome::WriteDone)
+                                    : text::WriteNotRecorded);
+        });
+        connect(recorder, &ServiceRecorder::RecordTrouble, this, [this](StoreTrouble trouble) {
+            if (trouble == StoreTrouble::QueueFull) {
+                context_.ShowMessage(text::ServiceRecordBehind);
+                return;
+            }
+            const QString file
+                = QString::fromStdU16String(services_.recorder->DatabaseFile().u16string());
+            services_.messages.ShowMessage(LanguageText(text::ServiceRecordFailed).arg(file));
+        });
+    } else {
+        connect(s, &ServiceSession::WriteDone, this, shown(ExchangeOutcome::WriteDone));
+    }
     connect(s, &ServiceSession::WriteFailed, this, shown(ExchangeOutcome::WriteFailed));
     connect(s, &ServiceSession::RequestRefused, this, show(text::EntryRefused));
     connect(s, &ServiceSession::FirmwareRefused, this, shown(ExchangeOutcome::FirmwareRefused));

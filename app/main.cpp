@@ -13,6 +13,7 @@
 #include "platform/qt_serial_port.h"
 #include "platform/termination_signals.h"
 #include "platform/writable_folder.h"
+#include "record/service_recorder.h"
 #include "session/service_session.h"
 
 #include <QApplication>
@@ -40,6 +41,8 @@ int main(int argc, char *argv[])
     // The session is the program's, not the window's: every front end is a client of it, and it
     // is made before the window and ends after it.
     pv::ServiceSession session(port);
+    // Every exchange a technician starts is recorded beside the other files the tool writes.
+    pv::ServiceRecorder recorder(session, writableFolder / pv::ServiceRecordFile);
     pv::QtMessageBox messages;
     pv::QtModalPresenter presenter;
     pv::QtFileDialogs files;
@@ -56,7 +59,8 @@ int main(int argc, char *argv[])
                                       .files = files,
                                       .programFolder = programFolder,
                                       .numberFormat = pv::SystemNumberFormat(),
-                                      .writableFolder = writableFolder});
+                                      .writableFolder = writableFolder,
+                                      .recorder = &recorder});
     messages.SetParent(&form1);
     files.SetParent(&form1);
     if (!form1.Form_Load())

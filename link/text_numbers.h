@@ -35,6 +35,10 @@ inline constexpr int FileNotLoaded = 279;      // %1: the reason, for faults tha
 inline constexpr int FileNotCompared = 280;    // %1: the reason, for faults that name no line
 inline constexpr int NotPlainFile = 281;       // %1: the path that is no regular file
 inline constexpr int RecordFellBehind = 282;   // the recording's queue is full: it stops
+// The service record.
+inline constexpr int WriteNotRecorded = 286;   // in place of 129 when the record did not commit
+inline constexpr int ServiceRecordFailed = 287; // %1: the database; said once
+inline constexpr int ServiceRecordBehind = 288; // its queue is full; said once
 
 // The country list's own text while nothing is chosen; a write compares the list's text with it.
 inline constexpr int CountryCaption = 51;

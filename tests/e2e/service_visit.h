@@ -214,10 +214,12 @@ protected:
     {
         EXPECT_TRUE(WaitResponsive([&] { return Monitoring(); }));
         const std::size_t before = stand_.shown.size();
+        ++exchangesStarted_;
         form_->Command1_Click(button);
         EXPECT_NE(form_->Machine().State(), ExchangeState::Monitor) << "nothing started";
         EXPECT_TRUE(WaitResponsive([&] { return Monitoring(); })) << "the exchange never ended";
         EXPECT_TRUE(ui().Command1[button]->isEnabled()) << "the controls stayed locked";
+        SettleRecords();
         Sync();
         return ShownSince(before);
     }
@@ -226,11 +228,13 @@ protected:
     std::vector<QString> RunCalibration(Form2 &window, void (Form2::*click)())
     {
         const std::size_t before = stand_.shown.size();
+        ++exchangesStarted_;
         (window.*click)();
         EXPECT_TRUE(window.Controls().Timer1->isActive()) << "nothing started";
         EXPECT_TRUE(WaitResponsive([&] { return !window.Controls().Timer1->isActive(); }))
             << "the exchange never ended";
         EXPECT_EQ(form_->Machine().State(), ExchangeState::CalibrationWindowOpen);
+        SettleRecords();
         Sync();
         return ShownSince(before);
     }
@@ -282,6 +286,7 @@ protected:
 
     int repeatAllowanceMs_ = GetParam().repeatAllowanceMs;
     int repeats_ = 0;
+    int exchangesStarted_ = 0;
     HeldRegisters held_;
     std::size_t applied_ = 0;
     std::vector<AskedWrite> asked_;

@@ -284,6 +284,17 @@ TEST_P(ServiceVisitTest, EveryExchangeEndsWithItsMessageAndOnlyAskedWritesArrive
     const auto failed = count(text::ReadFailed) + count(text::WriteFailed);
     EXPECT_EQ(failed + count(text::WriteDone), static_cast<long>(stand_.shown.size()))
         << "no other message";
+    // Every exchange started has its record, with the outcome its message said.
+    const auto records = ReadRecords(program_ / ServiceRecordFile);
+    ASSERT_TRUE(records);
+    EXPECT_EQ(static_cast<int>(records->size()), exchangesStarted_);
+    const auto recorded = [&](ExchangeOutcome outcome) {
+        return std::ranges::count_if(
+            *records, [&](const StoredRecord &r) { return r.record.outcome == outcome; });
+    };
+    EXPECT_EQ(recorded(ExchangeOutcome::ReadFailed), count(text::ReadFailed));
+    EXPECT_EQ(recorded(ExchangeOutcome::WriteFailed), count(text::WriteFailed));
+    EXPECT_EQ(recorded(ExchangeOutcome::WriteDone), count(text::WriteDone));
     // The line was as hostile as asked, and no healthier.
     int faults = 0;
     std::string kinds;

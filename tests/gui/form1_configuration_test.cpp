@@ -54,6 +54,53 @@ TEST_F(Form1Configuration, WriteSendsEveryTickedGroupWithTheNamesAsRead)
     EXPECT_EQ(ui().Text5->text(), "0");
 }
 
+// With a service record kept, an acknowledged write says "done" only once its record is in the
+// database, and says it was done but not recorded when the database cannot take it (which is
+// also said once, naming the database).
+struct RecordedWriteRow
+{
+    const char *name;
+    bool databaseFails;
+    std::vector<int> shown;
+};
+
+class Form1RecordedWrite : public Form1Configuration,
+                           public ::testing::WithParamInterface<RecordedWriteRow>
+{
+};
+
+TEST_P(Form1RecordedWrite, SaysDoneOnceRecorded)
+{
+    const RecordedWriteRow &row = GetParam();
+    const std::filesystem::path file = program / "records.sqlite";
+    if (row.databaseFails)
+        std::filesystem::create_directories(file);
+    around.ownTexts[text::ServiceRecordFailed] = "cannot record in %1";
+    recorder = std::make_unique<ServiceRecorder>(session, file);
+    Connect();
+    ASSERT_TRUE(recorder->WaitUntilWritten(10000));
+    around.shown.clear();
+    ui().Text8->setText("600");
+    Tick({3});
+    ASSERT_EQ(Run(2).size(), 1u);
+    ASSERT_TRUE(recorder->WaitUntilWritten(10000));
+    EXPECT_TRUE(around.shown.empty()) << "nothing before the record's answer";
+    QCoreApplication::processEvents();
+    std::vector<QString> expected;
+    for (int number : row.shown)
+        expected.push_back(number == text::ServiceRecordFailed
+                               ? "cannot record in " + QString::fromStdString(file.string())
+                               : Text(number));
+    EXPECT_EQ(around.shown, expected);
+}
+
+const RecordedWriteRow RecordedWriteRows[] = {
+    {"Recorded", false, {text::WriteDone}},
+    {"DatabaseFails", true, {text::ServiceRecordFailed, text::WriteNotRecorded}},
+};
+INSTANTIATE_TEST_SUITE_P(Records, Form1RecordedWrite, ::testing::ValuesIn(RecordedWriteRows),
+                         RowName);
+
 // The checks send a 50 Hz lower limit of 49.95 as 47.5: once the write is done, the entries of the
 // written group show what the inverter got; an entry of a group not written keeps its text.
 TEST_F(Form1Configuration, WriteDoneShowsWhatWasSentInTheGroupsWritten)

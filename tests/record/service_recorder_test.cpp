@@ -149,5 +149,60 @@ const RecorderRow RecorderRows[] = {
 INSTANTIATE_TEST_SUITE_P(Exchanges, ServiceRecorderTest, ::testing::ValuesIn(RecorderRows),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// An acknowledged write is told recorded only once its record is in the database, and told not
+// recorded when the record cannot be taken or committed; a failed write is never told.
+struct WriteRecordedRow
+{
+    const char *name;
+    bool databaseFails;
+    std::size_t queueRecords;
+    bool writeAcknowledged;
+    std::vector<bool> told;
+    std::size_t committed;
+};
+
+class WriteRecordedTest : public ::testing::TestWithParam<WriteRecordedRow>
+{
+};
+
+TEST_P(WriteRecordedTest, AfterTheCommitOnly)
+{
+    const WriteRecordedRow &row = GetParam();
+    QTemporaryDir folder;
+    const std::filesystem::path file = folder.filePath("records.sqlite").toStdString();
+    // A folder under the database's name: it cannot be opened as one.
+    if (row.databaseFails)
+        std::filesystem::create_directories(file);
+    test::SessionRig rig;
+    ServiceRecorder recorder(rig.session, file, row.queueRecords);
+    std::vector<bool> told;
+    QObject::connect(&recorder, &ServiceRecorder::WriteRecorded, &recorder,
+                     [&](ExchangeState exchange, bool recorded) {
+                         EXPECT_EQ(exchange, ExchangeState::ConfigurationWrite);
+                         told.push_back(recorded);
+                     });
+    rig.Connect();
+    if (!row.writeAcknowledged)
+        rig.inverter.SetFaultRate(SimFault::NoReply, 1.0);
+    rig.session.WriteConfiguration(Visit::SleepAndRetry());
+    rig.RunExchange();
+    // A record that could not be taken is said at once; otherwise not before the store answered.
+    if (row.queueRecords > 0)
+        EXPECT_TRUE(told.empty());
+    ASSERT_TRUE(recorder.WaitUntilWritten(10000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, row.told);
+    EXPECT_EQ(recorder.CommittedSinceStart().size(), row.committed);
+}
+
+const WriteRecordedRow WriteRecordedRows[] = {
+    {"Committed", false, RecordQueueRecords, true, {true}, 1},
+    {"DatabaseFails", true, RecordQueueRecords, true, {false}, 0},
+    {"QueueFull", false, 0, true, {false}, 0},
+    {"FailedWriteIsNotTold", false, RecordQueueRecords, false, {}, 1},
+};
+INSTANTIATE_TEST_SUITE_P(Stores, WriteRecordedTest, ::testing::ValuesIn(WriteRecordedRows),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace pv

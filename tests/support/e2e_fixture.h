@@ -12,6 +12,7 @@
 #include "platform/modal_presenter.h"
 #include "platform/process_list.h"
 #include "platform/qt_serial_port.h"
+#include "record/service_recorder.h"
 #include "sim/inverter_simulator.h"
 
 #include <QProcess>
@@ -78,9 +79,16 @@ protected:
              {"InitSet.txt", "LanguageSet.txt", "CountryParameter.txt", "DataBase/Language.db"})
             fs::copy_file(fs::path(PV_BUILT_PROGRAM_DIR) / name, program_ / name);
         languageStore_ = MakeSqliteLanguageStore(program_ / "DataBase" / "Language.db");
-        form_ = std::make_unique<Form1>(Form1Services{port_, session_, stand_, stand_, stand_,
-                                                      *languageStore_, stand_, program_,
-                                                      NumberFormat{}});
+        form_ = std::make_unique<Form1>(Form1Services{.port = port_,
+                                                      .session = session_,
+                                                      .messages = stand_,
+                                                      .presenter = stand_,
+                                                      .processes = stand_,
+                                                      .languageStore = *languageStore_,
+                                                      .files = stand_,
+                                                      .programFolder = program_,
+                                                      .numberFormat = NumberFormat{},
+                                                      .recorder = &recorder_});
         ASSERT_TRUE(form_->Form_Load());
     }
     void TearDown() override { StopSimulator(); }
@@ -127,6 +135,13 @@ protected:
             LimitMs);
     }
     std::string Seen() { return ui().Label1->text().toStdString(); }
+    // Lets the records taken so far reach the database, and their answers the window (a write
+    // says "done" once its record is committed).
+    void SettleRecords()
+    {
+        EXPECT_TRUE(recorder_.WaitUntilWritten(LimitMs)) << "the service record hangs";
+        QCoreApplication::processEvents();
+    }
     // Monitoring, with the panels' exchanges free to start.
     bool Monitoring()
     {
@@ -188,6 +203,7 @@ protected:
     Stand stand_;
     QtSerialPort port_{program_};
     ServiceSession session_{port_}; // outlives the window, as in main()
+    ServiceRecorder recorder_{session_, program_ / ServiceRecordFile};
     std::unique_ptr<LanguageStore> languageStore_;
     std::unique_ptr<Form1> form_;
     QProcess sim_;

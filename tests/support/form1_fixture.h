@@ -4,6 +4,7 @@
 
 #include "app/form1.h"
 #include "calibration/form2.h"
+#include "record/service_recorder.h"
 #include "support/fake_serial_port.h"
 #include "support/form1_world.h"
 
@@ -59,7 +60,8 @@ protected:
                                                      .programFolder = program,
                                                      .numberFormat = format,
                                                      .wallClock = [this] { return clockMs; },
-                                                     .writableFolder = writable});
+                                                     .writableFolder = writable,
+                                                     .recorder = recorder.get()});
         return form->Form_Load() && around.shown.empty();
     }
 
@@ -117,6 +119,8 @@ protected:
     NumberFormat format;
     // The wall clock of the window: milliseconds since 1970, moved by the test.
     std::int64_t clockMs = 1'700'000'000'000;
+    // The service record the window is told of, when a test keeps one.
+    std::unique_ptr<ServiceRecorder> recorder;
     std::unique_ptr<Form1> form;
 };
 
