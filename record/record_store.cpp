@@ -48,6 +48,8 @@ CREATE TABLE IF NOT EXISTS record_values (
 // counts as failed.
 constexpr int BusyTimeoutMs = 2000;
 constexpr std::size_t LocalDateLength = 10; // "2026-12-06"
+// How long the store's end waits for the records still queued.
+constexpr int CloseWaitMs = 10000;
 
 class Statement
 {
@@ -162,12 +164,22 @@ struct RecordStore::State
 
     std::atomic<bool> queueFullTold{false};
     std::atomic<bool> databaseFailedTold{false};
+    // Held while a callback runs, and by the store's end while it lets go of them: a writer
+    // left behind on a hung disk never calls into what the store's owner has ended.
+    std::mutex callbackMutex;
 
     void Tell(StoreTrouble kind)
     {
         auto &told = kind == StoreTrouble::QueueFull ? queueFullTold : databaseFailedTold;
+        std::lock_guard lock(callbackMutex);
         if (!told.exchange(true) && trouble)
             trouble(kind);
+    }
+    void Committed(std::uint64_t ticket, std::int64_t rowId)
+    {
+        std::lock_guard lock(callbackMutex);
+        if (committed)
+            committed(ticket, rowId, rowId != 0);
     }
 
     void Run()
@@ -193,8 +205,7 @@ struct RecordStore::State
             const std::int64_t rowId = db ? Insert(db, next.second) : 0;
             if (rowId == 0)
                 Tell(StoreTrouble::DatabaseFailed);
-            if (committed)
-                committed(next.first, rowId, rowId != 0);
+            Committed(next.first, rowId);
             {
                 std::lock_guard lock(mutex);
                 --inHand;
@@ -222,8 +233,21 @@ RecordStore::~RecordStore()
         state_->stopping = true;
     }
     state_->changed.notify_all();
-    if (state_->writer.joinable())
+    if (!state_->writer.joinable())
+        return;
+    if (WaitUntilWritten(CloseWaitMs)) {
         state_->writer.join();
+        return;
+    }
+    // A disk that hangs must not hold the tool's end: the writer is left to finish on its own
+    // (its state is shared), told nothing more. What it had not committed is lost, as with a
+    // pulled plug; every earlier record is whole.
+    {
+        std::lock_guard lock(state_->callbackMutex);
+        state_->committed = nullptr;
+        state_->trouble = nullptr;
+    }
+    state_->writer.detach();
 }
 
 void RecordStore::Start()

@@ -44,7 +44,8 @@ public:
                 std::size_t queueRecords = RecordQueueRecords);
     RecordStore(const RecordStore &) = delete;
     RecordStore &operator=(const RecordStore &) = delete;
-    // Writes what is queued, then closes the database.
+    // Writes what is queued, then closes the database; a writer that has not done so within
+    // ten seconds (a hung disk) is left behind, no longer calling back.
     ~RecordStore();
 
     // Opens (or creates) the database on the writer's thread and writes what is queued. Records
