@@ -113,6 +113,7 @@ void Form1::ApplyCaptions()
     ui.Label11->setText(texts.Text(NoteText));
     line_.ApplyCaptions();
     trend_.ApplyCaptions();
+    history_.ApplyCaptions();
 }
 
 void Form1::LanguagePicked(int index)

@@ -59,7 +59,8 @@ protected:
                                                      .programFolder = program,
                                                      .numberFormat = format,
                                                      .wallClock = [this] { return clockMs; },
-                                                     .writableFolder = writable});
+                                                     .writableFolder = writable,
+                                                     .recorder = recorder});
         return form->Form_Load() && around.shown.empty();
     }
 
@@ -113,6 +114,8 @@ protected:
     FakeSerialPort port;
     // The window's session; made before the window and ended after it, as main() does.
     ServiceSession session{port};
+    // The service record the history lists; none unless a test makes one.
+    ServiceRecorder *recorder = nullptr;
     World around;
     NumberFormat format;
     // The wall clock of the window: milliseconds since 1970, moved by the test.
