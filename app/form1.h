@@ -12,10 +12,12 @@
 //   configuration_panel.cpp  configuration panel and its limits grid (and its files and marks)
 //   trend_panel.cpp          readings, their trend and recording, readings grown old
 //   line_panel.cpp           the line view of the serial line
+//   history_panel.cpp        the service history of the recorded exchanges
 
 #include "configuration_panel.h"
 #include "connection_panel.h"
 #include "form1_controls.h"
+#include "history_panel.h"
 #include "identifiers_panel.h"
 #include "line_panel.h"
 #include "panel_context.h"
@@ -87,6 +89,7 @@ public:
     void CommandCompare_Click() { configuration_.CommandCompare_Click(); }
     void CommandLine_Click() { line_.CommandLine_Click(); }
     void CommandRecord_Click() { trend_.CommandRecord_Click(); }
+    void CommandHistory_Click() { history_.CommandHistory_Click(); }
 
     // What the window shows, for tests and tools.
     const Form1Controls &Controls() const { return ui_; }
@@ -96,6 +99,8 @@ public:
     const TrendBuffer &Trend() const { return trend_.Trend(); }
     // The line view once it has been opened, else null.
     LineView *LineWindow() const { return line_.LineWindow(); }
+    // The history window once it has been opened, else null.
+    HistoryWindow *History() const { return history_.Window(); }
     const ExchangeMachine &Machine() const { return session_.Machine(); }
     const LineRecorder &Line() const { return session_.Line(); }
     const ValueStore &Store() const { return session_.Store(); }
@@ -140,6 +145,7 @@ private:
     IdentifiersPanel identifiers_{context_, connection_};
     ConfigurationPanel configuration_{context_, connection_, [this] { CountryChosen(); }};
     TrendPanel trend_{context_};
+    HistoryPanel history_{context_, *this};
     // Last, so that the line view closes first, while the texts it shows are still there.
     LinePanel line_{context_, *this};
 };

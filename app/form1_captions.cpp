@@ -15,18 +15,20 @@ constexpr int FirstMenuText = 10;         // Label16(0..5)
 constexpr int FirstSettingFrameText = 44; // Frame1(0..2)
 constexpr int FirstReadingText = 35;      // Frame2(0..8)
 constexpr int EfficiencyText = 89;        // Frame2(9)
-constexpr int PortCaptionText = 47;
+constexpr int PortCaptionText = text::PortCaption;
 constexpr int NoPortText = 48;
 constexpr int WriteHintText = 139;
-constexpr int WriteGroupTexts[4] = {49, 50, 51, 87};
+constexpr int WriteGroupTexts[4] = {text::SleepPowerCaption, text::RatedPowerCaption,
+                                    text::CountryCaption, text::RetryTimeCaption};
 // Country list entries in list order: Germany, Australia, United Kingdom, own settings.
 constexpr int CountryListTexts[4] = {187, 200, 186, 52};
-constexpr int DcInputText = 86;
+constexpr int DcInputText = text::DcInputCaption;
 constexpr int DcInputOptionTexts[2] = {84, 85};
-constexpr int CommunicationText = 105;
+constexpr int CommunicationText = text::CommunicationCaption;
 constexpr int CommunicationOptionTexts[2] = {103, 104};
-constexpr int FirstLimitText = 53; // Label8(0..13)
-constexpr int IdentifierTexts[4] = {67, 68, 69, 70};
+constexpr int FirstLimitText = text::FirstLimitCaption; // Label8(0..13)
+constexpr int IdentifierTexts[4]
+    = {text::EnergyCaption, text::IdCaption, text::ModelCaption, text::CompanyCaption};
 constexpr int WriteText = 16;
 constexpr int ReadText = 17;
 constexpr int NoteText = 150;
@@ -111,6 +113,7 @@ void Form1::ApplyCaptions()
     ui.Label11->setText(texts.Text(NoteText));
     line_.ApplyCaptions();
     trend_.ApplyCaptions();
+    history_.ApplyCaptions();
 }
 
 void Form1::LanguagePicked(int index)

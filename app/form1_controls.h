@@ -90,6 +90,8 @@ struct Form1Controls
     TrendView *TrendChart = nullptr;
     QPushButton *CommandRecord = nullptr;
     QLabel *LabelRecord = nullptr;
+    // On the Record button's row: opens the service history.
+    QPushButton *CommandHistory = nullptr;
 };
 
 // Creates every control of the main window on form at its design place, with its design
@@ -97,5 +99,7 @@ struct Form1Controls
 void BuildForm1Controls(QWidget *form, Form1Controls &ui);
 // The trend and recording controls in the viewport (form1_trend.cpp).
 void BuildTrendControls(QWidget *viewport, Form1Controls &ui);
+// The History button in the viewport (history_panel.cpp).
+void BuildHistoryButton(QWidget *viewport, Form1Controls &ui);
 
 } // namespace pv

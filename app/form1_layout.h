@@ -34,6 +34,15 @@ inline constexpr int FileButtonsRight = 8940;
 inline constexpr int FileButtonsTop = 2100;
 inline constexpr int FileButtonGap = 45;
 
+// Below Frame1(0) (60, 60, 4500 x 1050) and left of the trend (from 4680): the Record button,
+// and on its row the History button, with the recording's file name under them.
+inline constexpr int RecordButtonLeft = 60;
+inline constexpr int RecordButtonTop = 1200;
+inline constexpr int RecordButtonWidth = 1500;
+inline constexpr int RecordButtonHeight = 435;
+inline constexpr int HistoryButtonLeft = RecordButtonLeft + RecordButtonWidth + 120;
+inline constexpr int HistoryButtonWidth = 1500;
+
 // The lamp is painted into the status strip at its origin, this many twips square.
 inline constexpr int LampTwips = 400;
 

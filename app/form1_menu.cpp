@@ -63,7 +63,9 @@ void Form1::Label16_MouseDown(int index, int button, int /*shift*/, int /*x*/, i
     case MenuSelfTest: // only highlights
         break;
     }
-    trend_.ShowTrendPanel(!ui_.Frame1[MenuConnection]->isHidden());
+    const bool connectionShown = !ui_.Frame1[MenuConnection]->isHidden();
+    trend_.ShowTrendPanel(connectionShown);
+    ui_.CommandHistory->setVisible(connectionShown);
 }
 
 void Form1::HighlightMenuEntry(MenuEntry entry)

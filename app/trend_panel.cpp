@@ -2,6 +2,7 @@
 
 #include "trend_panel.h"
 
+#include "form1_layout.h"
 #include "link/text_numbers.h"
 #include "monitor/monitor_texts.h"
 #include "monitor/recording_csv.h"
@@ -22,10 +23,6 @@ namespace {
 constexpr int TrendLeft = 4680;
 constexpr int TrendTop = 60;
 constexpr int TrendMargin = 60; // to the viewport's right and bottom edges
-constexpr int RecordLeft = 60;
-constexpr int RecordTop = 1200;
-constexpr int RecordWidth = 1500;
-constexpr int RecordHeight = 435;
 constexpr int RecordFileTop = 1710;
 constexpr int RecordFileWidth = 4500;
 constexpr int RecordFileHeight = 510; // two lines of a long path
@@ -99,13 +96,15 @@ void BuildTrendControls(QWidget *viewport, Form1Controls &ui)
 
     ui.CommandRecord = new QPushButton(QStringLiteral("Record..."), viewport);
     ui.CommandRecord->setObjectName(QStringLiteral("CommandRecord"));
-    PlaceTwips(ui.CommandRecord, RecordLeft, RecordTop, RecordWidth, RecordHeight);
+    PlaceTwips(ui.CommandRecord, layout::RecordButtonLeft, layout::RecordButtonTop,
+               layout::RecordButtonWidth, layout::RecordButtonHeight);
 
     ui.LabelRecord = new QLabel(viewport);
     ui.LabelRecord->setObjectName(QStringLiteral("LabelRecord"));
     ui.LabelRecord->setWordWrap(true);
     ui.LabelRecord->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    PlaceTwips(ui.LabelRecord, RecordLeft, RecordFileTop, RecordFileWidth, RecordFileHeight);
+    PlaceTwips(ui.LabelRecord, layout::RecordButtonLeft, RecordFileTop, RecordFileWidth,
+               RecordFileHeight);
 }
 
 void TrendPanel::ShowTrendPanel(bool show)

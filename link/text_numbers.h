@@ -41,6 +41,21 @@ inline constexpr int ServiceRecordFailed = 287; // %1: the database; said once
 inline constexpr int ServiceRecordBehind = 288; // its queue is full; said once
 
 // The country list's own text while nothing is chosen; a write compares the list's text with it.
+// Also the caption of the Country write group.
 inline constexpr int CountryCaption = 51;
+
+// Captions of the setting panels, which the service history also names its values by.
+inline constexpr int PortCaption = 47;
+inline constexpr int SleepPowerCaption = 49;
+inline constexpr int RatedPowerCaption = 50;
+inline constexpr int FirstLimitCaption = 53; // Label8(0..13)
+inline constexpr int EnergyCaption = 67;     // Label4
+inline constexpr int IdCaption = 68;         // Label5
+inline constexpr int ModelCaption = 69;      // Label6
+inline constexpr int CompanyCaption = 70;    // Label7
+inline constexpr int ValueCaption = 83;
+inline constexpr int DcInputCaption = 86;
+inline constexpr int RetryTimeCaption = 87;
+inline constexpr int CommunicationCaption = 105;
 
 } // namespace pv::text

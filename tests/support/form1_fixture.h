@@ -119,7 +119,7 @@ protected:
     NumberFormat format;
     // The wall clock of the window: milliseconds since 1970, moved by the test.
     std::int64_t clockMs = 1'700'000'000'000;
-    // The service record the window is told of, when a test keeps one.
+    // The service record the window is told of and the history lists, when a test keeps one.
     std::unique_ptr<ServiceRecorder> recorder;
     std::unique_ptr<Form1> form;
 };
