@@ -18,15 +18,10 @@ constexpr int EfficiencyText = 89;        // Frame2(9)
 constexpr int PortCaptionText = 47;
 constexpr int NoPortText = 48;
 constexpr int WriteHintText = 139;
-constexpr int WriteGroupTexts[4] = {49, 50, 51, 87};
+constexpr int WriteGroupTexts[4] = {text::SleepPowerCaption, text::RatedPowerCaption,
+                                    text::CountryCaption, text::RetryTimeCaption};
 // Country list entries in list order: Germany, Australia, United Kingdom, own settings.
 constexpr int CountryListTexts[4] = {187, 200, 186, 52};
-constexpr int DcInputText = 86;
-constexpr int DcInputOptionTexts[2] = {84, 85};
-constexpr int CommunicationText = 105;
-constexpr int CommunicationOptionTexts[2] = {103, 104};
-constexpr int FirstLimitText = 53; // Label8(0..13)
-constexpr int IdentifierTexts[4] = {67, 68, 69, 70};
 constexpr int WriteText = 16;
 constexpr int ReadText = 17;
 constexpr int NoteText = 150;
@@ -86,20 +81,20 @@ void Form1::ApplyCaptions()
     if (RefillCountryList(texts, *ui.Combo2))
         configuration_.Combo2_Click();
 
-    ui.Frame3->setTitle(texts.Text(DcInputText));
+    ui.Frame3->setTitle(texts.Text(text::DcInputCaption));
     for (int i = 0; i < 2; ++i)
-        ui.Option1[i]->setText(texts.Text(DcInputOptionTexts[i]));
-    ui.Frame4->setTitle(texts.Text(CommunicationText));
+        ui.Option1[i]->setText(texts.Text(text::DcInputOptionCaptions[i]));
+    ui.Frame4->setTitle(texts.Text(text::CommunicationCaption));
     for (int i = 0; i < 2; ++i)
-        ui.Option2[i]->setText(texts.Text(CommunicationOptionTexts[i]));
+        ui.Option2[i]->setText(texts.Text(text::CommunicationOptionCaptions[i]));
 
     for (int i = 0; i < 14; ++i)
-        ui.Label8[i]->setText(texts.Text(FirstLimitText + i));
+        ui.Label8[i]->setText(texts.Text(text::FirstLimitCaption + i));
 
-    ui.Label4->setText(texts.Text(IdentifierTexts[0]));
-    ui.Label5->setText(texts.Text(IdentifierTexts[1]));
-    ui.Label6->setText(texts.Text(IdentifierTexts[2]));
-    ui.Label7->setText(texts.Text(IdentifierTexts[3]));
+    ui.Label4->setText(texts.Text(text::IdentifierCaptions[0]));
+    ui.Label5->setText(texts.Text(text::IdentifierCaptions[1]));
+    ui.Label6->setText(texts.Text(text::IdentifierCaptions[2]));
+    ui.Label7->setText(texts.Text(text::IdentifierCaptions[3]));
 
     // Identifiers panel (0, 1) and configuration panel (2, 3) each have a Write and a Read.
     ui.Command1[0]->setText(texts.Text(WriteText));

@@ -26,17 +26,30 @@ inline constexpr int NoCountry = 138;
 inline constexpr int SelfTestRunning = 145;
 inline constexpr int VersionRefused = 151;
 inline constexpr int StartupFailed = 152;
-inline constexpr int RecordCreateFailed = 272; // the recording file cannot be created
-inline constexpr int RecordWriteFailed = 273;  // a row cannot be written: the recording stops
-inline constexpr int VersionUnreadable = 276;  // status: no version text yet, the check goes on
-inline constexpr int UnlistedCountry = 277;    // %1: the code the inverter reports
+inline constexpr int RecordCreateFailed = 272;     // the recording file cannot be created
+inline constexpr int RecordWriteFailed = 273;      // a row cannot be written: the recording stops
+inline constexpr int VersionUnreadable = 276;      // status: no version text yet, the check goes on
+inline constexpr int UnlistedCountry = 277;        // %1: the code the inverter reports
 inline constexpr int ReplaceUnlistedCountry = 278; // Yes/No; %1 the reported code, %2 the new one
-inline constexpr int FileNotLoaded = 279;      // %1: the reason, for faults that name no line
-inline constexpr int FileNotCompared = 280;    // %1: the reason, for faults that name no line
-inline constexpr int NotPlainFile = 281;       // %1: the path that is no regular file
-inline constexpr int RecordFellBehind = 282;   // the recording's queue is full: it stops
+inline constexpr int FileNotLoaded = 279;          // %1: the reason, for faults that name no line
+inline constexpr int FileNotCompared = 280;        // %1: the reason, for faults that name no line
+inline constexpr int NotPlainFile = 281;           // %1: the path that is no regular file
+inline constexpr int RecordFellBehind = 282;       // the recording's queue is full: it stops
 
 // The country list's own text while nothing is chosen; a write compares the list's text with it.
+// It is also the Country write group's caption.
 inline constexpr int CountryCaption = 51;
+
+// Captions of the configuration and identifiers panels, which the commissioning report names
+// the same settings by.
+inline constexpr int SleepPowerCaption = 49;                      // Check1(0)
+inline constexpr int RatedPowerCaption = 50;                      // Check1(1)
+inline constexpr int RetryTimeCaption = 87;                       // Check1(3)
+inline constexpr int FirstLimitCaption = 53;                      // Label8(0..13)
+inline constexpr int DcInputCaption = 86;                         // Frame3
+inline constexpr int DcInputOptionCaptions[2] = {84, 85};         // Option1: standard, parallel
+inline constexpr int CommunicationCaption = 105;                  // Frame4
+inline constexpr int CommunicationOptionCaptions[2] = {103, 104}; // Option2: jbus, mbus
+inline constexpr int IdentifierCaptions[4] = {67, 68, 69, 70};    // KWH, ID, model, company
 
 } // namespace pv::text
