@@ -4,6 +4,7 @@
 
 #include "language/language_choice.h"
 #include "link/text_numbers.h"
+#include "report/report_texts.h"
 
 #include <QSignalBlocker>
 
@@ -102,6 +103,7 @@ void Form1::ApplyCaptions()
     ui.Command1[2]->setText(texts.Text(WriteText));
     ui.Command1[3]->setText(texts.Text(ReadText));
     configuration_.ApplyFileCaptions();
+    ui.CommandReport->setText(texts.Text(text::ReportButton));
 
     ui.Label11->setText(texts.Text(NoteText));
     line_.ApplyCaptions();

@@ -34,6 +34,13 @@ inline constexpr int FileButtonsRight = 8940;
 inline constexpr int FileButtonsTop = 2100;
 inline constexpr int FileButtonGap = 45;
 
+// The commissioning report's button in Frame1(1): the free space right of the retry time's entry
+// (Text8 ends at 9600) on the line of the write groups, as far right as Read, and no lower than
+// the flag boxes' row (at 1170).
+inline constexpr int ReportButtonLeft = 9720;
+inline constexpr int ReportButtonRight = 11580;
+inline constexpr int ReportButtonTop = 660;
+
 // The lamp is painted into the status strip at its origin, this many twips square.
 inline constexpr int LampTwips = 400;
 

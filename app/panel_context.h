@@ -23,6 +23,7 @@ class FileDialogs;
 class LanguageStore;
 class ModalPresenter;
 class ProcessList;
+class ServiceRecorder;
 class ServiceSession;
 
 enum class Lamp { Good, Bad };
@@ -49,6 +50,9 @@ struct Form1Services
     // Where LanguageSet.txt is read and written (platform/writable_folder.h); empty: the
     // program folder itself, as in the build tree and a portable copy.
     std::filesystem::path writableFolder{};
+    // The service record of this run, which the commissioning report is made from; null when
+    // none is kept (the report's button is then disabled).
+    ServiceRecorder *recorder = nullptr;
 };
 
 // Menu entries, by Label16 index; the setting frames Frame1(0..2) share the first three.

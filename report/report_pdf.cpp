@@ -243,7 +243,8 @@ std::optional<QByteArray> CommissioningReportPdf(const CommissioningReport &repo
     const QString footerLeft
         = captions.title + QStringLiteral(" \u00b7 ") + captions.id + u' ' + Q(report.unit.id);
     const bool painted = flow.Paint([&](int page, int pages) {
-        return std::pair{footerLeft, captions.page.arg(page).arg(pages)};
+        return std::pair{footerLeft,
+                         captions.page.arg(QString::number(page), QString::number(pages))};
     });
     if (!painted)
         return std::nullopt;

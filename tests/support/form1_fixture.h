@@ -59,7 +59,8 @@ protected:
                                                      .programFolder = program,
                                                      .numberFormat = format,
                                                      .wallClock = [this] { return clockMs; },
-                                                     .writableFolder = writable});
+                                                     .writableFolder = writable,
+                                                     .recorder = recorder});
         return form->Form_Load() && around.shown.empty();
     }
 
@@ -110,6 +111,8 @@ protected:
     const std::filesystem::path program{folder.path().toStdString()};
     // Where the language choice is kept; empty: the program folder.
     std::filesystem::path writable;
+    // The service record the window is handed; none unless a test makes one.
+    ServiceRecorder *recorder = nullptr;
     FakeSerialPort port;
     // The window's session; made before the window and ended after it, as main() does.
     ServiceSession session{port};
