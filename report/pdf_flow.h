@@ -34,8 +34,8 @@ public:
     // The footer of a page, page from 1 of pages: the text at its left and at its right.
     using Footer = std::function<std::pair<QString, QString>(int page, int pages)>;
 
-    // Lays out on the writer's metrics, in its resolution, inside margins (millimetres) of its
-    // page. family is the font of every style but Mono.
+    // Lays out on the writer's metrics and resolution, inside the A4 margins of pdf_flow.cpp.
+    // family is the font of every style but Mono, which monoFamily sets.
     PdfFlow(QPdfWriter &writer, const QString &family, const QString &monoFamily);
 
     qreal BodyWidthMm() const { return bodyWidthMm_; }
