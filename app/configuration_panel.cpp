@@ -85,6 +85,9 @@ ConfigurationPanel::ConfigurationPanel(const PanelContext &context, ConnectionPa
     connect(ui.CommandSave, &QPushButton::clicked, this, [this] { CommandSave_Click(); });
     connect(ui.CommandLoad, &QPushButton::clicked, this, [this] { CommandLoad_Click(); });
     connect(ui.CommandCompare, &QPushButton::clicked, this, [this] { CommandCompare_Click(); });
+    connect(ui.CommandReport, &QPushButton::clicked, this, [this] { CommandReport_Click(); });
+    // Without a service record there is nothing to report from.
+    ui.CommandReport->setEnabled(context_.services.recorder != nullptr);
     connect(ui.Combo1, &QComboBox::activated, this, [this](int index) { PortChosen(index); });
     ConnectMarks();
 

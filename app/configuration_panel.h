@@ -5,6 +5,7 @@
 //   configuration_panel.cpp   the entries, the country list, Read and Write
 //   configuration_files.cpp   saving, loading and comparing configuration files
 //   configuration_marks.cpp   the entries of each file field, their marks, the file buttons' row
+//   configuration_report.cpp  the commissioning report of the unit from the service record
 
 #include "panel_context.h"
 
@@ -51,6 +52,8 @@ public:
     void CommandSave_Click();
     void CommandLoad_Click();
     void CommandCompare_Click();
+    // The commissioning report of the unit on the port, as PDF and JSON (configuration_report.cpp).
+    void CommandReport_Click();
     // The file buttons' captions, laid out in their row by their width.
     void ApplyFileCaptions();
 

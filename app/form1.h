@@ -87,6 +87,7 @@ public:
     void CommandSave_Click() { configuration_.CommandSave_Click(); }
     void CommandLoad_Click() { configuration_.CommandLoad_Click(); }
     void CommandCompare_Click() { configuration_.CommandCompare_Click(); }
+    void CommandReport_Click() { configuration_.CommandReport_Click(); }
     void CommandLine_Click() { line_.CommandLine_Click(); }
     void CommandRecord_Click() { trend_.CommandRecord_Click(); }
     void CommandHistory_Click() { history_.CommandHistory_Click(); }

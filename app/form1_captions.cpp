@@ -4,6 +4,7 @@
 
 #include "language/language_choice.h"
 #include "link/text_numbers.h"
+#include "report/report_texts.h"
 
 #include <QSignalBlocker>
 
@@ -22,13 +23,6 @@ constexpr int WriteGroupTexts[4] = {text::SleepPowerCaption, text::RatedPowerCap
                                     text::CountryCaption, text::RetryTimeCaption};
 // Country list entries in list order: Germany, Australia, United Kingdom, own settings.
 constexpr int CountryListTexts[4] = {187, 200, 186, 52};
-constexpr int DcInputText = text::DcInputCaption;
-constexpr int DcInputOptionTexts[2] = {84, 85};
-constexpr int CommunicationText = text::CommunicationCaption;
-constexpr int CommunicationOptionTexts[2] = {103, 104};
-constexpr int FirstLimitText = text::FirstLimitCaption; // Label8(0..13)
-constexpr int IdentifierTexts[4]
-    = {text::EnergyCaption, text::IdCaption, text::ModelCaption, text::CompanyCaption};
 constexpr int WriteText = 16;
 constexpr int ReadText = 17;
 constexpr int NoteText = 150;
@@ -88,20 +82,20 @@ void Form1::ApplyCaptions()
     if (RefillCountryList(texts, *ui.Combo2))
         configuration_.Combo2_Click();
 
-    ui.Frame3->setTitle(texts.Text(DcInputText));
+    ui.Frame3->setTitle(texts.Text(text::DcInputCaption));
     for (int i = 0; i < 2; ++i)
-        ui.Option1[i]->setText(texts.Text(DcInputOptionTexts[i]));
-    ui.Frame4->setTitle(texts.Text(CommunicationText));
+        ui.Option1[i]->setText(texts.Text(text::DcInputOptionCaptions[i]));
+    ui.Frame4->setTitle(texts.Text(text::CommunicationCaption));
     for (int i = 0; i < 2; ++i)
-        ui.Option2[i]->setText(texts.Text(CommunicationOptionTexts[i]));
+        ui.Option2[i]->setText(texts.Text(text::CommunicationOptionCaptions[i]));
 
     for (int i = 0; i < 14; ++i)
-        ui.Label8[i]->setText(texts.Text(FirstLimitText + i));
+        ui.Label8[i]->setText(texts.Text(text::FirstLimitCaption + i));
 
-    ui.Label4->setText(texts.Text(IdentifierTexts[0]));
-    ui.Label5->setText(texts.Text(IdentifierTexts[1]));
-    ui.Label6->setText(texts.Text(IdentifierTexts[2]));
-    ui.Label7->setText(texts.Text(IdentifierTexts[3]));
+    ui.Label4->setText(texts.Text(text::IdentifierCaptions[0]));
+    ui.Label5->setText(texts.Text(text::IdentifierCaptions[1]));
+    ui.Label6->setText(texts.Text(text::IdentifierCaptions[2]));
+    ui.Label7->setText(texts.Text(text::IdentifierCaptions[3]));
 
     // Identifiers panel (0, 1) and configuration panel (2, 3) each have a Write and a Read.
     ui.Command1[0]->setText(texts.Text(WriteText));
@@ -109,6 +103,7 @@ void Form1::ApplyCaptions()
     ui.Command1[2]->setText(texts.Text(WriteText));
     ui.Command1[3]->setText(texts.Text(ReadText));
     configuration_.ApplyFileCaptions();
+    ui.CommandReport->setText(texts.Text(text::ReportButton));
 
     ui.Label11->setText(texts.Text(NoteText));
     line_.ApplyCaptions();

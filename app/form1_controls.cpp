@@ -304,6 +304,9 @@ void BuildConfigurationFrame(QWidget *viewport, Form1Controls &ui)
                              FileButtonsTop, FileButtonWidth);
         left += FileButtonWidth + FileButtonGap;
     }
+    ui.CommandReport
+        = MakeButton(frame, QStringLiteral("CommandReport"), QStringLiteral("Report..."),
+                     ReportButtonLeft, ReportButtonTop, ReportButtonRight - ReportButtonLeft);
 }
 
 void BuildIdentifiersFrame(QWidget *viewport, Form1Controls &ui)

@@ -62,6 +62,8 @@ struct Form1Controls
     QPushButton *CommandSave = nullptr;
     QPushButton *CommandLoad = nullptr;
     QPushButton *CommandCompare = nullptr;
+    // The commissioning report of the unit from this run's service record.
+    QPushButton *CommandReport = nullptr;
 
     // Frame1(2) Identifiers Setting.
     QLabel *Label4 = nullptr; // KWH

@@ -43,6 +43,13 @@ inline constexpr int RecordButtonHeight = 435;
 inline constexpr int HistoryButtonLeft = RecordButtonLeft + RecordButtonWidth + 120;
 inline constexpr int HistoryButtonWidth = 1500;
 
+// The commissioning report's button in Frame1(1): the free space right of the retry time's entry
+// (Text8 ends at 9600) on the line of the write groups, as far right as Read, and no lower than
+// the flag boxes' row (at 1170).
+inline constexpr int ReportButtonLeft = 9720;
+inline constexpr int ReportButtonRight = 11580;
+inline constexpr int ReportButtonTop = 660;
+
 // The lamp is painted into the status strip at its origin, this many twips square.
 inline constexpr int LampTwips = 400;
 

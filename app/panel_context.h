@@ -51,8 +51,8 @@ struct Form1Services
     // program folder itself, as in the build tree and a portable copy.
     std::filesystem::path writableFolder{};
     // The service record of the session, when one is kept: an acknowledged write then says
-    // "done" only once its record is committed, and History lists its records (disabled
-    // without one).
+    // "done" only once its record is committed, History lists its records and the
+    // commissioning report is made from them (both buttons disabled without one).
     ServiceRecorder *recorder = nullptr;
 };
 

@@ -26,10 +26,10 @@ inline constexpr int NoCountry = 138;
 inline constexpr int SelfTestRunning = 145;
 inline constexpr int VersionRefused = 151;
 inline constexpr int StartupFailed = 152;
-inline constexpr int RecordCreateFailed = 272; // the recording file cannot be created
-inline constexpr int RecordWriteFailed = 273;  // a row cannot be written: the recording stops
-inline constexpr int VersionUnreadable = 276;  // status: no version text yet, the check goes on
-inline constexpr int UnlistedCountry = 277;    // %1: the code the inverter reports
+inline constexpr int RecordCreateFailed = 272;     // the recording file cannot be created
+inline constexpr int RecordWriteFailed = 273;      // a row cannot be written: the recording stops
+inline constexpr int VersionUnreadable = 276;      // status: no version text yet, the check goes on
+inline constexpr int UnlistedCountry = 277;        // %1: the code the inverter reports
 inline constexpr int ReplaceUnlistedCountry = 278; // Yes/No; %1 the reported code, %2 the new one
 inline constexpr int FileNotLoaded = 279;      // %1: the reason, for faults that name no line
 inline constexpr int FileNotCompared = 280;    // %1: the reason, for faults that name no line
@@ -57,5 +57,9 @@ inline constexpr int ValueCaption = 83;
 inline constexpr int DcInputCaption = 86;
 inline constexpr int RetryTimeCaption = 87;
 inline constexpr int CommunicationCaption = 105;
+inline constexpr int DcInputOptionCaptions[2] = {84, 85};         // Option1: standard, parallel
+inline constexpr int CommunicationOptionCaptions[2] = {103, 104}; // Option2: jbus, mbus
+inline constexpr int IdentifierCaptions[4]
+    = {EnergyCaption, IdCaption, ModelCaption, CompanyCaption}; // Label4..Label7
 
 } // namespace pv::text

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every package the build, the tests, the package check, the demo and the benchmark and
 # screenshot scripts need, from Debian's archive, and generates the comma-decimal locale the
-# tests run under a second time.
+# tests run under a second time. The commissioning report's tests read its PDF with poppler's
+# pdftotext and pdffonts; its Chinese and Korean pages embed the WenQuanYi font.
 # Safe to run again: it only acts when something is missing, and says nothing then.
 set -euo pipefail
 
@@ -17,6 +18,7 @@ packages=(
   python3
   dpkg-dev desktop-file-utils
   fonts-wqy-microhei
+  poppler-utils
 )
 comma_locale=de_DE.UTF-8
 

@@ -174,6 +174,11 @@ std::string CanonicalConfigurationText(const ConfigurationValues &values)
     return text;
 }
 
+std::string SettingNumberText(int field, double value)
+{
+    return UnitNumberText(field, static_cast<float>(value));
+}
+
 std::string ConfigurationFingerprint(const ConfigurationValues &values)
 {
     return Sha256Hex(CanonicalConfigurationText(values));

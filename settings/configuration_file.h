@@ -183,4 +183,12 @@ ConfigurationPanelTexts ConfigurationEntryTexts(const ConfigurationValues &value
 std::vector<int> CompareConfiguration(const ConfigurationPanelTexts &panel,
                                       const ConfigurationValues &file, const NumberFormat &format);
 
+// One numeric setting (fields 0..RetryTimeField) as the canonical text writes it: rounded to its
+// register's unit as the write rounds it, in the shortest "." form ("47.5" for 47.50 or 47.54).
+std::string SettingNumberText(int field, double value);
+// The number a numeric field's entry holds, read as saving and comparing read it; nothing when
+// it holds none.
+std::optional<double> SettingEntryNumber(int field, const std::string &text,
+                                         const NumberFormat &format);
+
 } // namespace pv

@@ -82,6 +82,12 @@ ConfigurationPanelTexts ConfigurationEntryTexts(const ConfigurationValues &value
     return texts;
 }
 
+std::optional<double> SettingEntryNumber(int field, const std::string &text,
+                                         const NumberFormat &format)
+{
+    return PanelNumber(field, text, format);
+}
+
 std::vector<int> CompareConfiguration(const ConfigurationPanelTexts &panel,
                                       const ConfigurationValues &file, const NumberFormat &format)
 {

@@ -298,7 +298,8 @@ TEST_F(Form1Files, ButtonsStandInFreeSpace)
 {
     Connect();
     const QWidget *frame = ui().Frame1[1];
-    for (QPushButton *button : {ui().CommandSave, ui().CommandLoad, ui().CommandCompare}) {
+    for (QPushButton *button :
+         {ui().CommandSave, ui().CommandLoad, ui().CommandCompare, ui().CommandReport}) {
         EXPECT_TRUE(frame->rect().contains(button->geometry()));
         for (const QWidget *other : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             EXPECT_TRUE(other == button || !other->geometry().intersects(button->geometry()))

@@ -76,7 +76,7 @@ TEST_P(Form1RecordedWrite, SaysDoneOnceRecorded)
     if (row.databaseFails)
         std::filesystem::create_directories(file);
     around.ownTexts[text::ServiceRecordFailed] = "cannot record in %1";
-    recorder = std::make_unique<ServiceRecorder>(session, file);
+    KeepRecorder(file);
     Connect();
     ASSERT_TRUE(recorder->WaitUntilWritten(10000));
     around.shown.clear();

@@ -54,7 +54,7 @@ protected:
     // The main window with a recorder over the database.
     bool StartRecorded()
     {
-        recorder = std::make_unique<ServiceRecorder>(session, DatabaseFile());
+        KeepRecorder(DatabaseFile());
         return Start();
     }
     static QString Cell(const QTableWidget *table, int row, int column)

@@ -61,10 +61,17 @@ protected:
                                                      .numberFormat = format,
                                                      .wallClock = [this] { return clockMs; },
                                                      .writableFolder = writable,
-                                                     .recorder = recorder.get()});
+                                                     .recorder = recorder});
         return form->Form_Load() && around.shown.empty();
     }
 
+    // A service record over the window's session, kept until the window has ended.
+    ServiceRecorder &KeepRecorder(const std::filesystem::path &database)
+    {
+        ownedRecorder = std::make_unique<ServiceRecorder>(session, database);
+        recorder = ownedRecorder.get();
+        return *ownedRecorder;
+    }
     static QString Text(int number) { return QStringLiteral("L1-%1").arg(number); }
     const Form1Controls &ui() { return form->Controls(); }
     bool Shown(QWidget *w) const { return !w->isHidden(); }
@@ -119,8 +126,10 @@ protected:
     NumberFormat format;
     // The wall clock of the window: milliseconds since 1970, moved by the test.
     std::int64_t clockMs = 1'700'000'000'000;
-    // The service record the window is told of and the history lists, when a test keeps one.
-    std::unique_ptr<ServiceRecorder> recorder;
+    // The service record the window is handed, when a test keeps one (KeepRecorder, or a
+    // recorder of its own that ends after the window).
+    std::unique_ptr<ServiceRecorder> ownedRecorder;
+    ServiceRecorder *recorder = nullptr;
     std::unique_ptr<Form1> form;
 };
 
