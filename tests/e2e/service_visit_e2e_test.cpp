@@ -13,6 +13,11 @@
 #include "language/language_form.h"
 #include "language/language_table.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+
 #include <fstream>
 #include <iostream>
 #include <set>
@@ -145,6 +150,55 @@ protected:
             ReadConfiguration();
     }
 
+    // The commissioning report after a fresh read names every protection setting as the unit
+    // holds it, and the file dialog's PDF gets its JSON beside it.
+    void Report()
+    {
+        // A read that failed (on the hostile line only) leaves the report to an older record.
+        if (!ReadConfiguration())
+            return;
+        bool asked = false;
+        stand_.whileOpen = [&](QDialog &dialog) {
+            asked = true;
+            dialog.findChild<QLineEdit *>("TextSite")->setText("Hofweg 3");
+            dialog.accept();
+        };
+        stand_.file = program_ / "visit.pdf";
+        const std::size_t before = stand_.shown.size();
+        form_->CommandReport_Click();
+        stand_.whileOpen = nullptr;
+        ASSERT_TRUE(asked);
+        ASSERT_EQ(stand_.shown.size(), before + 1) << "the report says where it went";
+        stand_.shown.pop_back(); // not an exchange's message
+        QFile file(QString::fromStdString((program_ / "visit.json").string()));
+        ASSERT_TRUE(QFile::exists(QString::fromStdString((program_ / "visit.pdf").string())));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QJsonObject report = QJsonDocument::fromJson(file.readAll()).object();
+        EXPECT_EQ(report["unit"]["id"].toString().toInt(), held_.Word(reg::InverterId) + 1);
+
+        // The unit's registers in engineering units, in the configuration file's field order.
+        std::vector<double> held;
+        for (int i = 0; i < reg::GridLimitCount; ++i) {
+            const bool frequency = i >= reg::FirstFrequencyLimit && i <= reg::LastFrequencyLimit;
+            held.push_back(held_.Signed(static_cast<std::uint16_t>(reg::GridLimits + i))
+                           / (frequency ? 10.0 : 1.0));
+        }
+        const std::uint16_t flagsCountry = held_.Word(reg::FlagsCountry);
+        held.insert(held.end(),
+                    {double(held_.Signed(reg::SleepPower)), held_.Signed(reg::RatedPower) / 10.0,
+                     double(held_.Signed(reg::RetryTime)), double(flagsCountry & 0xFF)});
+        for (int box = 0; box < 8; ++box)
+            held.push_back((flagsCountry >> (15 - box)) & 1);
+        const QJsonArray settings = report["settings"].toArray();
+        ASSERT_EQ(settings.size(), static_cast<qsizetype>(held.size()));
+        for (std::size_t i = 0; i < held.size(); ++i) {
+            const QJsonObject setting = settings[static_cast<qsizetype>(i)].toObject();
+            EXPECT_DOUBLE_EQ(setting["value"].toString().toDouble(), held[i])
+                << setting["key"].toString().toStdString();
+            EXPECT_TRUE(setting["pending"].isNull());
+        }
+    }
+
     // The Read Setting Data row shows the inverter's calibration bytes where the layout puts
     // them; a failed read leaves it empty but for the cell no byte goes to.
     bool ReadCalibration(Form2 &window)
@@ -267,6 +321,7 @@ TEST_P(ServiceVisitTest, EveryExchangeEndsWithItsMessageAndOnlyAskedWritesArrive
         return;
     Identifiers();
     Configuration();
+    Report();
     Calibration();
     About();
     Languages();
