@@ -187,8 +187,9 @@ TEST_P(WriteRecordedTest, AfterTheCommitOnly)
     rig.session.WriteConfiguration(Visit::SleepAndRetry());
     rig.RunExchange();
     // A record that could not be taken is said at once; otherwise not before the store answered.
-    if (row.queueRecords > 0)
+    if (row.queueRecords > 0) {
         EXPECT_TRUE(told.empty());
+    }
     ASSERT_TRUE(recorder.WaitUntilWritten(10000));
     QCoreApplication::processEvents();
     EXPECT_EQ(told, row.told);
