@@ -4,6 +4,7 @@
 
 #include "language/language_choice.h"
 #include "link/text_numbers.h"
+#include "settings/country_presets.h"
 
 #include <QSignalBlocker>
 
@@ -19,8 +20,6 @@ constexpr int PortCaptionText = 47;
 constexpr int NoPortText = 48;
 constexpr int WriteHintText = 139;
 constexpr int WriteGroupTexts[4] = {49, 50, 51, 87};
-// Country list entries in list order: Germany, Australia, United Kingdom, own settings.
-constexpr int CountryListTexts[4] = {187, 200, 186, 52};
 constexpr int DcInputText = 86;
 constexpr int DcInputOptionTexts[2] = {84, 85};
 constexpr int CommunicationText = 105;

@@ -1,10 +1,12 @@
 #pragma once
-// The plain-text settings files beside the program: InitSet.txt (start-up switches),
-// LanguageSet.txt (stored language number, in the writable folder), CountryParameter.txt
-// (country presets). All are read as bytes in the tool's code page.
+// The plain-text settings files beside the program: InitSet.txt (start-up switches) here,
+// LanguageSet.txt (stored language number, in the writable folder; language/language_choice.h)
+// and CountryParameter.txt (country presets; settings/country_presets.h) where a program without
+// windows reads them too. All are read as bytes in the tool's code page.
 
 #include "language/language_choice.h"
 #include "platform/files.h"
+#include "settings/country_presets.h"
 
 #include <filesystem>
 #include <string>
@@ -13,18 +15,6 @@
 namespace pv {
 
 inline constexpr const char *InitSetFile = "InitSet.txt";
-inline constexpr const char *CountryParameterFile = "CountryParameter.txt";
-
-// The language number to load at start-up, from LanguageSet.txt in the tool's writable folder:
-// the stored one when it is a language the picker offers, otherwise the first language (also
-// when the file is missing or holds no number).
-int ReadLanguageSetting(const std::filesystem::path &writableFolder);
-
-// Lines 3 onward of CountryParameter.txt (split at CR LF or a lone LF; a final line break ends
-// the last line and adds no empty one). False when the file is missing or has fewer than three
-// lines.
-bool ReadCountryRecords(const std::filesystem::path &programFolder,
-                        std::vector<std::string> &records);
 
 // The fields of InitSet.txt: the content split at every comma, line breaks kept; the fields
 // after the sixth are left together in a seventh that nothing reads.

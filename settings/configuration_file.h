@@ -94,6 +94,11 @@ enum class ConfigurationFault {
     NotChoice,          // not one of the words in `first`
 };
 
+// The text (language table) that says why a value or file was refused, with %1 the key, %2 the
+// value, %3 and %4 the bounds, the length or the choices (ConfigurationProblem); text 132 for
+// the faults of a panel that no reason text names.
+int ConfigurationFaultText(ConfigurationFault fault);
+
 // What a refused file or panel names: the line (from 1; 0 for the panel and for a fault of the
 // whole file, its size), the field, and texts ready for the message: the key, the value as
 // written, and the bounds (regional format), the length or the choices.
