@@ -49,6 +49,12 @@ inline constexpr int WriteNotRecorded = 286;   // in place of 129 when the recor
 inline constexpr int ServiceRecordFailed = 287; // %1: the database; said once
 inline constexpr int ServiceRecordBehind = 288; // its queue is full; said once
 
+// The command line's configuration write.
+inline constexpr int ReadBackDiffers = 360; // %1: the registers that differ
+inline constexpr int WriteChanges = 361;    // followed by the values the write changes
+inline constexpr int ConfirmWrite = 362;    // the question before the write; "y" writes
+inline constexpr int NothingWritten = 363;  // the question was not answered "y"
+
 // The country list's own text while nothing is chosen; a write compares the list's text with it.
 inline constexpr int CountryCaption = 51;
 

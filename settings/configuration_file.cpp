@@ -140,6 +140,25 @@ std::string UnitNumberText(int field, float value)
 
 } // namespace
 
+std::string_view ConfigurationWord(int field, bool ticked)
+{
+    return ticked ? Fields[field].ticked : Fields[field].unticked;
+}
+
+WriteGroup FieldWriteGroup(int field)
+{
+    switch (field) {
+    case SleepPowerField:
+        return SleepPowerGroup;
+    case RatedPowerField:
+        return RatedPowerGroup;
+    case RetryTimeField:
+        return RetryTimeGroup;
+    default:
+        return CountryGroup;
+    }
+}
+
 int ConfigurationFaultText(ConfigurationFault fault)
 {
     switch (fault) {

@@ -183,6 +183,22 @@ ConfigurationFileReading ParseConfigurationFile(std::string_view bytes,
 ConfigurationPanelTexts ConfigurationEntryTexts(const ConfigurationValues &values,
                                                 const NumberFormat &format);
 
+// What a configuration read shows on the panel, as its entries then hold them: the values in
+// the format, and the country code the unit reported.
+ConfigurationPanelTexts ReadConfigurationTexts(const InverterData &data,
+                                               const NumberFormat &format);
+
+// A field as the panel holds it, as text: an entry's text as it stands, the country code in
+// digits (empty while no country is chosen), a flag box as the word of its file line.
+std::string PanelFieldText(const ConfigurationPanelTexts &panel, int field);
+
+// The word of a flag field's file line for the box ticked or not ("standard", "parallel").
+std::string_view ConfigurationWord(int field, bool ticked);
+
+// The write group that sends a field: the limits, the country code and the flags go with the
+// Country group.
+WriteGroup FieldWriteGroup(int field);
+
 // The fields whose value on the panel differs from the file's, in field order. Numbers are
 // compared as numbers (an entry's "47,50" equals 47.5); an entry that holds no number differs.
 std::vector<int> CompareConfiguration(const ConfigurationPanelTexts &panel,
