@@ -187,11 +187,12 @@ TEST_P(CliFailure, EndsWithItsExitCodeAndMessage)
 {
     const FailureCase &c = GetParam();
     CliRig rig;
-    if (c.withSimulator)
+    if (c.withSimulator) {
         rig.StartSimulator(c.simulator);
-    else // a link to a device that is not there, as a pulled adapter leaves it
-        fs::create_directories(rig.Folder() / "ports"),
-            fs::create_symlink(rig.Folder() / "no-such-device", rig.Folder() / "ports" / "COM1");
+    } else { // a link to a device that is not there, as a pulled adapter leaves it
+        fs::create_directories(rig.Folder() / "ports");
+        fs::create_symlink(rig.Folder() / "no-such-device", rig.Folder() / "ports" / "COM1");
+    }
     QStringList args = c.args;
     if (c.retry != nullptr)
         args.insert(1, QString::fromStdString(ExampleWithRetry(rig.Folder(), c.retry).string()));

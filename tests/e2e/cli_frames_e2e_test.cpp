@@ -57,6 +57,8 @@ TEST_F(CliFramesTest, AConfigurationWriteFromTheCommandLineSendsTheWindowsFrames
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return command.state() == QProcess::NotRunning; }, LimitMs));
     EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
+    const QJsonObject done = QJsonDocument::fromJson(command.readAllStandardOutput()).object();
+    EXPECT_EQ(done["read_back"].toString(), "equal");
 
     // Frame by frame (function, first register, words), and the time from each to the next.
     const auto frames = [](const std::vector<WriteRecord> &writes) {
