@@ -4,6 +4,7 @@
 
 #include "configuration_panel.h"
 
+#include "language/language_table.h"
 #include "link/text_numbers.h"
 #include "platform/file_dialog.h"
 #include "platform/files.h"
@@ -12,7 +13,6 @@
 #include <QSaveFile>
 
 #include <array>
-#include <initializer_list>
 
 namespace pv {
 namespace {
@@ -23,80 +23,15 @@ constexpr int OpenTitleText = 234;
 constexpr int FilesFilterText = 235;
 constexpr int AllFilesFilterText = 236;
 constexpr int EmptyPanelText = 237;
-constexpr int NotSavedText = 238;    // %1 the entry's caption, %2 the reason
-constexpr int NotWrittenText = 239;  // %1 the file
-constexpr int NotReadText = 240;     // %1 the file
-constexpr int NotLoadedText = 241;   // %1 the line, %2 the reason
 constexpr int NotComparedText = 242; // %1 the line, %2 the reason
 constexpr int LoadedText = 256;
 constexpr int NoReadToCompareText = 257;
 constexpr int DifferingText = 258; // %1 how many
-constexpr int NoneDifferText = 259;
-constexpr int FingerprintText = 285; // %1 the fingerprint of the file's settings
-
-// The reasons, with %1 the key, %2 the value, %3 and %4 the bounds, the length or the choices.
-int ReasonText(ConfigurationFault fault)
-{
-    switch (fault) {
-    case ConfigurationFault::UnknownKey:
-        return 243;
-    case ConfigurationFault::RepeatedKey:
-        return 244;
-    case ConfigurationFault::MissingKey:
-        return 245;
-    case ConfigurationFault::NotKeyValue:
-        return 246;
-    case ConfigurationFault::NotNumber:
-        return 247;
-    case ConfigurationFault::NotWhole:
-        return 248;
-    case ConfigurationFault::FinerThanUnit:
-        return 284;
-    case ConfigurationFault::OutOfRange:
-        return 249;
-    case ConfigurationFault::OutOfRangeAboveLow:
-        return 250;
-    case ConfigurationFault::TooLong:
-        return 251;
-    case ConfigurationFault::NotChoice:
-        return 252;
-    case ConfigurationFault::NotText:
-        return 253;
-    case ConfigurationFault::EmptyFile:
-        return 254;
-    case ConfigurationFault::TooLarge:
-        return 255;
-    case ConfigurationFault::None:
-    case ConfigurationFault::EmptyPanel:
-    case ConfigurationFault::EmptyEntry:
-    case ConfigurationFault::NoCountry:
-        break;
-    }
-    return text::EntryRefused;
-}
 
 // The dialogs offer the configuration files first, and every file.
 QString FileFilter(const QString &configurationFiles, const QString &allFiles)
 {
     return configurationFiles + QStringLiteral(" (*.pvcfg);;") + allFiles + QStringLiteral(" (*)");
-}
-
-// Puts args[n - 1] in place of every %n of pattern, in one pass, so that a translation may use
-// the markers in any order (or leave one out) and a value holding "%2" stays as it is.
-QString Substitute(const QString &pattern, std::initializer_list<QString> args)
-{
-    QString result;
-    for (qsizetype i = 0; i < pattern.size(); ++i) {
-        const qsizetype marker
-            = pattern[i] == u'%' && i + 1 < pattern.size() ? pattern[i + 1].digitValue() : -1;
-        if (marker >= 1 && marker <= static_cast<qsizetype>(args.size())) {
-            result += *(args.begin() + (marker - 1));
-            ++i;
-        } else {
-            result += pattern[i];
-        }
-    }
-    return result;
 }
 
 QString PathText(const std::filesystem::path &path)
@@ -133,19 +68,13 @@ ConfigurationPanelTexts ConfigurationPanel::PanelNow() const
 // The codes the country list can choose now, one per list position.
 std::vector<std::uint8_t> ConfigurationPanel::ListedCountryCodes() const
 {
-    const Form1Controls &ui = context_.ui;
-    std::vector<std::uint8_t> codes;
-    for (int position = 0; position < ui.Combo2->count(); ++position) {
-        if (const auto code = ChoiceAtPosition(position, countryRecordCount_).code)
-            codes.push_back(*code);
-    }
-    return codes;
+    return pv::ListedCountryCodes(context_.ui.Combo2->count(), countryRecordCount_);
 }
 
 QString ConfigurationPanel::Reason(const ConfigurationProblem &problem) const
 {
     return Substitute(
-        context_.Text(ReasonText(problem.fault)),
+        context_.Text(ConfigurationFaultText(problem.fault)),
         {Utf8(problem.key), Utf8(problem.value), Utf8(problem.first), Utf8(problem.second)});
 }
 
@@ -181,7 +110,7 @@ void ConfigurationPanel::CommandSave_Click()
                != static_cast<qint64>(file.size())
         || !out.commit())
         context_.services.messages.ShowMessage(
-            Substitute(context_.Text(NotWrittenText), {PathText(*path)}));
+            Substitute(context_.Text(text::FileNotWritten), {PathText(*path)}));
 }
 
 void ConfigurationPanel::RefuseSave(const ConfigurationProblem &problem)
@@ -213,7 +142,7 @@ void ConfigurationPanel::RefuseSave(const ConfigurationProblem &problem)
         break;
     default:
         context_.services.messages.ShowMessage(
-            Substitute(context_.Text(NotSavedText), {caption, Reason(problem)}));
+            Substitute(context_.Text(text::NotSaved), {caption, Reason(problem)}));
         break;
     }
     if (entry != nullptr)
@@ -235,7 +164,7 @@ std::optional<ConfigurationValues> ConfigurationPanel::OpenFile(int refusalText)
     const PlainFileReading file = ReadPlainFile(*path, MaxConfigurationFileBytes + 1);
     if (file.opening != FileOpening::Opened) {
         const int message
-            = file.opening == FileOpening::NotPlainFile ? text::NotPlainFile : NotReadText;
+            = file.opening == FileOpening::NotPlainFile ? text::NotPlainFile : text::FileNotRead;
         context_.services.messages.ShowMessage(
             Substitute(context_.Text(message), {PathText(*path)}));
         return std::nullopt;
@@ -250,8 +179,8 @@ std::optional<ConfigurationValues> ConfigurationPanel::OpenFile(int refusalText)
     if (!reading.values) {
         const QString reason = Reason(reading.problem);
         if (reading.problem.line == 0) {
-            const int wholeFileText
-                = refusalText == NotLoadedText ? text::FileNotLoaded : text::FileNotCompared;
+            const int wholeFileText = refusalText == text::FileNotLoadedAt ? text::FileNotLoaded
+                                                                           : text::FileNotCompared;
             context_.services.messages.ShowMessage(
                 Substitute(context_.Text(wholeFileText), {reason}));
         } else {
@@ -267,7 +196,7 @@ void ConfigurationPanel::CommandLoad_Click()
 {
     if (!ControlsFree())
         return;
-    const auto values = OpenFile(NotLoadedText);
+    const auto values = OpenFile(text::FileNotLoadedAt);
     if (!values)
         return;
     ShowValues(*values);
@@ -326,14 +255,14 @@ void ConfigurationPanel::CommandCompare_Click()
     const std::vector<int> differing
         = CompareConfiguration(PanelNow(), *values, context_.services.numberFormat);
     MarkDiffering(differing);
-    const QString result = differing.empty() ? context_.Text(NoneDifferText)
+    const QString result = differing.empty() ? context_.Text(text::NoneDiffer)
                                              : Substitute(context_.Text(DifferingText),
                                                           {QString::number(differing.size())});
     // The fingerprint of what the file holds, as a commissioning report names it: the file's own
     // header line may have been edited by hand, its settings are what was compared.
     context_.services.messages.ShowMessage(
         result + u'\n'
-        + Substitute(context_.Text(FingerprintText), {Utf8(ConfigurationFingerprint(*values))}));
+        + Substitute(context_.Text(text::Fingerprint), {Utf8(ConfigurationFingerprint(*values))}));
 }
 
 } // namespace pv

@@ -280,7 +280,7 @@ bool ConfigurationPanel::CountryReplacementAgreed(const ConfigurationWrite &writ
 {
     // The code the unit holds now, as the monitor cycle last read it: the one a write replaces.
     const auto held = static_cast<std::uint8_t>(context_.session.Data().CountryCode());
-    if (!write.groups[CountryGroup] || write.countryCode == held || CountryCodeListed(held))
+    if (!ReplacesUnlistedCountry(write, held, ListedCountryCodes()))
         return true;
     return context_.services.messages.Ask(
         context_.Text(text::ReplaceUnlistedCountry)

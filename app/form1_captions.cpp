@@ -5,6 +5,7 @@
 #include "language/language_choice.h"
 #include "link/text_numbers.h"
 #include "report/report_texts.h"
+#include "settings/country_presets.h"
 
 #include <QSignalBlocker>
 
@@ -21,8 +22,6 @@ constexpr int NoPortText = 48;
 constexpr int WriteHintText = 139;
 constexpr int WriteGroupTexts[4] = {text::SleepPowerCaption, text::RatedPowerCaption,
                                     text::CountryCaption, text::RetryTimeCaption};
-// Country list entries in list order: Germany, Australia, United Kingdom, own settings.
-constexpr int CountryListTexts[4] = {187, 200, 186, 52};
 constexpr int WriteText = 16;
 constexpr int ReadText = 17;
 constexpr int NoteText = 150;

@@ -16,6 +16,11 @@ inline constexpr int FirstLanguage = 1;
 // pictures 8 and 9, so languages 9 and 10 are never chosen.
 bool IsPickerLanguage(int number);
 
+// The language number to load at start-up, from LanguageSet.txt in the tool's writable folder:
+// the stored one when it is a language the picker offers, otherwise the first language (also
+// when the file is missing or holds no number).
+int ReadLanguageSetting(const std::filesystem::path &writableFolder);
+
 // Stores index + 1 in LanguageSet.txt in the folder, only when that file is present under
 // exactly that name; never creates it. False when the file is absent or cannot be written.
 bool SaveLanguageChoice(const std::filesystem::path &writableFolder, int index);

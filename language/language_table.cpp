@@ -74,6 +74,22 @@ QString LanguageTable::Text(int number) const
     return texts_[static_cast<std::size_t>(number)];
 }
 
+QString Substitute(const QString &pattern, std::initializer_list<QString> args)
+{
+    QString result;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const qsizetype marker
+            = pattern[i] == u'%' && i + 1 < pattern.size() ? pattern[i + 1].digitValue() : -1;
+        if (marker >= 1 && marker <= static_cast<qsizetype>(args.size())) {
+            result += *(args.begin() + (marker - 1));
+            ++i;
+        } else {
+            result += pattern[i];
+        }
+    }
+    return result;
+}
+
 void ShowTextMessage(MessageSink &messages, const LanguageTable &texts, int number)
 {
     messages.ShowMessage(texts.Text(number));

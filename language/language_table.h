@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include <initializer_list>
 #include <vector>
 
 namespace pv {
@@ -31,6 +32,10 @@ public:
 private:
     std::vector<QString> texts_;
 };
+
+// Puts args[n - 1] in place of every %n of pattern, in one pass, so that a translation may use
+// the markers in any order (or leave one out) and a value holding "%2" stays as it is.
+QString Substitute(const QString &pattern, std::initializer_list<QString> args);
 
 // Shows text `number` of the table in a message box: how each window says one of its texts.
 void ShowTextMessage(MessageSink &messages, const LanguageTable &texts, int number);

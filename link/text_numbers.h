@@ -35,10 +35,25 @@ inline constexpr int FileNotLoaded = 279;      // %1: the reason, for faults tha
 inline constexpr int FileNotCompared = 280;    // %1: the reason, for faults that name no line
 inline constexpr int NotPlainFile = 281;       // %1: the path that is no regular file
 inline constexpr int RecordFellBehind = 282;   // the recording's queue is full: it stops
+
+// Configuration files.
+inline constexpr int NotSaved = 238;        // %1 the entry's caption, %2 the reason
+inline constexpr int FileNotWritten = 239;  // %1 the file
+inline constexpr int FileNotRead = 240;     // %1 the file
+inline constexpr int FileNotLoadedAt = 241; // %1 the line, %2 the reason
+inline constexpr int NoneDiffer = 259;      // no value differs from the file's
+inline constexpr int Fingerprint = 285;     // %1 the fingerprint of the file's settings
+
 // The service record.
 inline constexpr int WriteNotRecorded = 286;   // in place of 129 when the record did not commit
 inline constexpr int ServiceRecordFailed = 287; // %1: the database; said once
 inline constexpr int ServiceRecordBehind = 288; // its queue is full; said once
+
+// The command line's configuration write.
+inline constexpr int ReadBackDiffers = 360; // %1: the registers that differ
+inline constexpr int WriteChanges = 361;    // followed by the values the write changes
+inline constexpr int ConfirmWrite = 362;    // the question before the write; "y" writes
+inline constexpr int NothingWritten = 363;  // the question was not answered "y"
 
 // The country list's own text while nothing is chosen; a write compares the list's text with it.
 // Also the caption of the Country write group.

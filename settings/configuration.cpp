@@ -2,6 +2,8 @@
 
 #include "link/text_numbers.h"
 
+#include <algorithm>
+
 namespace pv {
 
 namespace {
@@ -131,6 +133,13 @@ ConfigurationWriteCheck CheckConfigurationWrite(const ConfigurationEntries &entr
     if (!check.refusal)
         check.write = write;
     return check;
+}
+
+bool ReplacesUnlistedCountry(const ConfigurationWrite &write, std::uint8_t held,
+                             const std::vector<std::uint8_t> &listed)
+{
+    return write.groups[CountryGroup] && write.countryCode != held
+           && std::find(listed.begin(), listed.end(), held) == listed.end();
 }
 
 std::uint8_t FlagsByte(const FlagBoxes &flags)

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pv {
 
@@ -104,6 +105,13 @@ struct ConfigurationWriteCheck
 // whose rounded value lies outside is refused with text 132.
 ConfigurationWriteCheck CheckConfigurationWrite(const ConfigurationEntries &entries,
                                                 const NumberFormat &format);
+
+// Whether the write's Country group replaces a code the unit holds (as the monitor cycle last
+// read it) that the country list does not offer with another: the technician could not choose
+// that code back, so the write asks first (text 278). A write without the group, or sending the
+// same code, replaces nothing.
+bool ReplacesUnlistedCountry(const ConfigurationWrite &write, std::uint8_t held,
+                             const std::vector<std::uint8_t> &listed);
 
 // The flag boxes as one byte: their "0"/"1" digits, box 0 first, read in base 2.
 std::uint8_t FlagsByte(const FlagBoxes &flags);

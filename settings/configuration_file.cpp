@@ -6,6 +6,7 @@
 #include "text_lines.h"
 
 #include "link/sha256.h"
+#include "link/text_numbers.h"
 
 #include <algorithm>
 #include <charconv>
@@ -138,6 +139,65 @@ std::string UnitNumberText(int field, float value)
 }
 
 } // namespace
+
+std::string_view ConfigurationWord(int field, bool ticked)
+{
+    return ticked ? Fields[field].ticked : Fields[field].unticked;
+}
+
+WriteGroup FieldWriteGroup(int field)
+{
+    switch (field) {
+    case SleepPowerField:
+        return SleepPowerGroup;
+    case RatedPowerField:
+        return RatedPowerGroup;
+    case RetryTimeField:
+        return RetryTimeGroup;
+    default:
+        return CountryGroup;
+    }
+}
+
+int ConfigurationFaultText(ConfigurationFault fault)
+{
+    switch (fault) {
+    case ConfigurationFault::UnknownKey:
+        return 243;
+    case ConfigurationFault::RepeatedKey:
+        return 244;
+    case ConfigurationFault::MissingKey:
+        return 245;
+    case ConfigurationFault::NotKeyValue:
+        return 246;
+    case ConfigurationFault::NotNumber:
+        return 247;
+    case ConfigurationFault::NotWhole:
+        return 248;
+    case ConfigurationFault::FinerThanUnit:
+        return 284;
+    case ConfigurationFault::OutOfRange:
+        return 249;
+    case ConfigurationFault::OutOfRangeAboveLow:
+        return 250;
+    case ConfigurationFault::TooLong:
+        return 251;
+    case ConfigurationFault::NotChoice:
+        return 252;
+    case ConfigurationFault::NotText:
+        return 253;
+    case ConfigurationFault::EmptyFile:
+        return 254;
+    case ConfigurationFault::TooLarge:
+        return 255;
+    case ConfigurationFault::None:
+    case ConfigurationFault::EmptyPanel:
+    case ConfigurationFault::EmptyEntry:
+    case ConfigurationFault::NoCountry:
+        break;
+    }
+    return text::EntryRefused;
+}
 
 std::string_view ConfigurationKey(int field)
 {

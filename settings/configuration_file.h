@@ -94,6 +94,11 @@ enum class ConfigurationFault {
     NotChoice,          // not one of the words in `first`
 };
 
+// The text (language table) that says why a value or file was refused, with %1 the key, %2 the
+// value, %3 and %4 the bounds, the length or the choices (ConfigurationProblem); text 132 for
+// the faults of a panel that no reason text names.
+int ConfigurationFaultText(ConfigurationFault fault);
+
 // What a refused file or panel names: the line (from 1; 0 for the panel and for a fault of the
 // whole file, its size), the field, and texts ready for the message: the key, the value as
 // written, and the bounds (regional format), the length or the choices.
@@ -177,6 +182,22 @@ ConfigurationFileReading ParseConfigurationFile(std::string_view bytes,
 // ParseConfigurationFile.
 ConfigurationPanelTexts ConfigurationEntryTexts(const ConfigurationValues &values,
                                                 const NumberFormat &format);
+
+// What a configuration read shows on the panel, as its entries then hold them: the values in
+// the format, and the country code the unit reported.
+ConfigurationPanelTexts ReadConfigurationTexts(const InverterData &data,
+                                               const NumberFormat &format);
+
+// A field as the panel holds it, as text: an entry's text as it stands, the country code in
+// digits (empty while no country is chosen), a flag box as the word of its file line.
+std::string PanelFieldText(const ConfigurationPanelTexts &panel, int field);
+
+// The word of a flag field's file line for the box ticked or not ("standard", "parallel").
+std::string_view ConfigurationWord(int field, bool ticked);
+
+// The write group that sends a field: the limits, the country code and the flags go with the
+// Country group.
+WriteGroup FieldWriteGroup(int field);
 
 // The fields whose value on the panel differs from the file's, in field order. Numbers are
 // compared as numbers (an entry's "47,50" equals 47.5); an entry that holds no number differs.

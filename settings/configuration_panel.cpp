@@ -67,6 +67,29 @@ PanelReading ReadConfigurationPanel(const ConfigurationPanelTexts &panel,
     return reading;
 }
 
+ConfigurationPanelTexts ReadConfigurationTexts(const InverterData &data, const NumberFormat &format)
+{
+    const ConfigurationTexts read = ConfigurationValueTexts(data, format);
+    ConfigurationPanelTexts texts;
+    texts.limits = read.limits;
+    texts.sleepPower = read.sleepPower;
+    texts.ratedPower = read.ratedPower;
+    texts.retryTime = read.retryTime;
+    texts.countryCode = static_cast<std::uint8_t>(data.CountryCode());
+    texts.flags = read.flags;
+    return texts;
+}
+
+std::string PanelFieldText(const ConfigurationPanelTexts &panel, int field)
+{
+    if (field < CountryCodeField)
+        return TextOf(panel, field);
+    if (field == CountryCodeField)
+        return panel.countryCode ? std::to_string(*panel.countryCode) : std::string();
+    return std::string(
+        ConfigurationWord(field, panel.flags[static_cast<std::size_t>(field - FirstFlagField)]));
+}
+
 ConfigurationPanelTexts ConfigurationEntryTexts(const ConfigurationValues &values,
                                                 const NumberFormat &format)
 {

@@ -1,10 +1,17 @@
 #include "country_presets.h"
 
+#include "text_lines.h"
+
+#include "platform/files.h"
+
 #include <cstddef>
+#include <iterator>
 
 namespace pv {
 
 namespace {
+
+constexpr std::size_t CountryHeaderLines = 2;
 
 // The preset countries in list order, with their code and the line of the preset file (counted
 // from the first record) that holds their limits.
@@ -22,6 +29,20 @@ constexpr int PresetCountryCount = static_cast<int>(std::size(PresetCountries));
 
 } // namespace
 
+bool ReadCountryRecords(const std::filesystem::path &programFolder,
+                        std::vector<std::string> &records)
+{
+    if (!FileIsPresent(programFolder, CountryParameterFile))
+        return false;
+    // CR LF ends a line, and so does a lone LF: a file saved by a Linux editor reads alike.
+    auto lines = SplitLines(ReadWholeFile(programFolder / CountryParameterFile));
+    if (lines.size() <= CountryHeaderLines)
+        return false;
+    records.assign(std::make_move_iterator(lines.begin() + CountryHeaderLines),
+                   std::make_move_iterator(lines.end()));
+    return true;
+}
+
 CountryChoice ChoiceAtPosition(int position, int recordCount)
 {
     CountryChoice choice;
@@ -36,6 +57,16 @@ CountryChoice ChoiceAtPosition(int position, int recordCount)
         choice.ownSettings = true;
     }
     return choice;
+}
+
+std::vector<std::uint8_t> ListedCountryCodes(int positions, int recordCount)
+{
+    std::vector<std::uint8_t> codes;
+    for (int position = 0; position < positions; ++position) {
+        if (const auto code = ChoiceAtPosition(position, recordCount).code)
+            codes.push_back(*code);
+    }
+    return codes;
 }
 
 void ParsePresetRecord(std::string_view record, PresetValues &values)

@@ -9,11 +9,22 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pv {
+
+// The country presets beside the program: two header lines, then one record per line.
+inline constexpr const char *CountryParameterFile = "CountryParameter.txt";
+
+// Lines 3 onward of CountryParameter.txt (split at CR LF or a lone LF; a final line break ends
+// the last line and adds no empty one). False when the file is missing or has fewer than three
+// lines.
+bool ReadCountryRecords(const std::filesystem::path &programFolder,
+                        std::vector<std::string> &records);
 
 // A record fills the fourteen limits (slots 0..13, Text7(0..13)) and the retry time (slot 14,
 // Text8); its last field, the country's name, is never read.
@@ -35,11 +46,20 @@ struct CountryChoice
     bool ownSettings = false;
 };
 
+// The texts of the list's positions in list order: Germany, Australia, United Kingdom, own
+// settings. The list has a position for each.
+inline constexpr std::array<int, 4> CountryListTexts{187, 200, 186, 52};
+inline constexpr int CountryListLength = static_cast<int>(CountryListTexts.size());
+
 // Positions 0, 1, 2 are the preset countries (codes 6, 17, 5 from records 1, 2, 0), and the
 // position equal to recordCount is own settings (code 255). With fewer than three records that
 // position is also one of the presets, and own settings wins the code. A preset whose record
 // does not exist leaves the entries unchanged.
 CountryChoice ChoiceAtPosition(int position, int recordCount);
+
+// The codes the first `positions` positions of the list can choose, one per position that
+// stands for a country (what a file may name, and what a unit's code is looked up in).
+std::vector<std::uint8_t> ListedCountryCodes(int positions, int recordCount);
 
 // Fills the slots from a TAB-separated record, field i into slot i, each field read as the
 // number it starts with ("." the point whatever the regional format; no number gives 0). The

@@ -75,4 +75,35 @@ std::string SingleLineText(std::string_view text)
     return safe;
 }
 
+std::vector<std::string> SplitAt(std::string_view text, std::string_view separator,
+                                 std::size_t maxParts)
+{
+    std::vector<std::string> parts;
+    if (text.empty())
+        return parts; // an empty text has no fields at all, not one empty field
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at
+            = parts.size() + 1 < maxParts ? text.find(separator, start) : std::string_view::npos;
+        if (at == std::string_view::npos) {
+            parts.emplace_back(text.substr(start));
+            return parts;
+        }
+        parts.emplace_back(text.substr(start, at - start));
+        start = at + separator.size();
+    }
+}
+
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    if (!text.empty() && text.back() == '\n')
+        text.remove_suffix(1);
+    std::vector<std::string> lines = SplitAt(text, "\n", text.size() + 1);
+    for (std::string &line : lines) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+    }
+    return lines;
+}
+
 } // namespace pv

@@ -1,12 +1,13 @@
 #pragma once
-// Small helpers for the UTF-8 text files the tool writes and reads line by line (configuration
-// files): which bytes are text at all, where a byte stands, and texts fit for a message or a
-// comment line.
+// Small helpers for the text files the tool writes and reads line by line (configuration files,
+// the settings files beside the program): which bytes are text at all, where a byte stands,
+// splitting into fields and lines, and texts fit for a message or a comment line.
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pv {
 
@@ -28,5 +29,15 @@ std::string ClippedText(std::string_view text, std::size_t characters);
 // The text fit for one line: control characters (a line break in a name read from an inverter)
 // become "?".
 std::string SingleLineText(std::string_view text);
+
+// The text split at every separator, into at most maxParts parts (the last one holds the rest).
+// An empty text has no parts at all.
+std::vector<std::string> SplitAt(std::string_view text, std::string_view separator,
+                                 std::size_t maxParts);
+
+// Lines of a text whose lines end in CR LF or, as a Linux editor saves them, in LF alone. A line
+// break ends a line and starts none: the break most editors put after the last line adds no
+// empty line.
+std::vector<std::string> SplitLines(std::string_view text);
 
 } // namespace pv

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -104,6 +105,10 @@ public:
     // at once, ahead of any reply to it.
     void SetEcho(bool echo) { echo_ = echo; }
 
+    // A unit that does not take a setting: writes to the register are acknowledged and recorded
+    // as asked, and the register keeps what it held (a read-back then finds the old value).
+    void KeepOnWrite(std::uint16_t reg) { kept_.insert(reg); }
+
     // Every write accepted since construction or the last ClearWrites, oldest first. Refused
     // writes are not recorded; a write whose reply a fault damages or drops was stored and is.
     const std::vector<WriteRecord> &Writes() const { return writes_; }
@@ -144,6 +149,8 @@ private:
     // Stores a checked multi-register write, records it and builds its acknowledgement.
     Bytes StoreBlockWrite(const Bytes &frame, std::int64_t nowMs);
     void RecordWrite(const Bytes &frame, std::vector<std::uint16_t> values, std::int64_t nowMs);
+    // Stores a written value unless the register is kept (KeepOnWrite).
+    void StoreWritten(std::uint16_t reg, std::uint16_t value);
     SimFault DrawFault();
     void Queue(std::int64_t dueMs, Bytes bytes);
     Bytes Noise(std::size_t minLength, std::size_t maxLength);
@@ -171,6 +178,7 @@ private:
     std::uint64_t random_;
 
     bool echo_ = false;
+    std::set<std::uint16_t> kept_;
     std::vector<WriteRecord> writes_;
 
     std::size_t framesReceived_ = 0;

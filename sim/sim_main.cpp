@@ -52,13 +52,15 @@ struct Options
     bool flood = false;
     // --set REG=VALUE, in the order given.
     std::vector<std::pair<std::uint16_t, std::uint16_t>> registers;
+    // --keep REG: registers that acknowledge writes and keep their value.
+    std::vector<std::uint16_t> kept;
 };
 
 constexpr const char *Usage
     = "usage: inverter-sim [--port COM1] [--program-dir DIR] [--version 01000700]\n"
       "                    [--certificate 1.02] [--fault KIND[,KIND...] --rate R]\n"
       "                    [--late-ms MS[-MS]] [--seed N] [--echo] [--log-writes]\n"
-      "                    [--log-faults] [--flood] [--set REG=VALUE ...]\n"
+      "                    [--log-faults] [--flood] [--set REG=VALUE ...] [--keep REG ...]\n"
       "--program-dir DIR  link the port as DIR/ports/COMn; by default the tool's writable\n"
       "              folder: the program folder, or ~/.local/share/pv-service when the\n"
       "              program folder is read-only (an installed package)\n"
@@ -75,7 +77,9 @@ constexpr const char *Usage
       "--flood       answer nothing and send random bytes as fast as the line takes them\n"
       "--set REG=VALUE  start with register REG (hexadecimal, C000..C0FF or CF00..CF0F)\n"
       "              holding VALUE (decimal, or hexadecimal after 0x), e.g. --set C088=270\n"
-      "              or --set C081=0x4011 (flags 0x40, country code 17); may be repeated\n";
+      "              or --set C081=0x4011 (flags 0x40, country code 17); may be repeated\n"
+      "--keep REG    acknowledge every write to register REG (hexadecimal) but keep its\n"
+      "              value, like a unit that does not take a setting; may be repeated\n";
 
 std::optional<int> ParsePort(std::string text)
 {
@@ -110,6 +114,17 @@ std::pair<std::uint16_t, std::uint16_t> ParseRegisterSetting(const std::string &
     if (!pv::InverterSimulator::Holds(reg))
         throw std::invalid_argument("the simulator holds no register " + text.substr(0, equals));
     return {reg, number(hex ? valueText.substr(2) : valueText, hex ? 16 : 10)};
+}
+
+// "C085": a register the simulator holds.
+std::uint16_t ParseRegister(const std::string &text)
+{
+    std::size_t used = 0;
+    const unsigned long value = std::stoul(text, &used, 16);
+    if (used != text.size() || value > 0xFFFF
+        || !pv::InverterSimulator::Holds(static_cast<std::uint16_t>(value)))
+        throw std::invalid_argument("the simulator holds no register " + text);
+    return static_cast<std::uint16_t>(value);
 }
 
 // "600" or "400-2600"; throws std::invalid_argument for anything else.
@@ -175,6 +190,8 @@ bool ParseOptions(int argc, char **argv, Options &options)
                 options.seed = std::stoull(value);
             } else if (name == "--set") {
                 options.registers.push_back(ParseRegisterSetting(value));
+            } else if (name == "--keep") {
+                options.kept.push_back(ParseRegister(value));
             } else {
                 std::cerr << "inverter-sim: unknown option " << name << "\n" << Usage;
                 return false;
@@ -264,6 +281,8 @@ int main(int argc, char **argv)
         inverter.SetEcho(options.echo);
         for (const auto &[reg, value] : options.registers)
             inverter.SetRegister(reg, value);
+        for (const std::uint16_t reg : options.kept)
+            inverter.KeepOnWrite(reg);
     } catch (const std::exception &e) {
         std::cerr << "inverter-sim: " << e.what() << "\n";
         return 2;

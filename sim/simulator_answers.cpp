@@ -89,6 +89,12 @@ void InverterSimulator::RecordWrite(const Bytes &frame, std::vector<std::uint16_
     writes_.push_back(WriteRecord{frame[1], WordAt(frame, 2), std::move(values), nowMs});
 }
 
+void InverterSimulator::StoreWritten(std::uint16_t reg, std::uint16_t value)
+{
+    if (!kept_.contains(reg))
+        SetRegister(reg, value);
+}
+
 Bytes InverterSimulator::StoreBlockWrite(const Bytes &frame, std::int64_t nowMs)
 {
     const std::uint16_t start = WordAt(frame, 2);
@@ -96,7 +102,7 @@ Bytes InverterSimulator::StoreBlockWrite(const Bytes &frame, std::int64_t nowMs)
     std::vector<std::uint16_t> values;
     for (std::uint16_t k = 0; k < count; ++k) {
         values.push_back(WordAt(frame, 7 + 2u * k));
-        SetRegister(static_cast<std::uint16_t>(start + k), values.back());
+        StoreWritten(static_cast<std::uint16_t>(start + k), values.back());
     }
     RecordWrite(frame, std::move(values), nowMs);
     return BlockWriteReply(frame);
@@ -117,11 +123,11 @@ Bytes InverterSimulator::AnswerOwnWrite(const Bytes &frame, std::int64_t nowMs)
         // The energy counter is written half by half through two selectors; the reply
         // repeats the request, so its byte 3 (1 or 2) tells which half it confirms.
         if (reg == reg::EnergyHighSelector)
-            SetRegister(reg::EnergyHigh, value);
+            StoreWritten(reg::EnergyHigh, value);
         else if (reg == reg::EnergyLowSelector)
-            SetRegister(reg::EnergyLow, value);
+            StoreWritten(reg::EnergyLow, value);
         else if (reg == reg::AcCurrentOffset)
-            SetRegister(reg, value);
+            StoreWritten(reg, value);
         else
             return ExceptionReply(OwnWriteFunction, IllegalDataAddress);
         RecordWrite(frame, {value}, nowMs);

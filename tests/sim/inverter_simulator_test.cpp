@@ -66,6 +66,7 @@ struct ExchangeCase
     Bytes readBack;
     SimFault fault = SimFault::None;
     bool echo = false;
+    std::uint16_t kept = 0; // a register that keeps its value when written (0: none)
 };
 using SimulatorExchange = ::testing::TestWithParam<ExchangeCase>;
 
@@ -75,6 +76,8 @@ TEST_P(SimulatorExchange, ReplyIsExactWritesAreRecordedAndTheHeldRegistersReadBa
     InverterSimulator inverter;
     inverter.SetEcho(c.echo);
     inverter.InjectNext(c.fault);
+    if (c.kept != 0)
+        inverter.KeepOnWrite(c.kept);
     EXPECT_EQ(Exchange(inverter, c.request, 5000), c.reply);
     std::vector<std::string> record;
     for (const WriteRecord &write : inverter.Writes())
@@ -120,6 +123,10 @@ INSTANTIATE_TEST_SUITE_P(
                      WithCrc({0xFF, 0x10, 0xC0, 0x84, 0x00, 0x01}, 0x5A),
                      {"write fn=10 start=C084 values=0007 ms=5000"}, 0xC084, 1, Bytes{0x00, 0x07},
                      SimFault::WrongCrc),
+        ExchangeCase("W10_C084_kept_acknowledged_and_recorded_but_not_taken", SleepWrite,
+                     WithCrc({0xFF, 0x10, 0xC0, 0x84, 0x00, 0x01}),
+                     {"write fn=10 start=C084 values=0007 ms=5000"}, 0xC084, 1, Bytes{0x00, 0x05},
+                     SimFault::None, false, 0xC084),
         ExchangeCase("W10_refused_by_exception_not_recorded", SleepWrite,
                      WithCrc({0xFF, 0x90, 0x04}), {}, 0xC084, 1, {}, SimFault::Exception),
         ExchangeCase("Bad_crc_unanswered_then_C0F0_end_of_block",
