@@ -130,9 +130,11 @@ bool RecordFile::Append(std::string_view line)
     if (!failed && !StillUnderItsName())
         failed = true;
     if (failed) {
-        // Half a line would make the whole file unreadable to a strict reader.
-        if (done > 0)
-            (void)::ftruncate(descriptor_, static_cast<off_t>(written_));
+        // Half a line would make the whole file unreadable to a strict reader. Should the cut
+        // fail as well, the line has failed all the same and the half line stays.
+        if (done > 0) {
+            [[maybe_unused]] const int cut = ::ftruncate(descriptor_, static_cast<off_t>(written_));
+        }
         return false;
     }
     written_ += static_cast<long long>(line.size());

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Checks the Debian package made from a build folder (default build/dev, built already):
 #  - cpack makes pv-service_<version>_<arch>.deb;
-#  - its file list is exactly the tool, the simulator, their settings files, the language
-#    database, the example profiles, an empty ports/, the PATH links, the menu entry, the icons
-#    and the udev rule (no test program), and its dependencies name Debian's Qt 6 and SQLite;
+#  - its file list is exactly the tool, the command line, the simulator, their settings files,
+#    the language database, the example profiles, an empty ports/, the PATH links, their manual
+#    pages, the copyright, changelog and example logger service, the menu entry, the icons and
+#    the udev rule (no test program); its dependencies name Debian's Qt 6 and SQLite, and it
+#    recommends the Wayland platform plugin and a CJK font;
+#  - lintian finds no error and no warning (its informational notes are allowed, but none about
+#    hardening: the programs carry Debian's hardening flags), and the changelog's newest entry
+#    is the package's version;
 #  - unpacked into a scratch root, the installed tool starts offscreen from there, as a user who
 #    may not write the program folder, with an empty home: it comes up, copies the shipped
 #    language choice into ~/.local/share/pv-service, leaves the program folder as it is, and
@@ -17,7 +22,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/dev}
 [[ -f "$build/CPackConfig.cmake" ]] || { echo "package-check: $build is not configured" >&2; exit 1; }
-for program in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate; do
+for program in cpack dpkg-deb dpkg-shlibdeps dpkg-parsechangelog desktop-file-validate lintian; do
   command -v "$program" >/dev/null || { echo "package-check: $program is missing (scripts/setup.sh)" >&2; exit 1; }
 done
 
@@ -48,10 +53,18 @@ expected_files="./$program_folder/CountryParameter.txt
 ./$program_folder/profiles/example-germany.pvcfg
 ./$program_folder/profiles/example-united-kingdom.pvcfg
 ./$program_folder/pv-service
+./$program_folder/pv-service-cli
 ./usr/bin/pv-inverter-sim -> ../lib/pv-service/inverter-sim
 ./usr/bin/pv-service -> ../lib/pv-service/pv-service
+./usr/bin/pv-service-cli -> ../lib/pv-service/pv-service-cli
 ./usr/lib/udev/rules.d/60-pv-service-serial.rules
 ./usr/share/applications/pv-service.desktop
+./usr/share/doc/pv-service/changelog.gz
+./usr/share/doc/pv-service/copyright
+./usr/share/doc/pv-service/examples/pv-service-logger.service
+./usr/share/man/man1/pv-inverter-sim.1.gz
+./usr/share/man/man1/pv-service-cli.1.gz
+./usr/share/man/man1/pv-service.1.gz
 ./usr/share/icons/hicolor/128x128/apps/pv-service.png
 ./usr/share/icons/hicolor/256x256/apps/pv-service.png
 ./usr/share/icons/hicolor/48x48/apps/pv-service.png
@@ -65,17 +78,32 @@ if [[ "$files" != "$expected_files" ]]; then
   fail "the package's file list differs from the expected one (< expected, > packaged)"
 fi
 grep -q "^d.* \./$program_folder/ports/$" <<<"$listing" || fail "the package has no empty ports/"
-grep -q "^-rwxr-xr-x .* \./$program_folder/pv-service$" <<<"$listing" \
-  || fail "pv-service is not an executable file"
+for program in pv-service pv-service-cli inverter-sim; do
+  grep -q "^-rwxr-xr-x .* \./$program_folder/$program$" <<<"$listing" \
+    || fail "$program is not an executable file"
+done
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6charts6 libsqlite3-0 qt6-qpa-plugins; do
+for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6charts6 libsqlite3-0; do
   grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for package in qt6-wayland fonts-wqy-microhei; do
+  grep -q "\b$package\b" <<<"$recommends" || fail "Recommends lacks $package: $recommends"
+done
+
+# lintian, with Debian's profile and no one's own settings; as root it says so on stderr.
+lintian --no-cfg --display-info --fail-on error,warning "$deb" >"$work/lintian.txt" 2>"$work/lintian.err" \
+  || { cat "$work/lintian.txt" "$work/lintian.err" >&2; fail "lintian found errors or warnings"; }
+! grep -q "hardening-" "$work/lintian.txt" \
+  || { cat "$work/lintian.txt" >&2; fail "lintian finds programs without Debian's hardening"; }
 
 # --- the unpacked tree ---------------------------------------------------------------------
 root=$work/root
 dpkg-deb -x "$deb" "$root"
+changelog_version=$(zcat "$root/usr/share/doc/pv-service/changelog.gz" | dpkg-parsechangelog -l - -S Version)
+[[ "$changelog_version" == "$(dpkg-deb -f "$deb" Version)" ]] \
+  || fail "the changelog's newest entry is $changelog_version, the package $(dpkg-deb -f "$deb" Version)"
 desktop=$root/usr/share/applications/pv-service.desktop
 desktop-file-validate "$desktop" || fail "the menu entry is not valid"
 grep -qx "Exec=/$program_folder/pv-service" "$desktop" || fail "the menu entry starts $(grep ^Exec= "$desktop")"
@@ -164,5 +192,5 @@ stop "$sim"
   || fail "the simulator left its link behind"
 
 echo "package-check: $(basename "$deb") ($(du -k "$deb" | cut -f1) KiB) passed:" \
-     "file list, dependencies, menu entry, icons; the installed tool started and ended cleanly" \
+     "file list, dependencies, lintian, changelog, menu entry, icons; the installed tool started and ended cleanly" \
      "from a read-only program folder; the simulator linked COM1 into the user's folder"

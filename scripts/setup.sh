@@ -16,7 +16,7 @@ packages=(
   locales
   clang libclang-rt-14-dev
   python3
-  dpkg-dev desktop-file-utils
+  dpkg-dev desktop-file-utils lintian
   fonts-wqy-microhei
   poppler-utils
 )
