@@ -42,10 +42,6 @@ constexpr int OldValueNeverText = 275;
 
 constexpr const char *CsvPattern = " (*.csv)";
 
-// The reply address of the readings block, as the monitor cycle's request records it.
-constexpr std::uint32_t ReadingsReplyAddress
-    = reg::ImageFirst + reg::ImageIndex(reg::ReadingsBlock);
-
 LocalTime LocalTimeAt(std::int64_t timeMs)
 {
     const QDateTime at = QDateTime::fromMSecsSinceEpoch(timeMs);
@@ -142,7 +138,7 @@ void TrendPanel::ApplyCaptions()
 void TrendPanel::ReplyFiled(const RequestInfo &request)
 {
     // The other blocks carry names and settings; only the readings make a point or a row.
-    if (request.function != ReadFunction || request.replyAddress != ReadingsReplyAddress)
+    if (!IsReadingsReply(request))
         return;
     const std::int64_t now = context_.services.wallClock();
     const bool gap = readingsAge_.Accepted(now);
@@ -165,10 +161,8 @@ void TrendPanel::ReplyFiled(const RequestInfo &request)
         return;
     // The first reading after a loss says so; during the version check the link is not yet
     // known to serve this inverter.
-    const LinkState link = context_.session.State() == ExchangeState::CheckOperatingVersion
-                               ? LinkState::Checking
-                           : gap ? LinkState::Resumed
-                                 : LinkState::Connected;
+    const LinkState link
+        = RecordedLinkState(context_.session.State() == ExchangeState::CheckOperatingVersion, gap);
     // The row is only queued: writing and syncing it is the writer's, off this thread. A medium
     // that has stopped taking rows fills the queue, and the recording ends rather than the tick
     // waiting for it; a failure of the file is reported by the writer (CommandRecord_Click).

@@ -9,31 +9,9 @@ namespace pv {
 
 namespace {
 
-// The readings panel's own captions name the columns, so that a row reads like the panel.
-struct Column
+std::string Named(const RecordingColumn &column)
 {
-    const char *name;
-    const char *unit;
-};
-
-constexpr Column TimeColumn{"Time", "ISO 8601"};
-constexpr std::array<Column, MonitorLabelCount> ReadingColumns{{
-    {"InputA_V", "V"},
-    {"InputB_V", "V"},
-    {"DCBus", "V"},
-    {"AC_V", "V"},
-    {"AC_F", "Hz"},
-    {"InputA_C", "A"},
-    {"InputB_C", "A"},
-    {"AC_C", "A"},
-    {"KWH", "kWh"},
-    {"Efficiency", "%"},
-}};
-constexpr const char *LinkColumn = "Link";
-
-std::string Named(const Column &column)
-{
-    return std::string(column.name) + " [" + column.unit + "]";
+    return std::string(column.name) + " [" + std::string(column.unit) + "]";
 }
 
 std::string TwoDigits(int value)
@@ -92,22 +70,41 @@ std::string_view LinkStateName(LinkState state)
 std::string CsvHeaderLine()
 {
     std::string line = CsvField(Named(TimeColumn));
-    for (const Column &column : ReadingColumns)
+    for (const RecordingColumn &column : ReadingColumns)
         line += CsvSeparator + CsvField(Named(column));
     line += CsvSeparator + CsvField(LinkColumn);
     return line += CsvLineEnd;
 }
 
-std::string CsvRowLine(const LocalTime &time, const MonitorReadings &r, LinkState link)
+LinkState RecordedLinkState(bool checkingVersion, bool afterGap)
+{
+    return checkingVersion ? LinkState::Checking
+           : afterGap      ? LinkState::Resumed
+                           : LinkState::Connected;
+}
+
+bool IsReadingsReply(const RequestInfo &request)
+{
+    // The reply address of the readings block, as the monitor cycle's request records it.
+    constexpr std::uint32_t ReadingsReplyAddress
+        = reg::ImageFirst + reg::ImageIndex(reg::ReadingsBlock);
+    return request.function == ReadFunction && request.replyAddress == ReadingsReplyAddress;
+}
+
+std::array<std::string, MonitorLabelCount> ReadingFields(const MonitorReadings &r)
 {
     const float efficiency = EfficiencyPercent(r.outputPower, r.inputAPower, r.inputBPower);
-    const std::array<std::string, MonitorLabelCount> readings{
-        NumberField(r.inputAVoltage), NumberField(r.inputBVoltage), NumberField(r.dcBusVoltage),
-        NumberField(r.acVoltage),     NumberField(r.acFrequency),   NumberField(r.inputACurrent),
-        NumberField(r.inputBCurrent), NumberField(r.acCurrent),     IntegerText(r.energyTotal),
-        NumberField(efficiency)};
+    return {NumberField(r.inputAVoltage), NumberField(r.inputBVoltage),
+            NumberField(r.dcBusVoltage),  NumberField(r.acVoltage),
+            NumberField(r.acFrequency),   NumberField(r.inputACurrent),
+            NumberField(r.inputBCurrent), NumberField(r.acCurrent),
+            IntegerText(r.energyTotal),   NumberField(efficiency)};
+}
+
+std::string CsvRowLine(const LocalTime &time, const MonitorReadings &r, LinkState link)
+{
     std::string line = CsvField(IsoLocalTime(time));
-    for (const std::string &reading : readings)
+    for (const std::string &reading : ReadingFields(r))
         line += CsvSeparator + CsvField(reading);
     line += CsvSeparator + CsvField(LinkStateName(link));
     return line += CsvLineEnd;

@@ -6,6 +6,9 @@
 
 #include "monitor_texts.h"
 
+#include "link/codec.h"
+
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,7 +44,42 @@ enum class LinkState {
 };
 std::string_view LinkStateName(LinkState state); // "connected", "checking", "resumed"
 
+// The link state of a reading: checking while the firmware version of a newly opened port is
+// rated, resumed for the first reading after the link was lost (afterGap, ReadingsAge), else
+// connected.
+LinkState RecordedLinkState(bool checkingVersion, bool afterGap);
+
+// Whether an accepted reply carried the readings block: only those make a reading (the other
+// blocks of the monitor cycle carry names and settings).
+bool IsReadingsReply(const RequestInfo &request);
+
 inline constexpr int CsvColumnCount = 12; // time, the ten readings of the panel, link state
+
+// The columns of a recording: their names are the readings panel's own design captions, the
+// same in every language, so that a program can read a recording from any installation; every
+// program output of the readings names them so.
+struct RecordingColumn
+{
+    std::string_view name;
+    std::string_view unit;
+};
+inline constexpr RecordingColumn TimeColumn{"Time", "ISO 8601"};
+inline constexpr std::array<RecordingColumn, MonitorLabelCount> ReadingColumns{{
+    {"InputA_V", "V"},
+    {"InputB_V", "V"},
+    {"DCBus", "V"},
+    {"AC_V", "V"},
+    {"AC_F", "Hz"},
+    {"InputA_C", "A"},
+    {"InputB_C", "A"},
+    {"AC_C", "A"},
+    {"KWH", "kWh"},
+    {"Efficiency", "%"},
+}};
+inline constexpr std::string_view LinkColumn = "Link";
+
+// The ten readings' fields in column order, as the recording writes them.
+std::array<std::string, MonitorLabelCount> ReadingFields(const MonitorReadings &readings);
 
 // Names the columns in panel order, each with its unit; ends with CsvLineEnd.
 std::string CsvHeaderLine();
