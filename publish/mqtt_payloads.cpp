@@ -2,6 +2,8 @@
 
 #include "publish_settings.h"
 
+#include "monitor/recording_csv.h"
+
 #include <cctype>
 #include <cstdio>
 

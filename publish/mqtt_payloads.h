@@ -5,13 +5,14 @@
 // of a recording, and the same in every language.
 
 #include "monitor/monitor_texts.h"
-#include "monitor/recording_csv.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pv {
+
+struct LocalTime;
 
 inline constexpr std::string_view OnlinePayload = "online";
 inline constexpr std::string_view OfflinePayload = "offline";

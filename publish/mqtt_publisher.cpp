@@ -1,6 +1,7 @@
 #include "mqtt_publisher.h"
 
 #include "link/register_map.h"
+#include "monitor/recording_csv.h"
 
 #include <QDateTime>
 

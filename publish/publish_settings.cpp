@@ -155,6 +155,21 @@ PublishSettings ReadPublishSettingsText(std::string_view text)
     return settings;
 }
 
+PublishSettings ReadPublishSettingsFile(const std::filesystem::path &folder)
+{
+    // One byte more than is taken tells a file that is too large from one that just fits.
+    const PlainFileReading file
+        = ReadPlainFile(folder / PublishSettingsFile, MaxSettingsFileBytes + 1);
+    if (file.opening != FileOpening::Opened || file.bytes.size() > MaxSettingsFileBytes)
+        return {};
+    return ReadPublishSettingsText(file.bytes);
+}
+
+bool SavePublishSettingsFile(const std::filesystem::path &folder, const PublishSettings &settings)
+{
+    return WriteTextFile(folder / PublishSettingsFile, PublishSettingsText(settings));
+}
+
 std::filesystem::path PathFromUtf8(std::string_view name)
 {
     return std::filesystem::path(std::u8string(name.begin(), name.end()));

@@ -84,6 +84,14 @@ bool TopicPrefixUsable(std::string_view prefix);
 std::string PublishSettingsText(const PublishSettings &settings);
 PublishSettings ReadPublishSettingsText(std::string_view text);
 
+// The window remembers its settings in this file of its writable folder.
+inline constexpr const char *PublishSettingsFile = "MqttSet.txt";
+// The settings kept in the folder: off with nothing set when the file is missing, unreadable or
+// larger than a settings file may be.
+PublishSettings ReadPublishSettingsFile(const std::filesystem::path &folder);
+// Replaces the file (written beside it and renamed over it); false when it could not be written.
+bool SavePublishSettingsFile(const std::filesystem::path &folder, const PublishSettings &settings);
+
 // A path from its UTF-8 name and back, the same on every system.
 std::filesystem::path PathFromUtf8(std::string_view name);
 std::string Utf8Name(const std::filesystem::path &path);

@@ -4,6 +4,8 @@
 
 #include "publish/mqtt_payloads.h"
 
+#include "monitor/recording_csv.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>

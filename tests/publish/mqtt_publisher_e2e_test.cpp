@@ -5,6 +5,7 @@
 
 #include "mqtt_test_broker.h"
 
+#include "monitor/recording_csv.h"
 #include "publish/mqtt_publisher.h"
 #include "support/session_rig.h"
 

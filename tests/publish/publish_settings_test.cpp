@@ -3,6 +3,8 @@
 
 #include "publish/publish_settings.h"
 
+#include "platform/files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -168,6 +170,18 @@ TEST(PublishSettingsText, PassesOverWhatItDoesNotKnow)
     EXPECT_TRUE(settings.enabled);
     EXPECT_EQ(settings.url, "mqtt://h=1");
     EXPECT_TRUE(settings.passwordFile.empty());
+}
+
+TEST_F(PublishSetupTest, TheSettingsFileKeepsTheSettingsAndALargeOneIsPassedOver)
+{
+    PublishSettings settings;
+    settings.enabled = true;
+    settings.url = "mqtt://host";
+    ASSERT_TRUE(SavePublishSettingsFile(folder, settings));
+    EXPECT_EQ(ReadPublishSettingsFile(folder), settings);
+    std::ofstream(folder / PublishSettingsFile) << "publish=1\n"
+                                                << std::string(MaxSettingsFileBytes, '#');
+    EXPECT_EQ(ReadPublishSettingsFile(folder), PublishSettings{});
 }
 
 } // namespace
