@@ -57,6 +57,10 @@ TEST_F(PublishPanelTest, SitsInFreeSpaceOfTheConnectionPanelOffAndInTheLanguage)
         Press(MenuConnection);
         EXPECT_TRUE(Shown(w));
     }
+    // It watches the exchanges rather than starts one: the lock leaves it alone.
+    emit session.IntentsAllowed(false);
+    EXPECT_TRUE(ui().CheckPublish->isEnabled());
+    EXPECT_TRUE(ui().TextBroker->isEnabled());
     EXPECT_FALSE(ui().CheckPublish->isChecked());
     EXPECT_EQ(Status(), QString());
     EXPECT_EQ(ownPublisher.Status().phase, PublishPhase::Off);

@@ -134,6 +134,27 @@ TEST_F(MqttPublisherE2e, TheIdentifiedUnitsDiscoveryAndStatesCarryWhatItHolds)
     }
 }
 
+TEST_F(MqttPublisherE2e, TheWireIsTheSameAsWithoutPublishing)
+{
+    // The same unit on a session nobody publishes from, asked the same.
+    test::SessionRig alone;
+    alone.inverter.FreezeReadings(true);
+    for (test::SessionRig *rig : {static_cast<test::SessionRig *>(this), &alone}) {
+        rig->inverter.SetRegister(reg::AcVoltage, 231);
+        rig->inverter.SetRegister(reg::InputAVoltage, 312);
+        rig->inverter.SetRegister(reg::AcFrequency, 500);
+    }
+    IdentifyAndPublish();
+    alone.Connect();
+    alone.session.ReadIdentifiers();
+    alone.RunExchange();
+    const std::size_t ticks = tickMs.size();
+    int count = static_cast<int>(ticks);
+    alone.RunWhile([&] { return count-- > 0; });
+    EXPECT_EQ(port.Writes(), alone.port.Writes());
+    EXPECT_EQ(nowMs, alone.nowMs);
+}
+
 TEST_F(MqttPublisherE2e, AvailabilityFollowsTheLinkToTheUnitAndACleanEnd)
 {
     IdentifyAndPublish();
