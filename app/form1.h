@@ -13,6 +13,7 @@
 //   trend_panel.cpp          readings, their trend and recording, readings grown old
 //   line_panel.cpp           the line view of the serial line
 //   history_panel.cpp        the service history of the recorded exchanges
+//   publish_panel.cpp        publishing the readings to an MQTT broker
 
 #include "configuration_panel.h"
 #include "connection_panel.h"
@@ -21,6 +22,7 @@
 #include "identifiers_panel.h"
 #include "line_panel.h"
 #include "panel_context.h"
+#include "publish_panel.h"
 #include "trend_panel.h"
 
 #include "language/caption_targets.h"
@@ -147,6 +149,7 @@ private:
     ConfigurationPanel configuration_{context_, connection_, [this] { CountryChosen(); }};
     TrendPanel trend_{context_};
     HistoryPanel history_{context_, *this};
+    PublishPanel publish_{context_};
     // Last, so that the line view closes first, while the texts it shows are still there.
     LinePanel line_{context_, *this};
 };

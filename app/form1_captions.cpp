@@ -108,6 +108,7 @@ void Form1::ApplyCaptions()
     line_.ApplyCaptions();
     trend_.ApplyCaptions();
     history_.ApplyCaptions();
+    publish_.ApplyCaptions();
 }
 
 void Form1::LanguagePicked(int index)

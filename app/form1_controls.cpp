@@ -367,6 +367,7 @@ void BuildViewport(QWidget *form, Form1Controls &ui)
     BuildLimitsFrame(ui.Picture4, ui);
     BuildTrendControls(ui.Picture4, ui);
     BuildHistoryButton(ui.Picture4, ui);
+    BuildPublishControls(ui.Picture4, ui);
 
     ui.VScroll1
         = MakeControl<QScrollBar>(ui.Picture4, QStringLiteral("VScroll1"), width - ScrollWidth, 0,

@@ -94,6 +94,12 @@ struct Form1Controls
     QLabel *LabelRecord = nullptr;
     // On the Record button's row: opens the service history.
     QPushButton *CommandHistory = nullptr;
+    // Under them: publishing the readings to an MQTT broker, the broker's address, the button
+    // to its other settings, and the status of publishing.
+    QCheckBox *CheckPublish = nullptr;
+    TextBox *TextBroker = nullptr;
+    QPushButton *CommandBroker = nullptr;
+    QLabel *LabelPublish = nullptr;
 };
 
 // Creates every control of the main window on form at its design place, with its design
@@ -103,5 +109,7 @@ void BuildForm1Controls(QWidget *form, Form1Controls &ui);
 void BuildTrendControls(QWidget *viewport, Form1Controls &ui);
 // The History button in the viewport (history_panel.cpp).
 void BuildHistoryButton(QWidget *viewport, Form1Controls &ui);
+// The publishing controls in the viewport (publish_panel.cpp).
+void BuildPublishControls(QWidget *viewport, Form1Controls &ui);
 
 } // namespace pv

@@ -43,6 +43,21 @@ inline constexpr int RecordButtonHeight = 435;
 inline constexpr int HistoryButtonLeft = RecordButtonLeft + RecordButtonWidth + 120;
 inline constexpr int HistoryButtonWidth = 1500;
 
+// Under the recording's file name (which ends at 2220) and left of the trend, as wide as
+// Frame1(0) (60 .. 4560): publishing to MQTT. The check box and the Broker button share a row,
+// the broker's address runs below them, and the status line, two lines high, under that.
+inline constexpr int PublishLeft = RecordButtonLeft;
+inline constexpr int PublishRight = 4560;
+inline constexpr int PublishCheckTop = 2310;
+inline constexpr int PublishCheckWidth = 2940;
+inline constexpr int PublishButtonTop = 2250;
+inline constexpr int PublishButtonWidth = 1500;
+inline constexpr int PublishButtonHeight = 390;
+inline constexpr int PublishFieldHeight = 315;
+inline constexpr int PublishAddressTop = 2730;
+inline constexpr int PublishStatusTop = 3105;
+inline constexpr int PublishStatusHeight = 510; // two lines; ends above the viewport's 3735
+
 // The commissioning report's button in Frame1(1): the free space right of the retry time's entry
 // (Text8 ends at 9600) on the line of the write groups, as far right as Read, and no lower than
 // the flag boxes' row (at 1170).

@@ -66,6 +66,7 @@ void Form1::Label16_MouseDown(int index, int button, int /*shift*/, int /*x*/, i
     const bool connectionShown = !ui_.Frame1[MenuConnection]->isHidden();
     trend_.ShowTrendPanel(connectionShown);
     ui_.CommandHistory->setVisible(connectionShown);
+    publish_.ShowPublishPanel(connectionShown);
 }
 
 void Form1::HighlightMenuEntry(MenuEntry entry)

@@ -82,6 +82,8 @@ bool Form1::InitializeMainWindow()
         ui_.Frame1[0]->setVisible(true);
 
         connection_.FillPortList();
+        // Publishing as the technician left it: it starts once the unit is identified.
+        publish_.LoadSettings(WritableFolder());
         // The readings read 0, 0.0 and 0% until the first reply arrives.
         trend_.ShowMonitorValues();
         return true;

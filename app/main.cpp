@@ -13,6 +13,7 @@
 #include "platform/qt_serial_port.h"
 #include "platform/termination_signals.h"
 #include "platform/writable_folder.h"
+#include "publish/mqtt_publisher.h"
 #include "record/service_recorder.h"
 #include "session/service_session.h"
 
@@ -43,6 +44,9 @@ int main(int argc, char *argv[])
     pv::ServiceSession session(port);
     // Every exchange a technician starts is recorded beside the other files the tool writes.
     pv::ServiceRecorder recorder(session, writableFolder / pv::ServiceRecordFile);
+    // Publishing to an MQTT broker, when the window's settings ask for it; it ends after the
+    // window, saying "offline" for the unit on the way out.
+    pv::MqttPublisher publisher(session);
     pv::QtMessageBox messages;
     pv::QtModalPresenter presenter;
     pv::QtFileDialogs files;
@@ -60,7 +64,8 @@ int main(int argc, char *argv[])
                                       .programFolder = programFolder,
                                       .numberFormat = pv::SystemNumberFormat(),
                                       .writableFolder = writableFolder,
-                                      .recorder = &recorder});
+                                      .recorder = &recorder,
+                                      .publisher = &publisher});
     messages.SetParent(&form1);
     files.SetParent(&form1);
     if (!form1.Form_Load())

@@ -22,6 +22,7 @@ namespace pv {
 class FileDialogs;
 class LanguageStore;
 class ModalPresenter;
+class MqttPublisher;
 class ProcessList;
 class ServiceRecorder;
 class ServiceSession;
@@ -54,6 +55,9 @@ struct Form1Services
     // "done" only once its record is committed, History lists its records and the
     // commissioning report is made from them (both buttons disabled without one).
     ServiceRecorder *recorder = nullptr;
+    // The publisher to an MQTT broker, a client of the same session, when the program has one:
+    // the CONNECTION panel sets it up (its controls disabled without one).
+    MqttPublisher *publisher = nullptr;
 };
 
 // Menu entries, by Label16 index; the setting frames Frame1(0..2) share the first three.

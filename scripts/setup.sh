@@ -2,7 +2,8 @@
 # Installs every package the build, the tests, the package check, the demo and the benchmark and
 # screenshot scripts need, from Debian's archive, and generates the comma-decimal locale the
 # tests run under a second time. The commissioning report's tests read its PDF with poppler's
-# pdftotext and pdffonts; its Chinese and Korean pages embed the WenQuanYi font.
+# pdftotext and pdffonts; its Chinese and Korean pages embed the WenQuanYi font. Publishing to
+# MQTT uses libmosquitto; its end-to-end test runs Debian's mosquitto broker on a loopback port.
 # Safe to run again: it only acts when something is missing, and says nothing then.
 set -euo pipefail
 
@@ -19,6 +20,7 @@ packages=(
   dpkg-dev desktop-file-utils lintian
   fonts-wqy-microhei
   poppler-utils
+  libmosquitto-dev mosquitto
 )
 comma_locale=de_DE.UTF-8
 

@@ -61,7 +61,8 @@ protected:
                                                      .numberFormat = format,
                                                      .wallClock = [this] { return clockMs; },
                                                      .writableFolder = writable,
-                                                     .recorder = recorder});
+                                                     .recorder = recorder,
+                                                     .publisher = publisher});
         return form->Form_Load() && around.shown.empty();
     }
 
@@ -130,6 +131,8 @@ protected:
     // recorder of its own that ends after the window).
     std::unique_ptr<ServiceRecorder> ownedRecorder;
     ServiceRecorder *recorder = nullptr;
+    // The publisher the window is handed, when a test keeps one that ends after the window.
+    MqttPublisher *publisher = nullptr;
     std::unique_ptr<Form1> form;
 };
 
