@@ -33,13 +33,23 @@ struct OwnOption
     Command command;
 };
 constexpr OwnOption OwnOptions[] = {
-    {"--save", Command::ReadConfig}, {"--groups", Command::WriteConfig},
-    {"--yes", Command::WriteConfig}, {"--duration", Command::Monitor},
+    {"--save", Command::ReadConfig},
+    {"--groups", Command::WriteConfig},
+    {"--yes", Command::WriteConfig},
+    {"--duration", Command::Monitor},
     {"--format", Command::Monitor},
+    {"--mqtt", Command::Monitor},
+    {"--mqtt-password-file", Command::Monitor},
+    {"--mqtt-ca-file", Command::Monitor},
+    {"--topic-prefix", Command::Monitor},
+    {"--discovery-prefix", Command::Monitor},
 };
 
 constexpr std::string_view ValueOptions[]
-    = {"--port", "--language", "--save", "--groups", "--duration", "--format"};
+    = {"--port",         "--language",           "--save",
+       "--groups",       "--duration",           "--format",
+       "--mqtt",         "--mqtt-password-file", "--mqtt-ca-file",
+       "--topic-prefix", "--discovery-prefix"};
 
 std::optional<int> WholeNumber(std::string_view text)
 {
@@ -135,6 +145,16 @@ std::string TakeOption(std::string_view name, std::string_view value, Options &o
             return "--format takes text, csv or jsonl";
         options.format = *format;
         formatGiven = true;
+    } else if (name == "--mqtt") {
+        options.mqttUrl = std::string(value);
+    } else if (name == "--mqtt-password-file") {
+        options.mqttPasswordFile = std::filesystem::path(std::string(value));
+    } else if (name == "--mqtt-ca-file") {
+        options.mqttCaFile = std::filesystem::path(std::string(value));
+    } else if (name == "--topic-prefix") {
+        options.topicPrefix = std::string(value);
+    } else if (name == "--discovery-prefix") {
+        options.discoveryPrefix = std::string(value);
     }
     return {};
 }
@@ -248,6 +268,14 @@ Commands:
       The readings, one line for each accepted reading (every monitor cycle, 2.1 s), until the
       duration ends or SIGINT or SIGTERM ends it; the port is closed on the way out. csv is
       the window's recording (header and rows), jsonl one JSON object per line.
+      With --mqtt URL the identifiers are read first (the unit's ID names its topics) and
+      every accepted reading is published to that MQTT broker as well, with Home Assistant's
+      discovery (see README "Publishing to MQTT"); nothing received makes the tool write:
+        --mqtt mqtt://[user@]host[:1883] | mqtts://[user@]host[:8883]
+        --mqtt-password-file FILE   its first line is the password (never on the command line)
+        --mqtt-ca-file FILE         the certificate authority of an mqtts:// broker
+        --topic-prefix P            the unit's topics (default pv-service/<ID>)
+        --discovery-prefix P        Home Assistant's discovery prefix (default homeassistant)
 
 Options of every command:
   --port COMn      the port: COM1..COM16 (or 1..16)
@@ -265,7 +293,7 @@ Exit codes:
   0  done
   1  not done for another reason: the write was not confirmed, a file could not be written,
      the program's own files cannot be read, or a signal ended the command before it was done
-  2  usage error, or a FILE that cannot be read
+  2  usage error, or a FILE that cannot be read (MQTT settings refused included)
   3  the port cannot be opened
   4  no valid answer: no reply, a bad CRC, a refused or short reply (monitor: not one
      reading in the whole run)

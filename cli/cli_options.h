@@ -45,6 +45,12 @@ struct Options
     bool confirmed = false; // write-config --yes
     std::optional<double> durationSeconds;
     RowFormat format = RowFormat::Text;
+    // monitor --mqtt URL and its companions: the readings published to that broker.
+    std::optional<std::string> mqttUrl;
+    std::filesystem::path mqttPasswordFile;
+    std::filesystem::path mqttCaFile;
+    std::string topicPrefix;
+    std::string discoveryPrefix;
 };
 
 // The words --groups takes, by write group (Check1 order): sleep, kw, country, retry.

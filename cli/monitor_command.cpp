@@ -3,14 +3,18 @@
 
 #include "commands.h"
 
+#include "language/language_table.h"
 #include "link/text_numbers.h"
 #include "monitor/monitor_texts.h"
 #include "monitor/recording_csv.h"
+#include "publish/mqtt_publisher.h"
+#include "publish/publish_texts.h"
 
 #include <QDateTime>
 #include <QTimer>
 
 #include <cmath>
+#include <memory>
 
 namespace pv::cli {
 
@@ -65,9 +69,34 @@ public:
 
     void Interrupt() override { Stop(); }
 
+    // With --mqtt: the broker settings checked before the port opens, refused with their message.
+    bool Prepare(const Options &options)
+    {
+        if (!options.mqttUrl)
+            return true;
+        PublishSettings settings;
+        settings.enabled = true;
+        settings.url = *options.mqttUrl;
+        settings.passwordFile = options.mqttPasswordFile;
+        settings.caFile = options.mqttCaFile;
+        settings.topicPrefix = options.topicPrefix;
+        settings.discoveryPrefix = options.discoveryPrefix;
+        setup_ = CheckPublishSettings(settings);
+        if (setup_.verdict != SetupVerdict::Accepted) {
+            const int number = publishtext::RefusalText(setup_.verdict);
+            Out().Fail(ExitCode::Usage, number, Text(number));
+            return false;
+        }
+        publisher_ = std::make_unique<MqttPublisher>(Session());
+        publisher_->Configure(&setup_);
+        return true;
+    }
+
 private:
-    void Linked() override {}
-    bool WaitsForLink() const override { return false; }
+    // The publisher names the unit's topics by its ID: an identify read first, as a technician
+    // presses Read on IDENTIFIERS; the publisher hears it from the session.
+    void Linked() override { Session().ReadIdentifiers(); }
+    bool WaitsForLink() const override { return publisher_ != nullptr; }
 
     void ReadingAccepted(bool afterGap) override
     {
@@ -105,6 +134,9 @@ private:
     }
 
     RowFormat format_;
+    PublishSetup setup_;
+    // Ends before the session's port: "offline" and a clean disconnect on the way out.
+    std::unique_ptr<MqttPublisher> publisher_;
     QTimer duration_;
     int readings_ = 0;
     Json rows_;
@@ -114,7 +146,10 @@ private:
 
 std::unique_ptr<CommandRun> MakeMonitor(const Services &services, const Options &options)
 {
-    return std::make_unique<MonitorRun>(services, options);
+    auto run = std::make_unique<MonitorRun>(services, options);
+    if (!run->Prepare(options))
+        return nullptr;
+    return run;
 }
 
 } // namespace pv::cli

@@ -7,6 +7,7 @@
 #include "cli/cli_options.h"
 #include "link/text_numbers.h"
 #include "monitor/recording_csv.h"
+#include "publish/publish_texts.h"
 #include "record/record_store.h"
 #include "settings/configuration_file.h"
 
@@ -209,7 +210,16 @@ TEST_P(CliFailure, EndsWithItsExitCodeAndMessage)
 const QStringList RefusedFirmware{"--set", "C0BE=0x3038", "--set", "C0BF=0x3131"}; // 01000811
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CliFailure,
-                         ::testing::Values(FailureCase{"NoPort",
+                         ::testing::Values(FailureCase{"MqttBrokerOfAnotherScheme",
+                                                       {},
+                                                       true,
+                                                       {"monitor", "--mqtt", "ws://127.0.0.1"},
+                                                       nullptr,
+                                                       {},
+                                                       ExitCode::Usage,
+                                                       publishtext::OtherScheme,
+                                                       0},
+                                           FailureCase{"NoPort",
                                                        {},
                                                        false,
                                                        {"identify"},
