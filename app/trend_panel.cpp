@@ -1,6 +1,7 @@
 // The readings, their trend and their recording (trend_panel.h).
 
 #include "trend_panel.h"
+#include "platform/local_clock.h"
 
 #include "form1_layout.h"
 #include "link/text_numbers.h"
@@ -41,15 +42,6 @@ constexpr int OldValueSinceText = 274; // followed by the time of the last readi
 constexpr int OldValueNeverText = 275;
 
 constexpr const char *CsvPattern = " (*.csv)";
-
-LocalTime LocalTimeAt(std::int64_t timeMs)
-{
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(timeMs);
-    const QDate date = at.date();
-    const QTime time = at.time();
-    return LocalTime{date.year(),   date.month(),  date.day(),  time.hour(),
-                     time.minute(), time.second(), time.msec(), at.offsetFromUtc() / 60};
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 // recording take them, until the duration ends or a termination signal ends the program.
 
 #include "commands.h"
+#include "platform/local_clock.h"
 
 #include "language/language_table.h"
 #include "link/text_numbers.h"
@@ -19,15 +20,6 @@
 namespace pv::cli {
 
 namespace {
-
-LocalTime LocalTimeAt(std::int64_t timeMs)
-{
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(timeMs);
-    const QDate date = at.date();
-    const QTime time = at.time();
-    return LocalTime{date.year(),   date.month(),  date.day(),  time.hour(),
-                     time.minute(), time.second(), time.msec(), at.offsetFromUtc() / 60};
-}
 
 // A reading keyed by the recording's column names (without their units).
 Json ReadingJson(const LocalTime &time, const MonitorReadings &readings, LinkState link)

@@ -7,6 +7,7 @@
 #include "monitor_texts.h"
 
 #include "link/codec.h"
+#include "link/local_time.h"
 
 #include <array>
 #include <cstdint>
@@ -17,14 +18,6 @@ namespace pv {
 
 inline constexpr std::string_view CsvLineEnd = "\r\n";
 inline constexpr char CsvSeparator = ',';
-
-// A moment as the clock on the wall showed it where the tool runs.
-struct LocalTime
-{
-    int year = 1970, month = 1, day = 1;
-    int hour = 0, minute = 0, second = 0, millisecond = 0;
-    int offsetMinutes = 0; // local time minus UTC
-};
 
 // ISO 8601 with milliseconds and the offset from UTC: "2024-05-01T14:03:22.350+02:00".
 std::string IsoLocalTime(const LocalTime &time);

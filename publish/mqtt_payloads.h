@@ -4,6 +4,7 @@
 // units are the recording's own columns (monitor/recording_csv.h), so a state reads like a row
 // of a recording, and the same in every language.
 
+#include "link/local_time.h"
 #include "monitor/monitor_texts.h"
 
 #include <string>
@@ -11,8 +12,6 @@
 #include <vector>
 
 namespace pv {
-
-struct LocalTime;
 
 inline constexpr std::string_view OnlinePayload = "online";
 inline constexpr std::string_view OfflinePayload = "offline";

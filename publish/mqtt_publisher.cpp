@@ -2,21 +2,13 @@
 
 #include "link/register_map.h"
 #include "monitor/recording_csv.h"
+#include "platform/local_clock.h"
 
 #include <QDateTime>
 
 namespace pv {
 
 namespace {
-
-LocalTime LocalTimeAt(std::int64_t timeMs)
-{
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(timeMs);
-    const QDate date = at.date();
-    const QTime time = at.time();
-    return LocalTime{date.year(),   date.month(),  date.day(),  time.hour(),
-                     time.minute(), time.second(), time.msec(), at.offsetFromUtc() / 60};
-}
 
 // A read whose reply carries the unit's ID: the monitor cycle's settings block and the identify
 // read's own request.
