@@ -3,16 +3,23 @@
 // hand, so only the tool's own work is timed: the tick (exchange step and readings), and with
 // the view open also the view's refresh and the repaint of both windows.
 //
+// A third run keeps the service record and publishes to an MQTT broker that never answers (an
+// address of the documentation range, where connection attempts hang), after an identify read,
+// as a technician with publishing on: the tick must not wait on the disk or the network.
+//
 // usage: tick-cost [--ticks N]
 // prints one line per measure: name, median and maximum in microseconds.
 
 #include "app/form1.h"
 #include "app/line_view.h"
 #include "platform/language_store.h"
+#include "publish/mqtt_publisher.h"
+#include "record/service_recorder.h"
 #include "sim/simulated_port.h"
 #include "tools/tool_surroundings.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
@@ -48,9 +55,16 @@ struct Samples
 struct Run
 {
     Samples tick, refresh, repaint;
+    // With publishing: whether the identify read had named the unit (the publisher then tries
+    // the broker on its own thread the whole time).
+    bool unitNamed = false;
 };
 
-Run Measure(const std::filesystem::path &programDir, int ticks, bool viewOpen)
+// A broker at an address nothing answers from (TEST-NET-1).
+constexpr const char *SilentBroker = "mqtt://192.0.2.1:1883";
+
+Run Measure(const std::filesystem::path &programDir, int ticks, bool viewOpen,
+            bool recordAndPublish = false)
 {
     pv::InverterSimulator inverter;
     std::int64_t nowMs = 0;
@@ -58,8 +72,23 @@ Run Measure(const std::filesystem::path &programDir, int ticks, bool viewOpen)
     ToolSurroundings quiet("tick-cost");
     const auto languageStore = pv::MakeSqliteLanguageStore(programDir / "DataBase" / "Language.db");
     pv::ServiceSession session(port);
-    pv::Form1 form(pv::Form1Services{port, session, quiet, quiet, quiet, *languageStore, quiet,
-                                     programDir, pv::NumberFormat{}});
+    QTemporaryDir records;
+    pv::ServiceRecorder recorder(session, records.filePath("records.sqlite").toStdString());
+    pv::MqttPublisher publisher(session);
+    pv::PublishSettings settings;
+    settings.enabled = true;
+    settings.url = SilentBroker;
+    const pv::PublishSetup setup = pv::CheckPublishSettings(settings);
+    pv::Form1 form(pv::Form1Services{.port = port,
+                                     .session = session,
+                                     .messages = quiet,
+                                     .presenter = quiet,
+                                     .processes = quiet,
+                                     .languageStore = *languageStore,
+                                     .files = quiet,
+                                     .programFolder = programDir,
+                                     .numberFormat = pv::NumberFormat{},
+                                     .recorder = recordAndPublish ? &recorder : nullptr});
     Run run;
     if (!form.Form_Load())
         return run;
@@ -71,6 +100,22 @@ Run Measure(const std::filesystem::path &programDir, int ticks, bool viewOpen)
         form.CommandLine_Click();
     pv::LineView *view = form.LineWindow();
     QApplication::processEvents();
+    if (recordAndPublish) {
+        publisher.Configure(&setup);
+        // The identify read names the unit: its step timer ticked by hand like the monitor's.
+        session.ReadIdentifiers();
+        for (int step = 0;
+             step < 40 && !(session.State() == pv::ExchangeState::Monitor && step > 1); ++step) {
+            nowMs += pv::MonitorIntervalMs;
+            if (ui.Timer2->isActive())
+                session.IdentifyTick();
+            else
+                session.MonitorTick();
+        }
+        const auto phase = publisher.Status().phase;
+        run.unitNamed
+            = phase == pv::PublishPhase::Connecting || phase == pv::PublishPhase::BrokerAway;
+    }
     for (int i = 0; i < ticks; ++i) {
         // Only the hand drives the exchange; the window's own timers stay still.
         for (QTimer *timer : {ui.Timer1, ui.Timer2, ui.Timer3})
@@ -104,8 +149,11 @@ int main(int argc, char **argv)
 
     Run closed = Measure(programDir, ticks, false);
     Run open = Measure(programDir, ticks, true);
+    Run publishing = Measure(programDir, ticks, false, true);
     std::printf("%d monitor ticks of 350 ms each way\n", ticks);
     closed.tick.Print("tick, view closed");
+    publishing.tick.Print(publishing.unitNamed ? "tick, record + MQTT"
+                                               : "tick, record + MQTT (no unit!)");
     open.tick.Print("tick, view open");
     open.refresh.Print("view refresh");
     closed.repaint.Print("repaint, view closed");
