@@ -16,6 +16,8 @@
 #include "link/register_map.h"
 #include "platform/language_store.h"
 #include "platform/writable_folder.h"
+#include "publish/mqtt_publisher.h"
+#include "record/service_recorder.h"
 #include "sim/simulated_port.h"
 #include "tools/tool_surroundings.h"
 
@@ -67,7 +69,9 @@ public:
                                   .programFolder = programFolder,
                                   .numberFormat = pv::NumberFormat{},
                                   .wallClock = [this] { return clockStartMs_ + nowMs_; },
-                                  .writableFolder = writableFolder})
+                                  .writableFolder = writableFolder,
+                                  .recorder = &recorder_,
+                                  .publisher = &publisher_})
     {
         Silence({ui().Timer1, ui().Timer2, ui().Timer3});
         // A unit on own settings (country code 255), whose limits the panel shows in full.
@@ -179,6 +183,10 @@ private:
     pv::InverterSimulator inverter_;
     pv::SimulatedPort port_{inverter_, &nowMs_};
     pv::ServiceSession session_{port_}; // outlives the window, as in the program
+    // The service record and the publisher, as the program has them: their buttons are live.
+    QTemporaryDir records_;
+    pv::ServiceRecorder recorder_{session_, records_.filePath("records.sqlite").toStdString()};
+    pv::MqttPublisher publisher_{session_};
     ToolSurroundings around_{"screenshots"};
     std::unique_ptr<pv::LanguageStore> store_;
     pv::Form1 form_;
